@@ -1,0 +1,57 @@
+// Standard output of the run. A failed write is a failure of the run, never ignored.
+#include "driver/console.hpp"
+
+#include "driver/failure.hpp"
+
+#include <cerrno>
+#include <string>
+#include <unistd.h>
+
+namespace adaskel {
+
+int Write_All(int Fd, std::string_view Text) {
+    while (!Text.empty()) {
+        const ssize_t Written = ::write(Fd, Text.data(), Text.size());
+        if (Written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return errno;
+        }
+        Text.remove_prefix(static_cast<std::size_t>(Written));
+    }
+    return 0;
+}
+
+namespace {
+
+void Write_Console(Console& Out, std::string_view Text, bool Open_After) {
+    if (const int Error = Write_All(Out.Fd, Text); Error != 0) {
+        throw Run_Failure("cannot write to standard output: " + Errno_Text(Error));
+    }
+    Out.Line_Open = Open_After;
+}
+
+} // namespace
+
+void Put_Line(Console& Out, std::string_view Text) {
+    std::string Line;
+    Line.reserve(Text.size() + 1);
+    Line.append(Text);
+    Line += '\n';
+    Write_Console(Out, Line, false);
+}
+
+void Put(Console& Out, std::string_view Text) {
+    if (!Text.empty()) {
+        Write_Console(Out, Text, true);
+    }
+}
+
+void End_Open_Line(Console& Out) {
+    if (Out.Line_Open) {
+        Write_Console(Out, "\n", false);
+    }
+}
+
+} // namespace adaskel

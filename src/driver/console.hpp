@@ -1,0 +1,26 @@
+// The console: the run's messages on standard output, written unbuffered so that every
+// message is out (or its failure known) before the next step of the run starts.
+#pragma once
+
+#include <string_view>
+
+namespace adaskel {
+
+struct Console {
+    int Fd = 1;
+    bool Line_Open = false; // the last text written had no line end
+};
+
+// Writes Text followed by a line end.
+void Put_Line(Console& Out, std::string_view Text);
+
+// Writes Text without a line end; the console line stays open.
+void Put(Console& Out, std::string_view Text);
+
+// Ends the console line if a text without a line end was the last one written.
+void End_Open_Line(Console& Out);
+
+// Writes all of Text to Fd, retrying short writes and interruptions; returns 0 or errno.
+int Write_All(int Fd, std::string_view Text);
+
+} // namespace adaskel

@@ -1,0 +1,48 @@
+// Formatting of failure reports: quoting of names and the text of system errors.
+#include "driver/failure.hpp"
+
+#include <array>
+#include <cctype>
+#include <cstring>
+
+namespace adaskel {
+
+std::string Quote(std::string_view Name) {
+    static constexpr std::array<char, 16> Hex = {'0', '1', '2', '3', '4', '5', '6', '7',
+                                                 '8', '9', 'a', 'b', 'c', 'd', 'e', 'f'};
+    std::string Result = "'";
+    for (const char C : Name) {
+        const auto Code = static_cast<unsigned char>(C);
+        if (C == '\n') {
+            Result += "\\n";
+        } else if (C == '\r') {
+            Result += "\\r";
+        } else if (C == '\t') {
+            Result += "\\t";
+        } else if (C == '\\') {
+            Result += "\\\\";
+        } else if (Code < 0x20 || Code == 0x7f) {
+            Result += "\\x";
+            Result += Hex[Code >> 4U];
+            Result += Hex[Code & 0xfU];
+        } else {
+            Result += C;
+        }
+    }
+    Result += '\'';
+    return Result;
+}
+
+std::string Errno_Text(int Error_Number) {
+    std::string Text = std::strerror(Error_Number);
+    if (!Text.empty()) {
+        Text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(Text[0])));
+    }
+    return Text;
+}
+
+void Raise_System_Failure(std::string_view What, std::string_view Path, int Error_Number) {
+    throw Run_Failure(std::string(What) + " " + Quote(Path) + ": " + Errno_Text(Error_Number));
+}
+
+} // namespace adaskel

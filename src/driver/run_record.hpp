@@ -1,0 +1,34 @@
+// The run-wide values: owned by the driver for the whole run, filled once by the
+// inputs, read by the writers. Passed by reference; never copied.
+#pragma once
+
+#include "driver/console.hpp"
+#include "driver/line_store.hpp"
+#include "inputs/line_reader.hpp"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace adaskel {
+
+inline constexpr std::int32_t Default_Max_Lines = 16384;
+inline constexpr std::int32_t Licence_Capacity = 4096;
+
+struct Run_Record {
+    Console Out;
+    std::int32_t Max_Lines = Default_Max_Lines;
+    std::int32_t Line_Count = 0;
+    std::int32_t Licence_Count = 0;
+    String_Set Licence_Lines = Create_String_Set(Licence_Capacity);
+    std::string Run_Date;
+    std::optional<std::string> Version;
+    Line_Reader Versions_File; // read to its end, kept open until the run ends
+    std::string Abstract;
+    std::string Project_Name;
+    String_Set Project_Lines;
+    String_Set Unit_Names;
+    std::string Holder_Name;
+};
+
+} // namespace adaskel

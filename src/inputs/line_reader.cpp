@@ -1,0 +1,138 @@
+// The buffered line reader. Bytes are read in large blocks; End_Of_File looks at most
+// three bytes ahead, so a file is never read further than the lines asked for need.
+#include "inputs/line_reader.hpp"
+
+#include "driver/failure.hpp"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+#include <utility>
+
+namespace adaskel {
+
+namespace {
+
+constexpr std::size_t Block_Size = 64 * 1024;
+
+std::size_t Available(const Line_Reader& Reader) {
+    return Reader.Buffer.size() - Reader.Position;
+}
+
+// Reads one more block from the file; returns false when the file has no more bytes.
+bool Fill(Line_Reader& Reader) {
+    if (Reader.Source_Done) {
+        return false;
+    }
+    Reader.Buffer.erase(0, Reader.Position);
+    Reader.Position = 0;
+    const std::size_t Old_Size = Reader.Buffer.size();
+    Reader.Buffer.resize(Old_Size + Block_Size);
+    ssize_t Count = 0;
+    do {
+        Count = ::read(Reader.Fd, Reader.Buffer.data() + Old_Size, Block_Size);
+    } while (Count < 0 && errno == EINTR);
+    const int Error = errno;
+    Reader.Buffer.resize(Old_Size + (Count > 0 ? static_cast<std::size_t>(Count) : 0));
+    if (Count < 0) {
+        Raise_System_Failure("cannot read", Reader.Name, Error);
+    }
+    if (Count == 0) {
+        Reader.Source_Done = true;
+    }
+    return Count > 0;
+}
+
+// Makes at least Wanted bytes available, unless the file ends before.
+void Look_Ahead(Line_Reader& Reader, std::size_t Wanted) {
+    while (Available(Reader) < Wanted && Fill(Reader)) {
+    }
+}
+
+} // namespace
+
+Line_Reader::Line_Reader(Line_Reader&& Other) noexcept
+    : Name(std::move(Other.Name)), Fd(std::exchange(Other.Fd, -1)), Buffer(std::move(Other.Buffer)),
+      Position(Other.Position), Source_Done(Other.Source_Done), Lines_Read(Other.Lines_Read) {}
+
+Line_Reader& Line_Reader::operator=(Line_Reader&& Other) noexcept {
+    if (this != &Other) {
+        Close(*this);
+        Name = std::move(Other.Name);
+        Fd = std::exchange(Other.Fd, -1);
+        Buffer = std::move(Other.Buffer);
+        Position = Other.Position;
+        Source_Done = Other.Source_Done;
+        Lines_Read = Other.Lines_Read;
+    }
+    return *this;
+}
+
+Line_Reader::~Line_Reader() {
+    Close(*this);
+}
+
+Line_Reader Open_Reader(std::string_view Name) {
+    Line_Reader Reader;
+    Reader.Name = Name;
+    Reader.Fd = ::open(Reader.Name.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    if (Reader.Fd < 0) {
+        Raise_System_Failure("cannot open", Name, errno);
+    }
+    return Reader;
+}
+
+Line_Reader Text_Reader(std::string_view Name, std::string_view Text) {
+    Line_Reader Reader;
+    Reader.Name = Name;
+    Reader.Buffer = Text;
+    Reader.Source_Done = true;
+    return Reader;
+}
+
+bool End_Of_File(Line_Reader& Reader) {
+    Look_Ahead(Reader, 3);
+    const std::string_view Rest = std::string_view(Reader.Buffer).substr(Reader.Position);
+    return Rest.empty() || Rest == "\n" || Rest == "\n\f";
+}
+
+std::string Read_Line(Line_Reader& Reader) {
+    std::size_t Scanned = 0; // bytes after Position known to hold no line feed
+    while (true) {
+        const char* Start = Reader.Buffer.data() + Reader.Position;
+        const auto* Feed = static_cast<const char*>(
+            std::memchr(Start + Scanned, '\n', Available(Reader) - Scanned));
+        if (Feed != nullptr) {
+            std::string Line(Start, static_cast<std::size_t>(Feed - Start));
+            Reader.Position += Line.size() + 1;
+            Look_Ahead(Reader, 1);
+            if (Available(Reader) > 0 && Reader.Buffer[Reader.Position] == '\f') {
+                ++Reader.Position;
+            }
+            ++Reader.Lines_Read;
+            return Line;
+        }
+        Scanned = Available(Reader);
+        if (!Fill(Reader)) {
+            break;
+        }
+    }
+    if (Available(Reader) == 0) {
+        throw Run_Failure("cannot read a line from " + Quote(Reader.Name) +
+                          ": end of file reached");
+    }
+    std::string Line = Reader.Buffer.substr(Reader.Position);
+    Reader.Position = Reader.Buffer.size();
+    ++Reader.Lines_Read;
+    return Line;
+}
+
+void Close(Line_Reader& Reader) {
+    if (Reader.Fd >= 0) {
+        ::close(Reader.Fd);
+        Reader.Fd = -1;
+    }
+}
+
+} // namespace adaskel

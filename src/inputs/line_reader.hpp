@@ -1,0 +1,45 @@
+// Reading text files line by line, with the end-of-file rule the reference texts and
+// the project file share: a line is the bytes up to the next line feed (kept exactly,
+// carriage returns included); a form feed right after a line feed is a page break and
+// belongs to no line; the file is at its end when nothing is left, or only a line feed,
+// or a line feed and a form feed. So a final empty line is never delivered.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace adaskel {
+
+struct Line_Reader {
+    std::string Name;   // as opened, for failure reports
+    int Fd = -1;        // -1 once closed, or for a reader over an in-memory text
+    std::string Buffer; // bytes read and not yet consumed start at Position
+    std::size_t Position = 0;
+    bool Source_Done = false;    // the file has no more bytes beyond Buffer
+    std::int64_t Lines_Read = 0; // for failure reports that name a line
+
+    Line_Reader() = default;
+    Line_Reader(const Line_Reader&) = delete;
+    Line_Reader& operator=(const Line_Reader&) = delete;
+    Line_Reader(Line_Reader&& Other) noexcept;
+    Line_Reader& operator=(Line_Reader&& Other) noexcept;
+    ~Line_Reader();
+};
+
+// Opens an existing file for reading; fails naming the file and the cause.
+Line_Reader Open_Reader(std::string_view Name);
+
+// A reader over a text held in memory, named Name in failure reports.
+Line_Reader Text_Reader(std::string_view Name, std::string_view Text);
+
+// True when nothing is left, or only "\n", or only "\n\f".
+bool End_Of_File(Line_Reader& Reader);
+
+// The next line without its line feed. Fails when nothing at all is left.
+std::string Read_Line(Line_Reader& Reader);
+
+// Closes the file now rather than when the reader goes away.
+void Close(Line_Reader& Reader);
+
+} // namespace adaskel

@@ -1,0 +1,78 @@
+// Reading of "Versions.lst", "Abstract.txt", "gpl.txt" and "Copyright", and the run date.
+#include "inputs/reference_texts.hpp"
+
+#include "driver/failure.hpp"
+#include "inputs/line_reader.hpp"
+
+#include <array>
+
+namespace adaskel {
+
+std::string Format_Run_Date(std::time_t Time) {
+    std::tm Parts{};
+    if (::gmtime_r(&Time, &Parts) == nullptr) {
+        throw Run_Failure("cannot convert the clock's time to a date");
+    }
+    std::array<char, 32> Text{};
+    const std::size_t Length = std::strftime(Text.data(), Text.size(), "%Y-%m-%d %H:%M:%S", &Parts);
+    return {Text.data(), Length};
+}
+
+namespace {
+
+void Read_Run_Date(Run_Record& Record) {
+    Record.Run_Date = Format_Run_Date(std::time(nullptr));
+    Put_Line(Record.Out, "We are the " + Record.Run_Date);
+}
+
+void Read_Version(Run_Record& Record) {
+    Record.Versions_File = Open_Reader("Versions.lst");
+    while (!End_Of_File(Record.Versions_File)) {
+        Record.Version = Read_Line(Record.Versions_File);
+    }
+    if (!Record.Version) {
+        throw Run_Failure("no version in " + Quote("Versions.lst") + ": the file holds no line");
+    }
+    Put_Line(Record.Out, "The version is " + *Record.Version);
+}
+
+void Read_Abstract(Run_Record& Record) {
+    Line_Reader Reader = Open_Reader("Abstract.txt");
+    Put_Line(Record.Out, "Open Abstract.txt...");
+    // Only the first line counts; a file without a single byte fails here.
+    Record.Abstract = Read_Line(Reader);
+}
+
+void Read_Licence(Run_Record& Record) {
+    Line_Reader Reader = Open_Reader("gpl.txt");
+    Put_Line(Record.Out, "Open gtl.txt...");
+    while (!End_Of_File(Reader)) {
+        const std::int32_t Index = Record.Licence_Count + 1;
+        if (Index > Record.Licence_Lines.Capacity) {
+            throw Run_Failure(Quote("gpl.txt") + " has more than " +
+                              std::to_string(Record.Licence_Lines.Capacity) + " lines");
+        }
+        Store(Record.Licence_Lines, Index, Read_Line(Reader));
+        Record.Licence_Count = Index;
+    }
+    Close(Reader);
+    Put_Line(Record.Out, "End traitment...");
+}
+
+} // namespace
+
+void Read_Reference_Texts(Run_Record& Record) {
+    Read_Run_Date(Record);
+    Read_Version(Record);
+    Read_Abstract(Record);
+    Read_Licence(Record);
+}
+
+void Read_Holder_Name(Run_Record& Record) {
+    Line_Reader Reader = Open_Reader("Copyright");
+    Record.Holder_Name = Read_Line(Reader);
+    Close(Reader);
+    Put(Record.Out, "Name ok ! ! ! !  ");
+}
+
+} // namespace adaskel

@@ -1,0 +1,22 @@
+// The reference texts every generated header carries: the run date from the clock, the
+// version, the abstract, the licence text and the copyright holder's name.
+#pragma once
+
+#include "driver/run_record.hpp"
+
+#include <ctime>
+#include <string>
+
+namespace adaskel {
+
+// First half, before the command line is looked at: Run_Date, Version, Abstract and
+// the licence lines, with the five progress lines on the console.
+void Read_Reference_Texts(Run_Record& Record);
+
+// Second half, after the prompt: Holder_Name from "Copyright", then "Name ok ! ! ! !  ".
+void Read_Holder_Name(Run_Record& Record);
+
+// The time in UTC as YYYY-MM-DD HH:MM:SS.
+std::string Format_Run_Date(std::time_t Time);
+
+} // namespace adaskel
