@@ -5,6 +5,8 @@
 
 #include "driver/command_line.hpp"
 #include "driver/failure.hpp"
+#include "inputs/generation.hpp"
+#include "inputs/project_file.hpp"
 #include "inputs/reference_texts.hpp"
 
 #include <string>
@@ -53,7 +55,9 @@ int Run_Sequence(Run_Record& Record, std::span<const char* const> Arguments) {
     Record.Project_Lines = Create_String_Set(Record.Max_Lines);
     Record.Unit_Names = Create_String_Set(Record.Max_Lines);
     Read_Holder_Name(Record);
-    // The generation pass (project file, unit names, files) comes next.
+    Read_Project_File(Record);
+    Derive_Unit_Names(Record);
+    Generate_Files(Record);
     End_Open_Line(Record.Out);
     return Exit_Complete;
 }

@@ -1,0 +1,41 @@
+// Concatenation of the generated files' paths, each built with a single allocation.
+#include "inputs/paths.hpp"
+
+#include <initializer_list>
+
+namespace adaskel {
+
+namespace {
+
+std::string Join(std::initializer_list<std::string_view> Pieces) {
+    std::size_t Length = 0;
+    for (const auto Piece : Pieces) {
+        Length += Piece.size();
+    }
+    std::string Result;
+    Result.reserve(Length);
+    for (const auto Piece : Pieces) {
+        Result.append(Piece);
+    }
+    return Result;
+}
+
+} // namespace
+
+std::string Body_Path(std::string_view Root_Name) {
+    return Join({Root_Name, "/", Root_Name, "/src/", Root_Name, ".adb"});
+}
+
+std::string Spec_Path(std::string_view Root_Name, std::string_view Unit_File_Name) {
+    return Join({Root_Name, "/", Unit_File_Name, "/src/lib/", Unit_File_Name, ".ads"});
+}
+
+std::string_view Directory_Of(std::string_view Path) {
+    const auto Slash = Path.rfind('/');
+    if (Slash == std::string_view::npos) {
+        return ".";
+    }
+    return Slash == 0 ? Path.substr(0, 1) : Path.substr(0, Slash);
+}
+
+} // namespace adaskel

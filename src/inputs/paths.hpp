@@ -1,0 +1,19 @@
+// The paths of the generated files, built from the raw project lines. Nothing but the
+// names, "/" and fixed lower-case words: the paths are relative to the current directory.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace adaskel {
+
+// Root/Root/src/Root.adb: the main procedure's body file.
+std::string Body_Path(std::string_view Root_Name);
+
+// Root/Unit/src/lib/Unit.ads: a library unit's spec file.
+std::string Spec_Path(std::string_view Root_Name, std::string_view Unit_File_Name);
+
+// The directory part of Path: everything before its last "/" ("." when there is none).
+std::string_view Directory_Of(std::string_view Path);
+
+} // namespace adaskel

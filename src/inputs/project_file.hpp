@@ -1,0 +1,16 @@
+// The project file: its lines into Project_Lines, and their dotted forms into Unit_Names.
+#pragma once
+
+#include "driver/run_record.hpp"
+
+namespace adaskel {
+
+// Opens the project file, writes "open project file ", stores every line (the bound of
+// max lines tested before each line is read), and closes it.
+void Read_Project_File(Run_Record& Record);
+
+// Copies project lines 2 and later into Unit_Names, then converts each copy in place.
+// A line that cannot be converted fails here, before any file is created.
+void Derive_Unit_Names(Run_Record& Record);
+
+} // namespace adaskel

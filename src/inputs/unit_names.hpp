@@ -1,0 +1,17 @@
+// Turning a dash-separated project line into the dotted unit name an Ada source declares.
+#pragma once
+
+#include <span>
+
+namespace adaskel {
+
+// Latin-1 upper case of one character: a to z and the small letters 224 to 246 and
+// 248 to 254 become their capitals; every other character is returned unchanged.
+char To_Upper_Latin_1(char C);
+
+// Rewrites Name in place, keeping its length: its first character and each character
+// right after a "-" are raised to upper case, and each "-" becomes ".". Nothing is
+// lowered. Name must be non-empty and must not end with "-"; otherwise this fails.
+void To_Filename(std::span<char> Name);
+
+} // namespace adaskel

@@ -1,0 +1,181 @@
+// The atomic, no-clobber publish. The usual way is open(dir, O_TMPFILE) and a linkat of
+// /proc/self/fd/N to the path. File systems without O_TMPFILE get a hidden temporary name
+// in the same directory, created exclusively, then link() to the path and unlink(): a
+// kill in between can leave the hidden file, never a partial file at the path.
+#include "writers/atomic_file.hpp"
+
+#include "driver/console.hpp"
+#include "driver/failure.hpp"
+#include "inputs/paths.hpp"
+
+#include <cerrno>
+#include <ctime>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+namespace adaskel {
+
+namespace {
+
+bool Hidden_Names_Only = false;
+
+// linkat of an unnamed file by its /proc name works for every user; without /proc
+// mounted the hidden-name way is the only one.
+bool Unnamed_Files_Linkable() {
+    static const bool Linkable = ::access("/proc/self/fd", X_OK) == 0;
+    return Linkable && !Hidden_Names_Only;
+}
+
+[[noreturn]] void Raise_Create_Failure(const std::string& Path, int Error) {
+    if (Error == ENOENT) {
+        throw Run_Failure("cannot create " + Quote(Path) + ": directory " +
+                          Quote(Directory_Of(Path)) + " does not exist");
+    }
+    Raise_System_Failure("cannot create", Path, Error);
+}
+
+// A name unlikely to be taken; exclusive creation settles the rare collision.
+std::string Hidden_Name(const std::string& Path, unsigned Attempt) {
+    timespec Now{};
+    ::clock_gettime(CLOCK_REALTIME, &Now);
+    const auto Directory = Directory_Of(Path);
+    const auto Base = std::string_view(Path).substr(Path.rfind('/') + 1);
+    return std::string(Directory) + "/." + std::string(Base) + ".tmp-" +
+           std::to_string(::getpid()) + "-" + std::to_string(Now.tv_nsec) + "-" +
+           std::to_string(Attempt);
+}
+
+int Create_Hidden(Pending_File& File) {
+    for (unsigned Attempt = 0; Attempt < 100; ++Attempt) {
+        File.Temp_Path = Hidden_Name(File.Path, Attempt);
+        const int Fd = ::open(File.Temp_Path.c_str(),
+                              O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (Fd >= 0 || errno != EEXIST) {
+            if (Fd < 0) {
+                File.Temp_Path.clear();
+            }
+            return Fd;
+        }
+    }
+    File.Temp_Path.clear();
+    errno = EEXIST;
+    return -1;
+}
+
+// The path was taken between the test and the link: a regular file there now counts
+// as one that was there all along; anything else fails in Test_Output_Path.
+Publish_Result Resolve_Taken(const std::string& Path) {
+    if (Test_Output_Path(Path) == Path_State::Regular_File) {
+        return Publish_Result::Already_There;
+    }
+    throw Run_Failure("cannot create " + Quote(Path) + ": the path was taken and freed again");
+}
+
+Publish_Result Link_Unnamed(Pending_File& File) {
+    const std::string Name = "/proc/self/fd/" + std::to_string(File.Fd);
+    if (::linkat(AT_FDCWD, Name.c_str(), AT_FDCWD, File.Path.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+        if (errno == EEXIST) {
+            return Resolve_Taken(File.Path);
+        }
+        Raise_System_Failure("cannot create", File.Path, errno);
+    }
+    const int Fd = std::exchange(File.Fd, -1);
+    if (::close(Fd) != 0) {
+        // What the file system lost at close may be missing from the file: take it back.
+        const int Error = errno;
+        ::unlink(File.Path.c_str());
+        Raise_System_Failure("cannot close", File.Path, Error);
+    }
+    return Publish_Result::Published;
+}
+
+Publish_Result Link_Hidden(Pending_File& File) {
+    if (::close(std::exchange(File.Fd, -1)) != 0) {
+        Raise_System_Failure("cannot close", File.Path, errno);
+    }
+    if (::link(File.Temp_Path.c_str(), File.Path.c_str()) != 0) {
+        if (errno == EEXIST) {
+            return Resolve_Taken(File.Path);
+        }
+        Raise_System_Failure("cannot create", File.Path, errno);
+    }
+    if (::unlink(File.Temp_Path.c_str()) != 0) {
+        Raise_System_Failure("cannot remove the temporary file", File.Temp_Path, errno);
+    }
+    File.Temp_Path.clear();
+    return Publish_Result::Published;
+}
+
+} // namespace
+
+void Use_Hidden_Names_Only(bool Enabled) {
+    Hidden_Names_Only = Enabled;
+}
+
+Path_State Test_Output_Path(const std::string& Path) {
+    struct stat Status {};
+    if (::stat(Path.c_str(), &Status) == 0) {
+        if (S_ISREG(Status.st_mode)) {
+            return Path_State::Regular_File;
+        }
+        throw Run_Failure("cannot create " + Quote(Path) + ": " +
+                          (S_ISDIR(Status.st_mode) ? "it is a directory"
+                                                   : "it exists and is not a regular file"));
+    }
+    const int Error = errno;
+    if (Error != ENOENT) {
+        Raise_System_Failure("cannot create", Path, Error);
+    }
+    if (::lstat(Path.c_str(), &Status) == 0) {
+        throw Run_Failure("cannot create " + Quote(Path) + ": it is a dangling symbolic link");
+    }
+    if (errno != ENOENT) {
+        Raise_System_Failure("cannot create", Path, errno);
+    }
+    return Path_State::Free;
+}
+
+Pending_File::Pending_File(Pending_File&& Other) noexcept
+    : Path(std::move(Other.Path)), Fd(std::exchange(Other.Fd, -1)),
+      Temp_Path(std::exchange(Other.Temp_Path, {})) {}
+
+Pending_File::~Pending_File() {
+    if (Fd >= 0) {
+        ::close(Fd);
+    }
+    if (!Temp_Path.empty()) {
+        ::unlink(Temp_Path.c_str());
+    }
+}
+
+Pending_File Create_Pending(const std::string& Path) {
+    Pending_File File;
+    File.Path = Path;
+    if (Unnamed_Files_Linkable()) {
+        const std::string Directory(Directory_Of(Path));
+        File.Fd = ::open(Directory.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+        if (File.Fd >= 0) {
+            return File;
+        }
+        // These say the file system or kernel has no unnamed files; others are real.
+        if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
+            Raise_Create_Failure(Path, errno);
+        }
+    }
+    File.Fd = Create_Hidden(File);
+    if (File.Fd < 0) {
+        Raise_Create_Failure(Path, errno);
+    }
+    return File;
+}
+
+Publish_Result Publish(Pending_File& File, std::string_view Content) {
+    if (const int Error = Write_All(File.Fd, Content); Error != 0) {
+        Raise_System_Failure("cannot write", File.Path, Error);
+    }
+    return File.Temp_Path.empty() ? Link_Unnamed(File) : Link_Hidden(File);
+}
+
+} // namespace adaskel

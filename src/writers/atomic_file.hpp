@@ -1,0 +1,53 @@
+// Publishing a generated file atomically and without clobbering: the content goes into
+// an unnamed file in the target's directory, which is then linked at the target path.
+// The link fails if anything at all is at the path, a symbolic link included, so an
+// existing file is never replaced and a link is never followed. A file therefore
+// appears at its path complete, or not at all.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace adaskel {
+
+enum class Path_State {
+    Free,        // nothing is at the path
+    Regular_File // a regular file, or a symbolic link to one: it is left alone
+};
+
+// Tells what is at an output path. A directory, a dangling symbolic link, any other
+// kind of file, or an error looking at the path is a failure naming the path.
+Path_State Test_Output_Path(const std::string& Path);
+
+// A file being written, not yet visible at Path. Discarded unless published.
+struct Pending_File {
+    std::string Path;
+    int Fd = -1;
+    std::string Temp_Path; // the hidden name, where unnamed files are not supported
+
+    Pending_File() = default;
+    Pending_File(const Pending_File&) = delete;
+    Pending_File& operator=(const Pending_File&) = delete;
+    Pending_File(Pending_File&& Other) noexcept;
+    Pending_File& operator=(Pending_File&&) = delete;
+    ~Pending_File();
+};
+
+// Creates the file that will be published at Path, in Path's directory. Fails when the
+// directory is missing or the file cannot be created there.
+Pending_File Create_Pending(const std::string& Path);
+
+enum class Publish_Result {
+    Published,
+    Already_There // a regular file appeared at the path meanwhile; it is left alone
+};
+
+// Writes Content, then links the file at its path and closes it. Every write, link
+// and close error is a failure naming the path.
+Publish_Result Publish(Pending_File& File, std::string_view Content);
+
+// Forces the hidden-name way of publishing, for file systems without unnamed files.
+// Used by tests to cover that way on any file system.
+void Use_Hidden_Names_Only(bool Enabled);
+
+} // namespace adaskel
