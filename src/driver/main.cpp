@@ -31,7 +31,7 @@ void Hold_Standard_Descriptors() {
 int main(int argc, char** argv) {
     Hold_Standard_Descriptors();
     // A reader that went away is a write error to report, not a silent death mid-run.
-    ::signal(SIGPIPE, SIG_IGN);
+    (void)::signal(SIGPIPE, SIG_IGN);
     adaskel::Run_Record Record;
     try {
         const std::span<const char* const> All(argv, static_cast<std::size_t>(argc));

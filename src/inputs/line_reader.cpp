@@ -14,7 +14,7 @@ namespace adaskel {
 
 namespace {
 
-constexpr std::size_t Block_Size = 64 * 1024;
+constexpr std::size_t Block_Size = std::size_t{64} * 1024;
 
 std::size_t Available(const Line_Reader& Reader) {
     return Reader.Buffer.size() - Reader.Position;

@@ -2,16 +2,16 @@
 #include "inputs/paths.hpp"
 
 #include <initializer_list>
+#include <numeric>
 
 namespace adaskel {
 
 namespace {
 
 std::string Join(std::initializer_list<std::string_view> Pieces) {
-    std::size_t Length = 0;
-    for (const auto Piece : Pieces) {
-        Length += Piece.size();
-    }
+    const std::size_t Length =
+        std::accumulate(Pieces.begin(), Pieces.end(), std::size_t{0},
+                        [](std::size_t Sum, std::string_view Piece) { return Sum + Piece.size(); });
     std::string Result;
     Result.reserve(Length);
     for (const auto Piece : Pieces) {
