@@ -114,27 +114,40 @@ void Use_Hidden_Names_Only(bool Enabled) {
     Hidden_Names_Only = Enabled;
 }
 
+namespace {
+
+// What a path that exists is: only a regular file may stay; anything else fails the run.
+Path_State Classify(const std::string& Path, const struct stat& Status) {
+    if (S_ISREG(Status.st_mode)) {
+        return Path_State::Regular_File;
+    }
+    throw Run_Failure(
+        "cannot create " + Quote(Path) + ": " +
+        (S_ISDIR(Status.st_mode) ? "it is a directory" : "it exists and is not a regular file"));
+}
+
+} // namespace
+
 Path_State Test_Output_Path(const std::string& Path) {
+    // One lstat settles the usual cases, a free path or a regular file; only a symbolic
+    // link costs a second look, at what it points to.
     struct stat Status {};
-    if (::stat(Path.c_str(), &Status) == 0) {
-        if (S_ISREG(Status.st_mode)) {
-            return Path_State::Regular_File;
+    if (::lstat(Path.c_str(), &Status) != 0) {
+        if (errno == ENOENT) {
+            return Path_State::Free;
         }
-        throw Run_Failure("cannot create " + Quote(Path) + ": " +
-                          (S_ISDIR(Status.st_mode) ? "it is a directory"
-                                                   : "it exists and is not a regular file"));
-    }
-    const int Error = errno;
-    if (Error != ENOENT) {
-        Raise_System_Failure("cannot create", Path, Error);
-    }
-    if (::lstat(Path.c_str(), &Status) == 0) {
-        throw Run_Failure("cannot create " + Quote(Path) + ": it is a dangling symbolic link");
-    }
-    if (errno != ENOENT) {
         Raise_System_Failure("cannot create", Path, errno);
     }
-    return Path_State::Free;
+    if (!S_ISLNK(Status.st_mode)) {
+        return Classify(Path, Status);
+    }
+    if (::stat(Path.c_str(), &Status) != 0) {
+        if (errno == ENOENT) {
+            throw Run_Failure("cannot create " + Quote(Path) + ": it is a dangling symbolic link");
+        }
+        Raise_System_Failure("cannot create", Path, errno);
+    }
+    return Classify(Path, Status);
 }
 
 Pending_File::Pending_File(Pending_File&& Other) noexcept
