@@ -14,7 +14,9 @@ namespace adaskel {
 
 namespace {
 
-constexpr std::size_t Block_Size = std::size_t{64} * 1024;
+// Small enough that a short reference text costs a page or two of fresh memory, which
+// is most of a run's start-up; large project files just take more reads.
+constexpr std::size_t Block_Size = 4096;
 
 std::size_t Available(const Line_Reader& Reader) {
     return Reader.Buffer.size() - Reader.Position;

@@ -18,7 +18,9 @@ int Current_Local_Year() {
 }
 
 std::string Year_Image(int Year) {
-    return (Year < 0 ? "" : " ") + std::to_string(Year);
+    std::string Image(Year < 0 ? 0 : 1, ' '); // a minus sign takes the blank's place
+    Image += std::to_string(Year);
+    return Image;
 }
 
 namespace {
