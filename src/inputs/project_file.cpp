@@ -13,8 +13,9 @@ void Read_Project_File(Run_Record& Record) {
     while (!End_Of_File(Reader)) {
         const std::int32_t Index = Record.Line_Count + 1;
         if (Index > Record.Project_Lines.Capacity) {
-            throw Run_Failure("project file " + Quote(Record.Project_Name) + " has more than " +
-                              std::to_string(Record.Project_Lines.Capacity) + " lines (max lines)");
+            throw Run_Failure("project file " + Quote(Record.Project_Name) +
+                              " has more lines than max lines (" +
+                              std::to_string(Record.Project_Lines.Capacity) + ")");
         }
         Store(Record.Project_Lines, Index, Read_Line(Reader));
         Record.Line_Count = Index;
