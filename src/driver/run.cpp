@@ -9,6 +9,7 @@
 #include "inputs/project_file.hpp"
 #include "inputs/reference_texts.hpp"
 
+#include <cerrno>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,9 +18,17 @@ namespace adaskel {
 
 namespace {
 
+// A path that leads to nothing is the handled wrong argument; an error looking at it,
+// such as an I/O error or a missing permission, is a failure of the run instead.
 bool Is_Regular_File(const std::string& Path) {
     struct stat Status {};
-    return ::stat(Path.c_str(), &Status) == 0 && S_ISREG(Status.st_mode);
+    if (::stat(Path.c_str(), &Status) == 0) {
+        return S_ISREG(Status.st_mode);
+    }
+    if (errno == ENOENT || errno == ENOTDIR || errno == ELOOP || errno == ENAMETOOLONG) {
+        return false;
+    }
+    Raise_System_Failure("cannot open", Path, errno);
 }
 
 // Checks the arguments, fills Project_Name and Max_Lines; false after a handled message.
