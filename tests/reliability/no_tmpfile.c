@@ -6,52 +6,41 @@
 #include <fcntl.h>
 #include <stdarg.h>
 
-static int refused(int flags) {
+// Every open variant ends here and goes on, unless refused, to the real openat.
+static int pass(int dir, const char *path, int flags, mode_t mode) {
+    static int (*real)(int, const char *, int, ...);
     if ((flags & O_TMPFILE) == O_TMPFILE) {
         errno = EOPNOTSUPP;
-        return 1;
+        return -1;
     }
-    return 0;
+    if (real == 0) {
+        *(void **)&real = dlsym(RTLD_NEXT, "openat");
+    }
+    return real(dir, path, flags, mode);
 }
 
 // The mode argument is read only when the flags say it was passed.
-static mode_t mode_of(int flags, va_list args) {
-    return (flags & O_CREAT) || (flags & O_TMPFILE) == O_TMPFILE ? (mode_t)va_arg(args, int) : 0;
+#define MODE_OF(flags, mode)                                                               \
+    va_list args;                                                                          \
+    va_start(args, flags);                                                                 \
+    mode_t mode = (flags & O_CREAT) || (flags & O_TMPFILE) == O_TMPFILE                    \
+                      ? (mode_t)va_arg(args, int)                                          \
+                      : 0;                                                                 \
+    va_end(args)
+
+int open(const char *path, int flags, ...) {
+    MODE_OF(flags, mode);
+    return pass(AT_FDCWD, path, flags, mode);
 }
-
-#define PASS_OPEN(name)                                                                    \
-    int name(const char *path, int flags, ...) {                                           \
-        static int (*real)(const char *, int, ...);                                        \
-        va_list args;                                                                      \
-        va_start(args, flags);                                                             \
-        mode_t mode = mode_of(flags, args);                                                \
-        va_end(args);                                                                      \
-        if (refused(flags)) {                                                              \
-            return -1;                                                                     \
-        }                                                                                  \
-        if (real == 0) {                                                                   \
-            *(void **)&real = dlsym(RTLD_NEXT, #name);                                     \
-        }                                                                                  \
-        return real(path, flags, mode);                                                    \
-    }
-
-#define PASS_OPENAT(name)                                                                  \
-    int name(int dir, const char *path, int flags, ...) {                                  \
-        static int (*real)(int, const char *, int, ...);                                   \
-        va_list args;                                                                      \
-        va_start(args, flags);                                                             \
-        mode_t mode = mode_of(flags, args);                                                \
-        va_end(args);                                                                      \
-        if (refused(flags)) {                                                              \
-            return -1;                                                                     \
-        }                                                                                  \
-        if (real == 0) {                                                                   \
-            *(void **)&real = dlsym(RTLD_NEXT, #name);                                     \
-        }                                                                                  \
-        return real(dir, path, flags, mode);                                               \
-    }
-
-PASS_OPEN(open)
-PASS_OPEN(open64)
-PASS_OPENAT(openat)
-PASS_OPENAT(openat64)
+int open64(const char *path, int flags, ...) {
+    MODE_OF(flags, mode);
+    return pass(AT_FDCWD, path, flags, mode);
+}
+int openat(int dir, const char *path, int flags, ...) {
+    MODE_OF(flags, mode);
+    return pass(dir, path, flags, mode);
+}
+int openat64(int dir, const char *path, int flags, ...) {
+    MODE_OF(flags, mode);
+    return pass(dir, path, flags, mode);
+}
