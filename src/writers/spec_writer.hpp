@@ -1,4 +1,4 @@
-// A library unit's spec file: the header and an empty package specification.
+// A library unit's .ads file: the header and an empty package declaration.
 #pragma once
 
 #include "driver/run_record.hpp"
