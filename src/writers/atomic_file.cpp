@@ -19,13 +19,11 @@ namespace adaskel {
 
 namespace {
 
-bool Hidden_Names_Only = false;
-
 // linkat of an unnamed file by its /proc name works for every user; without /proc
 // mounted the hidden-name way is the only one.
 bool Unnamed_Files_Linkable() {
     static const bool Linkable = ::access("/proc/self/fd", X_OK) == 0;
-    return Linkable && !Hidden_Names_Only;
+    return Linkable;
 }
 
 [[noreturn]] void Raise_Create_Failure(const std::string& Path, int Error) {
@@ -109,10 +107,6 @@ Publish_Result Link_Hidden(Pending_File& File) {
 }
 
 } // namespace
-
-void Use_Hidden_Names_Only(bool Enabled) {
-    Hidden_Names_Only = Enabled;
-}
 
 namespace {
 

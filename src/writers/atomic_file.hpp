@@ -46,8 +46,4 @@ enum class Publish_Result {
 // and close error is a failure naming the path.
 Publish_Result Publish(Pending_File& File, std::string_view Content);
 
-// Forces the hidden-name way of publishing, for file systems without unnamed files.
-// Used by tests to cover that way on any file system.
-void Use_Hidden_Names_Only(bool Enabled);
-
 } // namespace adaskel

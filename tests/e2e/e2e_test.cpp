@@ -1,0 +1,458 @@
+// End-to-end tests: the built program run in a scratch directory, one table row a case,
+// checking the console, the exit status, standard error and the whole tree left behind,
+// byte for byte. Expected texts hold @DATE@ (the date the run printed) and @YEAR@ (the
+// local year); builders make them from the texts a run reads, and one test spells the
+// files out by hand, so that a mistake shared by builders and program cannot hide.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <ctime>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using Files = std::map<std::string, std::string>; // path in the tree to bytes
+
+struct Case {
+    std::string Name{};
+    Files Inputs{};
+    std::vector<std::string> Dirs{};
+    std::vector<std::pair<std::string, std::string>> Links{}; // link path, target
+    std::vector<std::string> Args{"list"};
+    std::string Out{};
+    int Status = 0;
+    std::string Err{}; // status 1: a text the one-line report must hold; else exact
+    Files Expected{};  // generated files; every other input stays unchanged
+};
+
+[[maybe_unused]] void PrintTo(const Case& Row, std::ostream* Stream) {
+    *Stream << Row.Name;
+}
+
+std::string Now(const char* Format, bool Local) {
+    const std::time_t Time = std::time(nullptr);
+    std::tm Parts{};
+    Local ? ::localtime_r(&Time, &Parts) : ::gmtime_r(&Time, &Parts);
+    char Text[32];
+    return {Text, std::strftime(Text, sizeof Text, Format, &Parts)};
+}
+
+std::string Read_File(const fs::path& Path) {
+    std::ostringstream Bytes;
+    Bytes << std::ifstream(Path, std::ios::binary).rdbuf();
+    return Bytes.str();
+}
+
+std::string Fill_In(const std::string& Text, const std::string& Date) {
+    std::string Filled = std::regex_replace(Text, std::regex("@DATE@"), Date);
+    return std::regex_replace(Filled, std::regex("@YEAR@"), Now("%Y", true));
+}
+
+// A fresh directory: the run's tree in tree/, its streams beside it.
+struct Sandbox {
+    fs::path Root;
+    Sandbox() {
+        std::string Pattern = testing::TempDir() + "adaskel-e2e-XXXXXX";
+        Root = ::mkdtemp(Pattern.data());
+        fs::create_directory(Root / "tree");
+    }
+    ~Sandbox() { fs::remove_all(Root); }
+    Sandbox(const Sandbox&) = delete;
+    Sandbox& operator=(const Sandbox&) = delete;
+};
+
+void Prepare(const Sandbox& Box, const Case& Row) {
+    for (const auto& Dir : Row.Dirs) {
+        fs::create_directories(Box.Root / "tree" / Dir);
+    }
+    for (const auto& [Path, Bytes] : Row.Inputs) {
+        fs::create_directories((Box.Root / "tree" / Path).parent_path());
+        std::ofstream(Box.Root / "tree" / Path, std::ios::binary) << Bytes;
+    }
+    for (const auto& [Path, Target] : Row.Links) {
+        fs::create_symlink(Target, Box.Root / "tree" / Path);
+    }
+}
+
+int Run_Program(const Sandbox& Box, std::vector<std::string> Args) {
+    Args.insert(Args.begin(), ADASKEL_BINARY);
+    std::vector<char*> Argv;
+    for (auto& Arg : Args) {
+        Argv.push_back(Arg.data());
+    }
+    Argv.push_back(nullptr);
+    const std::string Tree = (Box.Root / "tree").string();
+    const std::string Out = (Box.Root / "out").string();
+    const std::string Err = (Box.Root / "err").string();
+    const pid_t Child = ::fork();
+    if (Child == 0) { // only async-signal-safe calls until execv
+        if (::dup2(::open("/dev/null", O_RDONLY), 0) == 0 &&
+            ::dup2(::open(Out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1) == 1 &&
+            ::dup2(::open(Err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2) == 2 &&
+            ::chdir(Tree.c_str()) == 0) {
+            ::execv(Argv[0], Argv.data());
+        }
+        ::_exit(127);
+    }
+    int Status = 0;
+    ::waitpid(Child, &Status, 0);
+    return WIFEXITED(Status) ? WEXITSTATUS(Status) : -1;
+}
+
+// The tree must hold exactly the inputs, the links and the expected files.
+void Check_Tree(const Case& Row, const fs::path& Tree, const std::string& Date) {
+    std::set<std::string> Wanted;
+    for (const auto& [Path, Bytes] : Row.Expected) {
+        Wanted.insert(Path);
+        EXPECT_EQ(Read_File(Tree / Path), Fill_In(Bytes, Date)) << Path;
+    }
+    for (const auto& [Path, Bytes] : Row.Inputs) {
+        EXPECT_TRUE(!Wanted.insert(Path).second || Read_File(Tree / Path) == Bytes) << Path;
+    }
+    for (const auto& [Path, Target] : Row.Links) {
+        Wanted.insert(Path);
+        EXPECT_EQ(fs::read_symlink(Tree / Path).string(), Target) << Path;
+    }
+    std::set<std::string> Found;
+    for (const auto& Entry : fs::recursive_directory_iterator(Tree)) {
+        if (Entry.symlink_status().type() != fs::file_type::directory) {
+            Found.insert(Entry.path().lexically_relative(Tree).string());
+        }
+    }
+    EXPECT_EQ(Found, Wanted) << "files missing or left behind";
+}
+
+// Runs Row in a prepared Box and checks it; returns the run date.
+std::string Run_And_Check(const Sandbox& Box, const Case& Row) {
+    const std::string Before = Now("%F %T", false);
+    const int Status = Run_Program(Box, Row.Args);
+    const std::string After = Now("%F %T", false);
+    const std::string Out = Read_File(Box.Root / "out");
+    const std::string Err = Read_File(Box.Root / "err");
+    const std::string Date = Out.substr(std::min<std::size_t>(Out.size(), 11), 19);
+    EXPECT_TRUE(std::regex_match(Date, std::regex(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d)"))) << Out;
+    EXPECT_TRUE(Before <= Date && Date <= After) << Date << " not in " << Before << "/" << After;
+    EXPECT_EQ(Status, Row.Status) << Err;
+    EXPECT_EQ(Out, Fill_In(Row.Out, Date));
+    if (Row.Status == 1) { // one line, not capitalised, naming what failed, no final period
+        EXPECT_TRUE(Err.starts_with("adaskel: ") &&
+                    Err.find_first_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ") != 9);
+        EXPECT_TRUE(std::ranges::count(Err, '\n') == 1 && !Err.ends_with(".\n")) << Err;
+        EXPECT_NE(Err.find(Row.Err), std::string::npos) << Err;
+    } else {
+        EXPECT_EQ(Err, Row.Err);
+    }
+    Check_Tree(Row, Box.Root / "tree", Date);
+    return Date;
+}
+
+void Run_Case(const Case& Row) {
+    const Sandbox Box;
+    Prepare(Box, Row);
+    Run_And_Check(Box, Row);
+}
+
+// ---- Builders of inputs and expected outputs --------------------------------------------
+
+// What the reference files give a run. Licence lines 295, 300, 301 and 302 show the
+// dropped first character on a plain, an empty, a one-character and an indented line.
+struct Texts {
+    std::string Abstract = "Skeletons of the demo project";
+    std::string Holder = "The Authors";
+    std::string Version = "1.0";
+    int Licence_Lines = 320;
+    [[nodiscard]] std::string Licence(int N) const {
+        const std::map<int, std::string> Odd{{295, "abc"}, {300, ""}, {301, "x"}, {302, " in"}};
+        return Odd.contains(N) ? Odd.at(N) : "#licence line " + std::to_string(N);
+    }
+};
+const Texts Standard;
+
+std::string Repeated(const std::string& Line, int Count) {
+    std::string Text;
+    for (int Index = 0; Index < Count; ++Index) {
+        Text += Line;
+    }
+    return Text;
+}
+
+// The reference files, the project file "list" holding List, and Extra (which wins).
+Files Inputs(const std::string& List, Files Extra = {}, const Texts& Given = Standard) {
+    std::string Licence;
+    for (int N = 1; N <= Given.Licence_Lines; ++N) {
+        Licence += Given.Licence(N) + "\n";
+    }
+    Extra.merge(Files{{"Versions.lst", "0.1\n0.2\n" + Given.Version + "\n"},
+                      {"Abstract.txt", Given.Abstract + "\nnot the abstract\n"},
+                      {"gpl.txt", Licence},
+                      {"Copyright", Given.Holder + "\nnot the holder\n"},
+                      {"list", List}});
+    return Extra;
+}
+
+Files Without(Files Given, const std::string& Path) {
+    Given.erase(Path);
+    return Given;
+}
+
+const std::string Opened = "Enter your name : Name ok ! ! ! !  open project file ";
+const std::string Created = Opened + "Create adb file: ";
+
+// The five lines of every run that reads its reference texts, then Tail.
+std::string Console(const std::string& Tail, const std::string& Version = "1.0") {
+    return "We are the @DATE@\nThe version is " + Version +
+           "\nOpen Abstract.txt...\nOpen gtl.txt...\nEnd traitment...\n" + Tail;
+}
+
+std::string Header(const Texts& Given, const std::string& Main) {
+    std::string Text = "-- " + Given.Abstract + "\n-- " + Main + " is Copyright (C) @YEAR@ " +
+                       Given.Holder + " ; \n";
+    for (int N = 295; N <= 309; ++N) {
+        const std::string Line = Given.Licence(N);
+        Text += "--" + (Line.empty() ? Line : Line.substr(1)) + "\n";
+    }
+    return Text + "-- Date := \"@DATE@\"\n-- Version := \"" + Given.Version + "\"\n";
+}
+
+std::string Body(const std::string& Main, const std::vector<std::string>& Units,
+                 const Texts& Given = Standard) {
+    std::string Text = Header(Given, Main);
+    for (const auto& Unit : Units) {
+        Text += "with " + Unit + " ; \n";
+    }
+    return Text + "procedure " + Main + " is\n\nbegin\n\n   null;\nend " + Main + " ; \n";
+}
+
+std::string Spec(const std::string& Main, const std::string& Unit, const Texts& Given = Standard) {
+    return Header(Given, Main) + "package " + Unit + " is\n\nend " + Unit + " ; \n";
+}
+
+// ---- Runs that end before the project file is read ----------------------------------------
+
+// A run ended by its command line. "Copyright" is absent: it must not be opened.
+Case Stopped(std::string Name, std::vector<std::string> Args, const std::string& Message,
+             Files Extra = {}, const std::string& Version = "1.0") {
+    return {.Name = std::move(Name),
+            .Inputs = Without(Inputs("demo\ndemo\n", std::move(Extra)), "Copyright"),
+            .Args = std::move(Args),
+            .Out = Console(Message + "\n", Version),
+            .Status = 2};
+}
+
+// A run that fails reading File, after printing Out.
+Case Failed(std::string Name, Files Given, std::string Out, const std::string& File) {
+    return {.Name = std::move(Name),
+            .Inputs = std::move(Given),
+            .Out = std::move(Out),
+            .Status = 1,
+            .Err = "'" + File + "'"};
+}
+
+std::vector<Case> Startup_Cases() {
+    const Files Refs = Inputs("demo\ndemo\n");
+    const std::string Dated = "We are the @DATE@\n";
+    const std::string Versioned = Dated + "The version is 1.0\n";
+    const std::string Abstract_Opened = Versioned + "Open Abstract.txt...\n";
+    const std::string Not_Regular = "\" is not regulary file.";
+    const std::string Not_Positive = "Max lines is not a positive.";
+    Case Directory = Stopped("ProjectIsDirectory", {"proj"}, "File name : \"proj" + Not_Regular);
+    Directory.Dirs = {"proj"};
+    // clang-format off
+    return {
+        Stopped("NoArgument", {}, "Project name requiered."),
+        Directory,
+        Stopped("ProjectIsEmptyText", {""}, "File name : \"" + Not_Regular),
+        // Argument 2 is not looked at once argument 1 has failed.
+        Stopped("ProjectNameVerbatim", {" list\t", "0"}, "File name : \" list\t" + Not_Regular),
+        Stopped("MaxLinesZero", {"list", "0"}, Not_Positive),
+        Stopped("MaxLinesBeyondRange", {"list", "2147483648"}, Not_Positive),
+        Stopped("VersionVerbatim", {}, "Project name requiered.", {{"Versions.lst", "0.1\n\f 1.0\r"}}, " 1.0\r"),
+        Stopped("LicenceAtCapacity", {}, "Project name requiered.", {{"gpl.txt", Repeated("GPL\n", 4096)}}),
+        Failed("VersionsMissing", Without(Refs, "Versions.lst"), Dated, "Versions.lst"),
+        Failed("VersionsWithoutLine", Inputs("", {{"Versions.lst", "\n\f"}}), Dated, "Versions.lst"),
+        Failed("AbstractMissing", Without(Refs, "Abstract.txt"), Versioned, "Abstract.txt"),
+        Failed("AbstractEmpty", Inputs("", {{"Abstract.txt", ""}}), Abstract_Opened, "Abstract.txt"),
+        Failed("LicenceMissing", Without(Refs, "gpl.txt"), Abstract_Opened, "gpl.txt"),
+        Failed("LicenceBeyondCapacity", Inputs("", {{"gpl.txt", Repeated("GPL\n", 4097)}}),
+               Abstract_Opened + "Open gtl.txt...\n", "gpl.txt"),
+        Failed("CopyrightMissing", Without(Refs, "Copyright"), Console("Enter your name : \n"), "Copyright"),
+    };
+    // clang-format on
+}
+
+// ---- Runs that generate ---------------------------------------------------------------------
+
+const std::string Demo_List = "demo\ndemo\ndemo-util\n";
+const std::vector<std::string> Demo_Dirs{"demo/demo/src", "demo/demo-util/src/lib"};
+const std::string Io_Dir = "demo/demo-io/src/lib";
+const std::string Demo_Body = "demo/demo/src/demo.adb";
+const std::string Util_Spec = "demo/demo-util/src/lib/demo-util.ads";
+const std::string Io_Spec = "demo/demo-io/src/lib/demo-io.ads";
+
+// A run on the demo tree; by default it writes the body and the spec of Demo.Util.
+Case Demo(std::string Name, const std::string& List, std::vector<std::string> Args = {"list"},
+          Files Extra = {}, const Texts& Given = Standard) {
+    return {.Name = std::move(Name),
+            .Inputs = Inputs(List, std::move(Extra), Given),
+            .Dirs = Demo_Dirs,
+            .Args = std::move(Args),
+            .Out = Console(Created + "\n", Given.Version),
+            .Expected = {{Demo_Body, Body("Demo", {"Demo.Util"}, Given)},
+                         {Util_Spec, Spec("Demo", "Demo.Util", Given)}}};
+}
+
+// A failing run on the demo tree; Tail is the console line ended before the report.
+Case Failing(std::string Name, const std::string& List, const std::string& Tail, std::string Err,
+             std::vector<std::string> Args = {"list"}) {
+    Case Row = Demo(std::move(Name), List, std::move(Args));
+    Row.Out = Console(Tail + "\n");
+    Row.Status = 1;
+    Row.Err = std::move(Err);
+    Row.Expected.clear();
+    return Row;
+}
+
+// Row with another tree before the run and other files generated.
+Case Tree(Case Row, std::vector<std::string> Dirs, Files Expected = {},
+          std::vector<std::pair<std::string, std::string>> Links = {}) {
+    Row.Dirs = std::move(Dirs);
+    Row.Expected = std::move(Expected);
+    Row.Links = std::move(Links);
+    return Row;
+}
+
+// Row in which the body file is there already: no "Create adb file: ".
+Case Body_There(Case Row) {
+    Row.Out = Console(Opened + "\n");
+    return Row;
+}
+
+// A project of root Root and the given lines, every directory made; Main and Units are
+// the dotted names expected.
+Case Named(std::string Name, const std::string& Root, const std::string& Main_Line,
+           const std::vector<std::string>& Lines, const std::string& Main,
+           const std::vector<std::string>& Units) {
+    Case Row{.Name = std::move(Name),
+             .Dirs = {Root + "/" + Root + "/src"},
+             .Out = Console(Created + "\n")};
+    std::string List = Root + "\n" + Main_Line + "\n";
+    for (std::size_t I = 0; I < Lines.size(); ++I) {
+        List += Lines[I] + "\n";
+        Row.Dirs.push_back(Root + "/" + Lines[I] + "/src/lib");
+        Row.Expected[Row.Dirs.back() + "/" + Lines[I] + ".ads"] = Spec(Main, Units[I]);
+    }
+    Row.Inputs = Inputs(List);
+    Row.Expected[Row.Dirs[0] + "/" + Root + ".adb"] = Body(Main, Units);
+    return Row;
+}
+
+std::vector<Case> Generation_Cases() {
+    Texts Verbatim;
+    Verbatim.Abstract = "  an \"odd\"\tabstract  ";
+    Verbatim.Holder = "";
+    Verbatim.Version = " 2.0 beta ";
+    Texts Shortest;
+    Shortest.Licence_Lines = 309;
+    const std::string Util_Text = Spec("Demo", "Demo.Util");
+    const std::string Quoted_Body = "'" + Demo_Body + "'";
+    // clang-format off
+    return {
+        Demo("TypicalRun", Demo_List),
+        // Exactly max lines, written as a literal; the final empty line is not a line.
+        Demo("FinalEmptyLineNotCounted", Demo_List + "\n", {"list", " +0_3 ", "junk"}),
+        Demo("TextsVerbatim", Demo_List, {"list"}, {}, Verbatim),
+        Demo("LicenceOf309Lines", Demo_List, {"list"}, {}, Shortest),
+        Named("MainLineInNoPath", "proj", "app", {}, "App", {}),
+        // Bytes and case are kept; the first byte and each byte after a dash are raised by
+        // the Latin-1 mapping (0xF7 and 0xFF have no capital).
+        Named("NamesKeepTheirBytes", "my proj", "my app",
+              {"ABC-def", "a--b", " x-y ", "\xe9t\xe9-\xf8", "\xfe-\xff", "\xf7-\xe0"}, "My app",
+              {"ABC.Def", "A..B", " x.Y ", "\xc9t\xe9.\xd8", "\xde.\xff", "\xf7.\xc0"}),
+        Tree(Demo("RepeatedUnitLines", Demo_List + "demo-util\n"), Demo_Dirs,
+             {{Demo_Body, Body("Demo", {"Demo.Util", "Demo.Util"})}, {Util_Spec, Util_Text}}),
+        Tree(Demo("DefaultBoundHoldsWholeFile", "demo\ndemo\n" + Repeated("demo-util\n", 16382)), Demo_Dirs,
+             {{Demo_Body, Body("Demo", std::vector<std::string>(16382, "Demo.Util"))}, {Util_Spec, Util_Text}}),
+        Body_There(Tree(Demo("UnitAddedLater", Demo_List + "demo-io\n", {"list"}, {{Demo_Body, "old\n"}, {Util_Spec, "old\n"}}),
+                        {Demo_Dirs[0], Demo_Dirs[1], Io_Dir}, {{Io_Spec, Spec("Demo", "Demo.Io")}})),
+        Body_There(Tree(Demo("LinkToFileAtBodyPath", Demo_List, {"list"}, {{"demo/real.adb", "real\n"}}),
+                        Demo_Dirs, {{Util_Spec, Util_Text}}, {{Demo_Body, "../../real.adb"}})),
+        Body_There(Tree(Demo("OneLineProjectWithBodyThere", "demo\n", {"list"}, {{Demo_Body, "mine\n"}}), Demo_Dirs)),
+        Failing("EmptyProject", "", Opened, "'list'"),
+        Failing("OneLineProject", "demo\n", Created, "'list'"), // no partial body stays
+        Failing("EmptyMainLine", "demo\n\ndemo-util\n", Opened, "'list'"),
+        Failing("UnitLineEndsWithDash", "demo\ndemo\ndemo-\n", Opened, "'list'"),
+        Failing("ProjectBeyondDefaultBound", "demo\ndemo\n" + Repeated("demo-util\n", 16383), Opened, "'list'"),
+        Failing("ProjectBeyondMaxLines", Demo_List + "demo-io\n", Opened, "'list'", {"list", "3"}),
+        Tree(Failing("BodyDirectoryMissing", Demo_List, Opened, Quoted_Body), {}),
+        Tree(Failing("DirectoryAtBodyPath", Demo_List, Opened, Quoted_Body), {Demo_Body, Demo_Dirs[1]}),
+        Tree(Failing("SpecDirectoryMissing", Demo_List, Created, "'" + Util_Spec + "'"), {Demo_Dirs[0]},
+             {{Demo_Body, Body("Demo", {"Demo.Util"})}}),
+        Tree(Failing("ControlCharactersEscaped", "d\r\nd\r\n", Opened, "'d\\r/d\\r/src/d\\r.adb'"), {}),
+        // Specs go in list order and a failure ends the run: util done, gui never begun.
+        Tree(Failing("DanglingLinkAtSpecPath", Demo_List + "demo-io\ndemo-gui\n", Created, "'" + Io_Spec + "'"),
+             {Demo_Dirs[0], Demo_Dirs[1], Io_Dir, "demo/demo-gui/src/lib"},
+             {{Demo_Body, Body("Demo", {"Demo.Util", "Demo.Io", "Demo.Gui"})}, {Util_Spec, Util_Text}},
+             {{Io_Spec, "gone.ads"}}),
+    };
+    // clang-format on
+}
+
+class EndToEnd : public testing::TestWithParam<Case> {};
+
+TEST_P(EndToEnd, Run) {
+    Run_Case(GetParam());
+}
+
+const auto Row_Name = [](const auto& Info) { return Info.param.Name; };
+INSTANTIATE_TEST_SUITE_P(Startup, EndToEnd, testing::ValuesIn(Startup_Cases()), Row_Name);
+INSTANTIATE_TEST_SUITE_P(Generation, EndToEnd, testing::ValuesIn(Generation_Cases()), Row_Name);
+
+// Written out by hand, byte for byte, independently of the builders.
+TEST(Generation, FilesSpelledOut) {
+    const std::string Header = "-- Skeletons of the demo project\n"
+                               "-- Demo is Copyright (C) @YEAR@ The Authors ; \n"
+                               "--bc\n--licence line 296\n--licence line 297\n--licence line 298\n"
+                               "--licence line 299\n--\n--\n--in\n--licence line 303\n"
+                               "--licence line 304\n--licence line 305\n--licence line 306\n"
+                               "--licence line 307\n--licence line 308\n--licence line 309\n"
+                               "-- Date := \"@DATE@\"\n-- Version := \"1.0\"\n";
+    Case Row = Demo("SpelledOut", Demo_List + "demo-io\n");
+    Row.Dirs.push_back(Io_Dir);
+    Row.Out = "We are the @DATE@\nThe version is 1.0\nOpen Abstract.txt...\nOpen gtl.txt...\n"
+              "End traitment...\nEnter your name : Name ok ! ! ! !  open project file Create adb "
+              "file: \n";
+    Row.Expected = {
+        {Demo_Body, Header + "with Demo.Util ; \nwith Demo.Io ; \nprocedure Demo is\n\nbegin\n\n"
+                             "   null;\nend Demo ; \n"},
+        {Io_Spec, Header + "package Demo.Io is\n\nend Demo.Io ; \n"},
+        {Util_Spec, Header + "package Demo.Util is\n\nend Demo.Util ; \n"}};
+    Run_Case(Row);
+}
+
+// A second run writes nothing: the body keeps its inode and the first run's date.
+TEST(Generation, SecondRunWritesNothing) {
+    Case Row = Demo("SecondRun", Demo_List);
+    const Sandbox Box;
+    Prepare(Box, Row);
+    const std::string First_Date = Run_And_Check(Box, Row);
+    struct stat First {
+    }, Second{};
+    ::stat((Box.Root / "tree" / Demo_Body).c_str(), &First);
+    for (auto& [Path, Bytes] : Row.Expected) {
+        Bytes = Fill_In(Bytes, First_Date);
+    }
+    Run_And_Check(Box, Body_There(Row));
+    ::stat((Box.Root / "tree" / Demo_Body).c_str(), &Second);
+    EXPECT_EQ(First.st_ino, Second.st_ino);
+}
+
+} // namespace
