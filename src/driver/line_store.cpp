@@ -3,6 +3,8 @@
 
 #include "driver/failure.hpp"
 
+#include <utility>
+
 namespace adaskel {
 
 namespace {
@@ -33,13 +35,13 @@ String_Set Create_String_Set(std::int32_t Capacity) {
     return String_Set{Capacity, {}};
 }
 
-void Store(String_Set& Set, std::int32_t Index, std::string_view Text) {
+void Store(String_Set& Set, std::int32_t Index, std::string Text) {
     Check_Index(Set, Index);
     const auto Position = static_cast<std::size_t>(Index - 1);
     if (Position >= Set.Lines.size()) {
         Set.Lines.resize(Position + 1);
     }
-    Set.Lines[Position].emplace(Text);
+    Set.Lines[Position].emplace(std::move(Text));
 }
 
 const std::string& Read(const String_Set& Set, std::int32_t Index) {

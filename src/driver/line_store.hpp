@@ -24,8 +24,9 @@ struct String_Set {
 // A store of the given capacity (at least 1) with every entry empty.
 String_Set Create_String_Set(std::int32_t Capacity);
 
-// Entry Index becomes a copy of Text. Fails when Index is outside 1 to Capacity.
-void Store(String_Set& Set, std::int32_t Index, std::string_view Text);
+// Entry Index takes Text (a line read is moved in, a stored one copied). Fails when
+// Index is outside 1 to Capacity.
+void Store(String_Set& Set, std::int32_t Index, std::string Text);
 
 // The line at Index. Fails when Index is outside 1 to Capacity or the entry is empty.
 const std::string& Read(const String_Set& Set, std::int32_t Index);

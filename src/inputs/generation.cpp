@@ -12,27 +12,17 @@ namespace adaskel {
 
 namespace {
 
-void Generate_Body(Run_Record& Record, std::string& Content) {
-    const std::string Path = Body_Path(Read(Record.Project_Lines, 1));
+// Creates the file at Path unless a regular file is there. Form is called once the file
+// exists unnamed, to put its whole content into Content; only then is it published.
+template <typename Content_Former>
+void Generate(const std::string& Path, std::string& Content, Content_Former Form) {
     if (Test_Output_Path(Path) == Path_State::Regular_File) {
         return;
     }
-    Pending_File File = Create_Pending(Path);
-    Put(Record.Out, "Create adb file: ");
+    Pending_File File;
+    Create_Pending(File, Path);
     Content.clear();
-    Write_Body_File(Content, Record);
-    Publish(File, Content);
-}
-
-void Generate_Spec(const Run_Record& Record, std::int32_t J, std::string& Content) {
-    const std::string Path =
-        Spec_Path(Read(Record.Project_Lines, 1), Read(Record.Project_Lines, J));
-    if (Test_Output_Path(Path) == Path_State::Regular_File) {
-        return;
-    }
-    Pending_File File = Create_Pending(Path);
-    Content.clear();
-    Write_Spec_File(Content, Record, J);
+    Form();
     Publish(File, Content);
 }
 
@@ -43,10 +33,15 @@ void Generate_Files(Run_Record& Record) {
         throw Run_Failure("project file " + Quote(Record.Project_Name) +
                           " has no line: the root directory is missing");
     }
+    const std::string& Root_Name = Read(Record.Project_Lines, 1);
     std::string Content; // reused: one buffer for every file of the run
-    Generate_Body(Record, Content);
+    Generate(Body_Path(Root_Name), Content, [&] {
+        Put(Record.Out, "Create adb file: ");
+        Write_Body_File(Content, Record);
+    });
     for (std::int32_t J = 3; J <= Record.Line_Count; ++J) {
-        Generate_Spec(Record, J, Content);
+        Generate(Spec_Path(Root_Name, Read(Record.Project_Lines, J)), Content,
+                 [&] { Write_Spec_File(Content, Record, J); });
     }
 }
 

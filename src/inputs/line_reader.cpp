@@ -8,7 +8,6 @@
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
-#include <utility>
 
 namespace adaskel {
 
@@ -33,7 +32,7 @@ bool Fill(Line_Reader& Reader) {
     Reader.Buffer.resize(Old_Size + Block_Size);
     ssize_t Count = 0;
     do {
-        Count = ::read(Reader.Fd, Reader.Buffer.data() + Old_Size, Block_Size);
+        Count = ::read(Reader.Fd.Value, Reader.Buffer.data() + Old_Size, Block_Size);
     } while (Count < 0 && errno == EINTR);
     const int Error = errno;
     Reader.Buffer.resize(Old_Size + (Count > 0 ? static_cast<std::size_t>(Count) : 0));
@@ -54,32 +53,11 @@ void Look_Ahead(Line_Reader& Reader, std::size_t Wanted) {
 
 } // namespace
 
-Line_Reader::Line_Reader(Line_Reader&& Other) noexcept
-    : Name(std::move(Other.Name)), Fd(std::exchange(Other.Fd, -1)), Buffer(std::move(Other.Buffer)),
-      Position(Other.Position), Source_Done(Other.Source_Done), Lines_Read(Other.Lines_Read) {}
-
-Line_Reader& Line_Reader::operator=(Line_Reader&& Other) noexcept {
-    if (this != &Other) {
-        Close(*this);
-        Name = std::move(Other.Name);
-        Fd = std::exchange(Other.Fd, -1);
-        Buffer = std::move(Other.Buffer);
-        Position = Other.Position;
-        Source_Done = Other.Source_Done;
-        Lines_Read = Other.Lines_Read;
-    }
-    return *this;
-}
-
-Line_Reader::~Line_Reader() {
-    Close(*this);
-}
-
 Line_Reader Open_Reader(std::string_view Name) {
     Line_Reader Reader;
     Reader.Name = Name;
-    Reader.Fd = ::open(Reader.Name.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
-    if (Reader.Fd < 0) {
+    Reader.Fd = Owned_Fd(::open(Reader.Name.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
+    if (Reader.Fd.Value < 0) {
         Raise_System_Failure("cannot open", Name, errno);
     }
     return Reader;
@@ -112,7 +90,6 @@ std::string Read_Line(Line_Reader& Reader) {
             if (Available(Reader) > 0 && Reader.Buffer[Reader.Position] == '\f') {
                 ++Reader.Position;
             }
-            ++Reader.Lines_Read;
             return Line;
         }
         Scanned = Available(Reader);
@@ -126,14 +103,21 @@ std::string Read_Line(Line_Reader& Reader) {
     }
     std::string Line = Reader.Buffer.substr(Reader.Position);
     Reader.Position = Reader.Buffer.size();
-    ++Reader.Lines_Read;
     return Line;
 }
 
 void Close(Line_Reader& Reader) {
-    if (Reader.Fd >= 0) {
-        ::close(Reader.Fd);
-        Reader.Fd = -1;
+    Reader.Fd = Owned_Fd();
+}
+
+void Read_Into(Line_Reader& Reader, String_Set& Set, std::int32_t& Count,
+               const std::string& Overflow) {
+    while (!End_Of_File(Reader)) {
+        if (Count >= Set.Capacity) {
+            throw Run_Failure(Overflow);
+        }
+        Store(Set, Count + 1, Read_Line(Reader));
+        ++Count;
     }
 }
 

@@ -5,6 +5,9 @@
 // or a line feed and a form feed. So a final empty line is never delivered.
 #pragma once
 
+#include "driver/line_store.hpp"
+#include "driver/owned_fd.hpp"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -13,18 +16,10 @@ namespace adaskel {
 
 struct Line_Reader {
     std::string Name;   // as opened, for failure reports
-    int Fd = -1;        // -1 once closed, or for a reader over an in-memory text
+    Owned_Fd Fd;        // none once closed, or for a reader over an in-memory text
     std::string Buffer; // bytes read and not yet consumed start at Position
     std::size_t Position = 0;
-    bool Source_Done = false;    // the file has no more bytes beyond Buffer
-    std::int64_t Lines_Read = 0; // for failure reports that name a line
-
-    Line_Reader() = default;
-    Line_Reader(const Line_Reader&) = delete;
-    Line_Reader& operator=(const Line_Reader&) = delete;
-    Line_Reader(Line_Reader&& Other) noexcept;
-    Line_Reader& operator=(Line_Reader&& Other) noexcept;
-    ~Line_Reader();
+    bool Source_Done = false; // the file has no more bytes beyond Buffer
 };
 
 // Opens an existing file for reading; fails naming the file and the cause.
@@ -41,5 +36,11 @@ std::string Read_Line(Line_Reader& Reader);
 
 // Closes the file now rather than when the reader goes away.
 void Close(Line_Reader& Reader);
+
+// Stores every line left in Reader into Set from index Count + 1 on, counting in Count.
+// The bound of Set is tested before each line is read; beyond it the run fails with
+// Overflow as its report.
+void Read_Into(Line_Reader& Reader, String_Set& Set, std::int32_t& Count,
+               const std::string& Overflow);
 
 } // namespace adaskel

@@ -10,16 +10,9 @@ namespace adaskel {
 void Read_Project_File(Run_Record& Record) {
     Line_Reader Reader = Open_Reader(Record.Project_Name);
     Put(Record.Out, "open project file ");
-    while (!End_Of_File(Reader)) {
-        const std::int32_t Index = Record.Line_Count + 1;
-        if (Index > Record.Project_Lines.Capacity) {
-            throw Run_Failure("project file " + Quote(Record.Project_Name) +
-                              " has more lines than max lines (" +
-                              std::to_string(Record.Project_Lines.Capacity) + ")");
-        }
-        Store(Record.Project_Lines, Index, Read_Line(Reader));
-        Record.Line_Count = Index;
-    }
+    Read_Into(Reader, Record.Project_Lines, Record.Line_Count,
+              "project file " + Quote(Record.Project_Name) + " has more lines than max lines (" +
+                  std::to_string(Record.Project_Lines.Capacity) + ")");
     Close(Reader);
 }
 

@@ -46,15 +46,9 @@ void Read_Abstract(Run_Record& Record) {
 void Read_Licence(Run_Record& Record) {
     Line_Reader Reader = Open_Reader("gpl.txt");
     Put_Line(Record.Out, "Open gtl.txt...");
-    while (!End_Of_File(Reader)) {
-        const std::int32_t Index = Record.Licence_Count + 1;
-        if (Index > Record.Licence_Lines.Capacity) {
-            throw Run_Failure(Quote("gpl.txt") + " has more than " +
-                              std::to_string(Record.Licence_Lines.Capacity) + " lines");
-        }
-        Store(Record.Licence_Lines, Index, Read_Line(Reader));
-        Record.Licence_Count = Index;
-    }
+    Read_Into(Reader, Record.Licence_Lines, Record.Licence_Count,
+              Quote("gpl.txt") + " has more than " + std::to_string(Record.Licence_Lines.Capacity) +
+                  " lines");
     Close(Reader);
     Put_Line(Record.Out, "End traitment...");
 }

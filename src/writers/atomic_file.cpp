@@ -34,7 +34,7 @@ bool Unnamed_Files_Linkable() {
     Raise_System_Failure("cannot create", Path, Error);
 }
 
-// A name unlikely to be taken; exclusive creation settles the rare collision.
+// A name unlikely to be taken by anything else.
 std::string Hidden_Name(const std::string& Path, unsigned Attempt) {
     timespec Now{};
     ::clock_gettime(CLOCK_REALTIME, &Now);
@@ -45,21 +45,22 @@ std::string Hidden_Name(const std::string& Path, unsigned Attempt) {
            std::to_string(Attempt);
 }
 
-int Create_Hidden(Pending_File& File) {
+// Creates the file under a hidden name beside its path; exclusive creation settles the
+// rare collision with another name.
+void Create_Hidden(Pending_File& File) {
     for (unsigned Attempt = 0; Attempt < 100; ++Attempt) {
-        File.Temp_Path = Hidden_Name(File.Path, Attempt);
-        const int Fd = ::open(File.Temp_Path.c_str(),
-                              O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (Fd >= 0 || errno != EEXIST) {
-            if (Fd < 0) {
-                File.Temp_Path.clear();
-            }
-            return Fd;
+        std::string Name = Hidden_Name(File.Path, Attempt);
+        File.Fd = Owned_Fd(
+            ::open(Name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+        if (File.Fd.Value >= 0) {
+            File.Temp_Path = std::move(Name);
+            return;
+        }
+        if (errno != EEXIST) {
+            break;
         }
     }
-    File.Temp_Path.clear();
-    errno = EEXIST;
-    return -1;
+    Raise_Create_Failure(File.Path, errno);
 }
 
 // The path was taken between the test and the link: a regular file there now counts
@@ -72,15 +73,14 @@ Publish_Result Resolve_Taken(const std::string& Path) {
 }
 
 Publish_Result Link_Unnamed(Pending_File& File) {
-    const std::string Name = "/proc/self/fd/" + std::to_string(File.Fd);
+    const std::string Name = "/proc/self/fd/" + std::to_string(File.Fd.Value);
     if (::linkat(AT_FDCWD, Name.c_str(), AT_FDCWD, File.Path.c_str(), AT_SYMLINK_FOLLOW) != 0) {
         if (errno == EEXIST) {
             return Resolve_Taken(File.Path);
         }
         Raise_System_Failure("cannot create", File.Path, errno);
     }
-    const int Fd = std::exchange(File.Fd, -1);
-    if (::close(Fd) != 0) {
+    if (::close(File.Fd.Release()) != 0) {
         // What the file system lost at close may be missing from the file: take it back.
         const int Error = errno;
         ::unlink(File.Path.c_str());
@@ -90,7 +90,7 @@ Publish_Result Link_Unnamed(Pending_File& File) {
 }
 
 Publish_Result Link_Hidden(Pending_File& File) {
-    if (::close(std::exchange(File.Fd, -1)) != 0) {
+    if (::close(File.Fd.Release()) != 0) {
         Raise_System_Failure("cannot close", File.Path, errno);
     }
     if (::link(File.Temp_Path.c_str(), File.Path.c_str()) != 0) {
@@ -144,42 +144,30 @@ Path_State Test_Output_Path(const std::string& Path) {
     return Classify(Path, Status);
 }
 
-Pending_File::Pending_File(Pending_File&& Other) noexcept
-    : Path(std::move(Other.Path)), Fd(std::exchange(Other.Fd, -1)),
-      Temp_Path(std::exchange(Other.Temp_Path, {})) {}
-
 Pending_File::~Pending_File() {
-    if (Fd >= 0) {
-        ::close(Fd);
-    }
     if (!Temp_Path.empty()) {
         ::unlink(Temp_Path.c_str());
     }
 }
 
-Pending_File Create_Pending(const std::string& Path) {
-    Pending_File File;
+void Create_Pending(Pending_File& File, const std::string& Path) {
     File.Path = Path;
     if (Unnamed_Files_Linkable()) {
         const std::string Directory(Directory_Of(Path));
-        File.Fd = ::open(Directory.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
-        if (File.Fd >= 0) {
-            return File;
+        File.Fd = Owned_Fd(::open(Directory.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
+        if (File.Fd.Value >= 0) {
+            return;
         }
         // These say the file system or kernel has no unnamed files; others are real.
         if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
             Raise_Create_Failure(Path, errno);
         }
     }
-    File.Fd = Create_Hidden(File);
-    if (File.Fd < 0) {
-        Raise_Create_Failure(Path, errno);
-    }
-    return File;
+    Create_Hidden(File);
 }
 
 Publish_Result Publish(Pending_File& File, std::string_view Content) {
-    if (const int Error = Write_All(File.Fd, Content); Error != 0) {
+    if (const int Error = Write_All(File.Fd.Value, Content); Error != 0) {
         Raise_System_Failure("cannot write", File.Path, Error);
     }
     return File.Temp_Path.empty() ? Link_Unnamed(File) : Link_Hidden(File);

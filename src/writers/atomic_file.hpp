@@ -5,6 +5,8 @@
 // appears at its path complete, or not at all.
 #pragma once
 
+#include "driver/owned_fd.hpp"
+
 #include <string>
 #include <string_view>
 
@@ -22,20 +24,18 @@ Path_State Test_Output_Path(const std::string& Path);
 // A file being written, not yet visible at Path. Discarded unless published.
 struct Pending_File {
     std::string Path;
-    int Fd = -1;
+    Owned_Fd Fd;
     std::string Temp_Path; // the hidden name, where unnamed files are not supported
 
     Pending_File() = default;
     Pending_File(const Pending_File&) = delete;
     Pending_File& operator=(const Pending_File&) = delete;
-    Pending_File(Pending_File&& Other) noexcept;
-    Pending_File& operator=(Pending_File&&) = delete;
-    ~Pending_File();
+    ~Pending_File(); // removes the hidden name of a file not published
 };
 
-// Creates the file that will be published at Path, in Path's directory. Fails when the
-// directory is missing or the file cannot be created there.
-Pending_File Create_Pending(const std::string& Path);
+// Creates in File the file that will be published at Path, in Path's directory. Fails
+// when the directory is missing or the file cannot be created there.
+void Create_Pending(Pending_File& File, const std::string& Path);
 
 enum class Publish_Result {
     Published,
