@@ -7,7 +7,7 @@ Seconds=${1:-30}
 Here=$(cd -- "$(dirname -- "${BASH_SOURCE[0]}")" && pwd)
 Src=$Here/../src
 Out=${FUZZ_BUILD:-$Here/../build-fuzz}
-declare -A Sources=([line_reader]="inputs/line_reader.cpp driver/failure.cpp"
+declare -A Sources=([line_reader]="inputs/line_reader.cpp driver/line_store.cpp driver/failure.cpp"
     [command_line]="driver/command_line.cpp"
     [unit_names]="inputs/unit_names.cpp inputs/paths.cpp driver/failure.cpp")
 Status=0
