@@ -1,11 +1,16 @@
-// Conversion of the max lines argument. The accepted syntax:
+// The tests of the two arguments: the regular-file test of the project file, and the
+// conversion of max lines. The accepted syntax of max lines:
 //   blanks, [+|-], numeral [# based_numeral #], [E|e [+] numeral], blanks
 // where a numeral is digits with single underscores between them, a base is 2 to 16
 // and the exponent scales by the base. Values are carried saturated so that no
 // intermediate result can overflow, however long the text.
 #include "driver/command_line.hpp"
 
+#include "driver/failure.hpp"
+
+#include <cerrno>
 #include <cstddef>
+#include <sys/stat.h>
 
 namespace adaskel {
 
@@ -132,6 +137,17 @@ std::optional<std::int32_t> To_Max_Lines(std::string_view Text) {
         return std::nullopt;
     }
     return Value;
+}
+
+bool Is_Regular_File(const std::string& Path) {
+    struct stat Status {};
+    if (::stat(Path.c_str(), &Status) == 0) {
+        return S_ISREG(Status.st_mode);
+    }
+    if (errno == ENOENT || errno == ENOTDIR || errno == ELOOP || errno == ENAMETOOLONG) {
+        return false;
+    }
+    Raise_System_Failure("cannot open", Path, errno);
 }
 
 } // namespace adaskel

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace adaskel {
@@ -14,5 +15,10 @@ std::optional<std::int32_t> To_Integer_32(std::string_view Text);
 
 // The value of a max lines argument: a literal of value 1 or more; none otherwise.
 std::optional<std::int32_t> To_Max_Lines(std::string_view Text);
+
+// Whether Path names an existing regular file (following links). A path that leads to
+// nothing is false; an error looking at it, such as an I/O error or a missing permission,
+// fails the run instead, since the file may well be there.
+bool Is_Regular_File(const std::string& Path);
 
 } // namespace adaskel

@@ -26,6 +26,9 @@ int Write_All(int Fd, std::string_view Text) {
 namespace {
 
 void Write_Console(Console& Out, std::string_view Text, bool Open_After) {
+    if (Out.Fd == No_Console) {
+        return;
+    }
     if (const int Error = Write_All(Out.Fd, Text); Error != 0) {
         throw Run_Failure("cannot write to standard output: " + Errno_Text(Error));
     }

@@ -6,6 +6,10 @@
 
 namespace adaskel {
 
+// A console whose Fd is No_Console discards its text: the checker goes through a run's
+// own input steps without the run's messages.
+inline constexpr int No_Console = -1;
+
 struct Console {
     int Fd = 1;
     bool Line_Open = false; // the last text written had no line end

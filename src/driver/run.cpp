@@ -9,27 +9,11 @@
 #include "inputs/project_file.hpp"
 #include "inputs/reference_texts.hpp"
 
-#include <cerrno>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace adaskel {
 
 namespace {
-
-// A path that leads to nothing is the handled wrong argument; an error looking at it,
-// such as an I/O error or a missing permission, is a failure of the run instead.
-bool Is_Regular_File(const std::string& Path) {
-    struct stat Status {};
-    if (::stat(Path.c_str(), &Status) == 0) {
-        return S_ISREG(Status.st_mode);
-    }
-    if (errno == ENOENT || errno == ENOTDIR || errno == ELOOP || errno == ENAMETOOLONG) {
-        return false;
-    }
-    Raise_System_Failure("cannot open", Path, errno);
-}
 
 // Checks the arguments, fills Project_Name and Max_Lines; false after a handled message.
 bool Accept_Command_Line(Run_Record& Record, std::span<const char* const> Arguments) {
@@ -69,19 +53,6 @@ int Run_Sequence(Run_Record& Record, std::span<const char* const> Arguments) {
     Generate_Files(Record);
     End_Open_Line(Record.Out);
     return Exit_Complete;
-}
-
-void Report_Failure(Run_Record& Record, std::string_view Message) {
-    try {
-        End_Open_Line(Record.Out);
-    } catch (const Run_Failure&) {
-        // Standard output is broken; the report on standard error still goes out.
-        Record.Out.Line_Open = false;
-    }
-    std::string Line = "adaskel: ";
-    Line.append(Message);
-    Line += '\n';
-    Write_All(STDERR_FILENO, Line);
 }
 
 } // namespace adaskel

@@ -2,8 +2,8 @@
 // is formed in memory and published only when complete (see writers/atomic_file).
 #include "inputs/generation.hpp"
 
-#include "driver/failure.hpp"
 #include "inputs/paths.hpp"
+#include "inputs/project_file.hpp"
 #include "writers/atomic_file.hpp"
 #include "writers/body_writer.hpp"
 #include "writers/spec_writer.hpp"
@@ -29,18 +29,14 @@ void Generate(const std::string& Path, std::string& Content, Content_Former Form
 } // namespace
 
 void Generate_Files(Run_Record& Record) {
-    if (Record.Line_Count < 1) {
-        throw Run_Failure("project file " + Quote(Record.Project_Name) +
-                          " has no line: the root directory is missing");
-    }
-    const std::string& Root_Name = Read(Record.Project_Lines, 1);
+    const std::string& Root = Root_Name(Record);
     std::string Content; // reused: one buffer for every file of the run
-    Generate(Body_Path(Root_Name), Content, [&] {
+    Generate(Body_Path(Root), Content, [&] {
         Put(Record.Out, "Create adb file: ");
         Write_Body_File(Content, Record);
     });
     for (std::int32_t J = 3; J <= Record.Line_Count; ++J) {
-        Generate(Spec_Path(Root_Name, Read(Record.Project_Lines, J)), Content,
+        Generate(Spec_Path(Root, Read(Record.Project_Lines, J)), Content,
                  [&] { Write_Spec_File(Content, Record, J); });
     }
 }

@@ -21,14 +21,20 @@ void Derive_Unit_Names(Run_Record& Record) {
         Store(Record.Unit_Names, I, Read(Record.Project_Lines, I));
     }
     for (std::int32_t I = 2; I <= Record.Line_Count; ++I) {
-        const std::string& Line = Read(Record.Unit_Names, I);
-        if (Line.empty() || Line.back() == '-') {
-            throw Run_Failure(
-                "project file " + Quote(Record.Project_Name) + " line " + std::to_string(I) + ": " +
-                (Line.empty() ? std::string("empty unit name") : Quote(Line) + " ends with '-'"));
+        if (auto Problem = Unit_Name_Problem(Read(Record.Unit_Names, I)); !Problem.empty()) {
+            throw Run_Failure("project file " + Quote(Record.Project_Name) + " line " +
+                              std::to_string(I) + ": " + Problem);
         }
         To_Filename(Change(Record.Unit_Names, I));
     }
+}
+
+const std::string& Root_Name(const Run_Record& Record) {
+    if (Record.Line_Count < 1) {
+        throw Run_Failure("project file " + Quote(Record.Project_Name) +
+                          " has no line: the root directory is missing");
+    }
+    return Read(Record.Project_Lines, 1);
 }
 
 } // namespace adaskel

@@ -13,4 +13,7 @@ void Read_Project_File(Run_Record& Record);
 // A line that cannot be converted fails here, before any file is created.
 void Derive_Unit_Names(Run_Record& Record);
 
+// Project line 1, the root of the generated tree; fails when the file has no line.
+const std::string& Root_Name(const Run_Record& Record);
+
 } // namespace adaskel

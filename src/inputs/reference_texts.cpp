@@ -25,6 +25,8 @@ void Read_Run_Date(Run_Record& Record) {
     Put_Line(Record.Out, "We are the " + Record.Run_Date);
 }
 
+} // namespace
+
 void Read_Version(Run_Record& Record) {
     Record.Versions_File = Open_Reader("Versions.lst");
     while (!End_Of_File(Record.Versions_File)) {
@@ -52,8 +54,6 @@ void Read_Licence(Run_Record& Record) {
     Close(Reader);
     Put_Line(Record.Out, "End traitment...");
 }
-
-} // namespace
 
 void Read_Reference_Texts(Run_Record& Record) {
     Read_Run_Date(Record);

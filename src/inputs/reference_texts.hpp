@@ -13,6 +13,12 @@ namespace adaskel {
 // the licence lines, with the five progress lines on the console.
 void Read_Reference_Texts(Run_Record& Record);
 
+// The steps of the first half after the run date, one file each: "Versions.lst" (kept
+// open in the record), "Abstract.txt" and "gpl.txt", each with its progress lines.
+void Read_Version(Run_Record& Record);
+void Read_Abstract(Run_Record& Record);
+void Read_Licence(Run_Record& Record);
+
 // Second half, after the prompt: Holder_Name from "Copyright", then "Name ok ! ! ! !  ".
 void Read_Holder_Name(Run_Record& Record);
 

@@ -16,6 +16,16 @@ char To_Upper_Latin_1(char C) {
     return Small_Ascii || Small_Latin_1 ? static_cast<char>(Code - 32U) : C;
 }
 
+std::string Unit_Name_Problem(std::string_view Line) {
+    if (Line.empty()) {
+        return "empty unit name";
+    }
+    if (Line.back() == '-') {
+        return Quote(Line) + " ends with '-'";
+    }
+    return {};
+}
+
 void To_Filename(std::span<char> Name) {
     if (Name.empty()) {
         throw Run_Failure("cannot make a unit name of an empty line");

@@ -2,12 +2,18 @@
 #pragma once
 
 #include <span>
+#include <string>
+#include <string_view>
 
 namespace adaskel {
 
 // Latin-1 upper case of one character: a to z and the small letters 224 to 246 and
 // 248 to 254 become their capitals; every other character is returned unchanged.
 char To_Upper_Latin_1(char C);
+
+// Why Line cannot be made a unit name by To_Filename ("" when it can): it is empty, or
+// it ends with "-".
+std::string Unit_Name_Problem(std::string_view Line);
 
 // Rewrites Name in place, keeping its length: its first character and each character
 // right after a "-" are raised to upper case, and each "-" becomes ".". Nothing is

@@ -26,12 +26,16 @@ bool Unnamed_Files_Linkable() {
     return Linkable;
 }
 
-[[noreturn]] void Raise_Create_Failure(const std::string& Path, int Error) {
+// Why creating a file in Path's directory failed with Error.
+std::string Create_Problem(const std::string& Path, int Error) {
     if (Error == ENOENT) {
-        throw Run_Failure("cannot create " + Quote(Path) + ": directory " +
-                          Quote(Directory_Of(Path)) + " does not exist");
+        return "directory " + Quote(Directory_Of(Path)) + " does not exist";
     }
-    Raise_System_Failure("cannot create", Path, Error);
+    return Errno_Text(Error);
+}
+
+[[noreturn]] void Raise_Create_Failure(const std::string& Path, int Error) {
+    throw Run_Failure("cannot create " + Quote(Path) + ": " + Create_Problem(Path, Error));
 }
 
 // A name unlikely to be taken by anything else.
@@ -108,40 +112,50 @@ Publish_Result Link_Hidden(Pending_File& File) {
 
 } // namespace
 
-namespace {
-
-// What a path that exists is: only a regular file may stay; anything else fails the run.
-Path_State Classify(const std::string& Path, const struct stat& Status) {
-    if (S_ISREG(Status.st_mode)) {
-        return Path_State::Regular_File;
-    }
-    throw Run_Failure(
-        "cannot create " + Quote(Path) + ": " +
-        (S_ISDIR(Status.st_mode) ? "it is a directory" : "it exists and is not a regular file"));
-}
-
-} // namespace
-
-Path_State Test_Output_Path(const std::string& Path) {
+Output_Path Look_At_Output_Path(const std::string& Path) {
     // One lstat settles the usual cases, a free path or a regular file; only a symbolic
     // link costs a second look, at what it points to.
     struct stat Status {};
     if (::lstat(Path.c_str(), &Status) != 0) {
         if (errno == ENOENT) {
-            return Path_State::Free;
+            return {Path_State::Free, {}};
         }
-        Raise_System_Failure("cannot create", Path, errno);
+        return {Path_State::Blocked, Errno_Text(errno)};
     }
-    if (!S_ISLNK(Status.st_mode)) {
-        return Classify(Path, Status);
-    }
-    if (::stat(Path.c_str(), &Status) != 0) {
+    if (S_ISLNK(Status.st_mode) && ::stat(Path.c_str(), &Status) != 0) {
         if (errno == ENOENT) {
-            throw Run_Failure("cannot create " + Quote(Path) + ": it is a dangling symbolic link");
+            return {Path_State::Blocked, "it is a dangling symbolic link"};
         }
-        Raise_System_Failure("cannot create", Path, errno);
+        return {Path_State::Blocked, Errno_Text(errno)};
     }
-    return Classify(Path, Status);
+    if (S_ISREG(Status.st_mode)) {
+        return {Path_State::Regular_File, {}};
+    }
+    return {Path_State::Blocked, S_ISDIR(Status.st_mode) ? "it is a directory"
+                                                         : "it exists and is not a regular file"};
+}
+
+Path_State Test_Output_Path(const std::string& Path) {
+    Output_Path Look = Look_At_Output_Path(Path);
+    if (Look.State == Path_State::Blocked) {
+        throw Run_Failure("cannot create " + Quote(Path) + ": " + Look.Problem);
+    }
+    return Look.State;
+}
+
+std::string Creation_Problem(const std::string& Path) {
+    const std::string Directory(Directory_Of(Path));
+    struct stat Status {};
+    if (::stat(Directory.c_str(), &Status) != 0) {
+        return Create_Problem(Path, errno);
+    }
+    if (!S_ISDIR(Status.st_mode)) {
+        return Create_Problem(Path, ENOTDIR);
+    }
+    if (::access(Directory.c_str(), W_OK | X_OK) != 0) {
+        return Create_Problem(Path, errno);
+    }
+    return {};
 }
 
 Pending_File::~Pending_File() {

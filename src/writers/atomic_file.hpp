@@ -13,13 +13,26 @@
 namespace adaskel {
 
 enum class Path_State {
-    Free,        // nothing is at the path
-    Regular_File // a regular file, or a symbolic link to one: it is left alone
+    Free,         // nothing is at the path
+    Regular_File, // a regular file, or a symbolic link to one: it is left alone
+    Blocked       // a directory, a dangling link, another kind of file, or an error
 };
 
-// Tells what is at an output path. A directory, a dangling symbolic link, any other
-// kind of file, or an error looking at the path is a failure naming the path.
+struct Output_Path {
+    Path_State State = Path_State::Free;
+    std::string Problem; // why a Blocked path cannot take a file, e.g. "it is a directory"
+};
+
+// Looks at what is at an output path, changing nothing.
+Output_Path Look_At_Output_Path(const std::string& Path);
+
+// Tells whether an output path is free or holds a regular file; a Blocked path is a
+// failure naming the path and its problem.
 Path_State Test_Output_Path(const std::string& Path);
+
+// Why no file could be created in Path's directory now ("" when one could): the
+// directory is missing or is not one, or cannot be written. Creates nothing.
+std::string Creation_Problem(const std::string& Path);
 
 // A file being written, not yet visible at Path. Discarded unless published.
 struct Pending_File {

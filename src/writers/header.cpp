@@ -23,24 +23,23 @@ std::string Year_Image(int Year) {
     return Image;
 }
 
-namespace {
-
-void Check_Header_Inputs(const Run_Record& Record) {
+std::string Header_Problem(const Run_Record& Record) {
     if (!Is_Filled(Record.Unit_Names, 2)) {
-        throw Run_Failure("project file " + Quote(Record.Project_Name) +
-                          " has no line 2: the main procedure is missing");
+        return "project file " + Quote(Record.Project_Name) +
+               " has no line 2: the main procedure is missing";
     }
     if (Record.Licence_Count < Excerpt_Last) {
-        throw Run_Failure(Quote("gpl.txt") + " has " + std::to_string(Record.Licence_Count) +
-                          " lines: the header needs its lines " + std::to_string(Excerpt_First) +
-                          " to " + std::to_string(Excerpt_Last));
+        return Quote("gpl.txt") + " has " + std::to_string(Record.Licence_Count) +
+               " lines: the header needs its lines " + std::to_string(Excerpt_First) + " to " +
+               std::to_string(Excerpt_Last);
     }
+    return {};
 }
 
-} // namespace
-
 void Append_Header(std::string& Output, const Run_Record& Record, int Year) {
-    Check_Header_Inputs(Record);
+    if (auto Problem = Header_Problem(Record); !Problem.empty()) {
+        throw Run_Failure(Problem);
+    }
     const std::string& Main_Unit = Read(Record.Unit_Names, 2);
     Output += "-- ";
     Output += Record.Abstract;

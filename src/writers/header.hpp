@@ -18,6 +18,10 @@ int Current_Local_Year();
 // The year as Ada's Integer'Image writes it: a blank (or a minus sign) and the digits.
 std::string Year_Image(int Year);
 
+// Why no block can be formed from Record ("" when one can): the main unit or a licence
+// line of the excerpt is missing.
+std::string Header_Problem(const Run_Record& Record);
+
 // Appends the block with the given year. Fails, appending nothing, when the main unit
 // or a licence line of the excerpt is missing.
 void Append_Header(std::string& Output, const Run_Record& Record, int Year);

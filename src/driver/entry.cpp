@@ -1,0 +1,63 @@
+// The programs' common entry and their one failure report.
+#include "driver/entry.hpp"
+
+#include "driver/failure.hpp"
+
+#include <csignal>
+#include <exception>
+#include <fcntl.h>
+#include <new>
+#include <string>
+#include <unistd.h>
+
+namespace adaskel {
+
+namespace {
+
+// A closed standard descriptor would be taken by the next file opened, and console
+// text would then go into that file. Holding each closed one on /dev/null, read-only,
+// keeps the numbers taken; a write to a closed standard output then fails as it should.
+void Hold_Standard_Descriptors() {
+    for (int Fd = 0; Fd <= 2; ++Fd) {
+        if (::fcntl(Fd, F_GETFD) < 0) {
+            const int Held = ::open("/dev/null", O_RDONLY);
+            if (Held >= 0 && Held != Fd) {
+                ::close(Held);
+            }
+        }
+    }
+}
+
+void Report_Failure(Console& Out, std::string_view Program, std::string_view Message) {
+    try {
+        End_Open_Line(Out);
+    } catch (const Run_Failure&) {
+        // Standard output is broken; the report on standard error still goes out.
+        Out.Line_Open = false;
+    }
+    std::string Line(Program);
+    Line += ": ";
+    Line.append(Message);
+    Line += '\n';
+    Write_All(STDERR_FILENO, Line);
+}
+
+} // namespace
+
+int Run_Program(Console& Out, std::string_view Program, const std::function<int()>& Body) {
+    Hold_Standard_Descriptors();
+    // A reader that went away is a write error to report, not a silent death mid-run.
+    (void)::signal(SIGPIPE, SIG_IGN);
+    try {
+        return Body();
+    } catch (const Run_Failure& Failure) {
+        Report_Failure(Out, Program, Failure.what());
+    } catch (const std::bad_alloc&) {
+        Report_Failure(Out, Program, "out of memory");
+    } catch (const std::exception& Failure) {
+        Report_Failure(Out, Program, Failure.what());
+    }
+    return Exit_Failure;
+}
+
+} // namespace adaskel
