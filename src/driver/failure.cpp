@@ -7,10 +7,10 @@
 
 namespace adaskel {
 
-std::string Quote(std::string_view Name) {
+std::string Escape(std::string_view Name) {
     static constexpr std::array<char, 16> Hex = {'0', '1', '2', '3', '4', '5', '6', '7',
                                                  '8', '9', 'a', 'b', 'c', 'd', 'e', 'f'};
-    std::string Result = "'";
+    std::string Result;
     for (const char C : Name) {
         const auto Code = static_cast<unsigned char>(C);
         if (C == '\n') {
@@ -29,8 +29,11 @@ std::string Quote(std::string_view Name) {
             Result += C;
         }
     }
-    Result += '\'';
     return Result;
+}
+
+std::string Quote(std::string_view Name) {
+    return "'" + Escape(Name) + "'";
 }
 
 std::string Errno_Text(int Error_Number) {

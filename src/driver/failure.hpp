@@ -13,6 +13,10 @@ struct Run_Failure : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// The name with control characters and backslashes escaped, so that a stray carriage
+// return or line feed in a name shows and cannot break a line of a report.
+std::string Escape(std::string_view Name);
+
 // The name in single quotes, with control characters and backslashes escaped so that
 // a stray carriage return or tab in a file name is visible in the report.
 std::string Quote(std::string_view Name);

@@ -131,8 +131,8 @@ Output_Path Look_At_Output_Path(const std::string& Path) {
     if (S_ISREG(Status.st_mode)) {
         return {Path_State::Regular_File, {}};
     }
-    return {Path_State::Blocked, S_ISDIR(Status.st_mode) ? "it is a directory"
-                                                         : "it exists and is not a regular file"};
+    return {Path_State::Blocked,
+            S_ISDIR(Status.st_mode) ? "it is a directory" : "it exists and is not a regular file"};
 }
 
 Path_State Test_Output_Path(const std::string& Path) {

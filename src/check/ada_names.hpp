@@ -1,0 +1,41 @@
+// The Ada checks of a project's unit names: what the Ada compiler will refuse in the
+// files adaskel writes, found before they are written. The rules are those of GNAT with
+// its defaults: Latin-1 sources, and a unit's file named by its name in lower case with
+// "." turned into "-".
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace adaskel {
+
+// One dotted name of the project and the file adaskel writes it to.
+struct Ada_Unit {
+    std::int32_t Line = 0;      // the project line of the name
+    std::string Name;           // the dotted name, as the file declares it
+    std::string File_Name;      // the base name of that file
+    std::int32_t File_Line = 0; // the project line the file name is made of
+    bool Is_Main = false;       // the main procedure; every other unit is a package
+};
+
+struct Diagnostic {
+    std::int32_t Line = 0;
+    bool Is_Error = true; // otherwise a warning: the compiler accepts, but not as meant
+    std::string Message;
+};
+
+// Why Name is not a valid Ada name ("" when it is): every part between dots must be
+// an identifier of Latin-1 letters, digits and single underscores, and no reserved word.
+std::string Ada_Name_Problem(std::string_view Name);
+
+// The file name GNAT looks for by default: Name in lower case, "." made "-", and the
+// extension of a spec (.ads) or of a body (.adb).
+std::string Gnat_File_Name(std::string_view Name, bool Is_Body);
+
+// The diagnostics of all Units, given in project-file order, ordered by line.
+std::vector<Diagnostic> Check_Ada_Units(std::span<const Ada_Unit> Units);
+
+} // namespace adaskel

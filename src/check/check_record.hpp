@@ -1,0 +1,22 @@
+// The values of one check, owned by its driver: the inputs a run would read, read the
+// run's own way but silently, the check's own console, and the counts of its summary.
+#pragma once
+
+#include "driver/console.hpp"
+#include "driver/run_record.hpp"
+
+#include <cstdint>
+
+namespace adaskel {
+
+struct Check_Record {
+    Console Out;       // the check's report, on standard output
+    Run_Record Inputs; // its console discards the run's messages
+    std::int32_t Creates = 0;
+    std::int32_t Skips = 0;
+    std::int32_t Fails = 0;
+    std::int32_t Errors = 0;
+    std::int32_t Warnings = 0;
+};
+
+} // namespace adaskel

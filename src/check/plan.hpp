@@ -1,0 +1,29 @@
+// The plan: each file a run would handle, in the run's order, and what the run would do
+// there. Worked out from the tree as it is now, writing nothing.
+#pragma once
+
+#include "driver/run_record.hpp"
+
+#include <string>
+#include <vector>
+
+namespace adaskel {
+
+enum class Plan_Action {
+    Create, // the run creates the file
+    Exists, // a regular file is there (or the run has made it by then): it is skipped
+    Error   // the run fails at this file
+};
+
+struct Plan_Line {
+    Plan_Action Action = Plan_Action::Create;
+    std::string Path;
+    std::string Problem; // why the run fails here, for an Error
+};
+
+// The body file, then each library unit's spec file. Needs the project lines (at least
+// one) and the unit names. Header problems are judged only when Licence_Read, since a
+// licence text that could not be read has no meaningful line count.
+std::vector<Plan_Line> Make_Plan(const Run_Record& Record, bool Licence_Read);
+
+} // namespace adaskel
