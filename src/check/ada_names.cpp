@@ -198,6 +198,12 @@ std::string Ada_Name_Problem(std::string_view Name) {
 std::string Gnat_File_Name(std::string_view Name, bool Is_Body) {
     std::string File = To_Lower_Latin_1(Name);
     std::replace(File.begin(), File.end(), '.', '-');
+    // Children of a one-letter a, g, i or s would look like the run-time library's own
+    // shortened names (a-strfix.ads), so GNAT writes a tilde for their first "-".
+    if (File.size() > 1 && File[1] == '-' &&
+        std::string_view("agis").find(File[0]) != std::string_view::npos) {
+        File[1] = '~';
+    }
     return File + (Is_Body ? ".adb" : ".ads");
 }
 

@@ -31,8 +31,8 @@ struct Diagnostic {
 // an identifier of Latin-1 letters, digits and single underscores, and no reserved word.
 std::string Ada_Name_Problem(std::string_view Name);
 
-// The file name GNAT looks for by default: Name in lower case, "." made "-", and the
-// extension of a spec (.ads) or of a body (.adb).
+// The file name GNAT looks for by default: Name in lower case, "." made "-" (but "~"
+// after a one-letter a, g, i or s), and the extension of a spec (.ads) or of a body (.adb).
 std::string Gnat_File_Name(std::string_view Name, bool Is_Body);
 
 // The diagnostics of all Units, given in project-file order, ordered by line.

@@ -3,30 +3,23 @@
 // byte for byte. Expected texts hold @DATE@ (the date the run printed) and @YEAR@ (the
 // local year); builders make them from the texts a run reads, and one test spells the
 // files out by hand, so that a mistake shared by builders and program cannot hide.
-#include <gtest/gtest.h>
+#include "harness.hpp"
 
 #include <algorithm>
 #include <ctime>
-#include <fcntl.h>
-#include <filesystem>
-#include <fstream>
 #include <regex>
 #include <set>
-#include <sstream>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
 
-namespace fs = std::filesystem;
-using Files = std::map<std::string, std::string>; // path in the tree to bytes
+using namespace harness;
 
 struct Case {
     std::string Name{};
     Files Inputs{};
     std::vector<std::string> Dirs{};
-    std::vector<std::pair<std::string, std::string>> Links{}; // link path, target
+    harness::Links Links{};
     std::vector<std::string> Args{"list"};
     std::string Out{};
     int Status = 0;
@@ -46,66 +39,13 @@ std::string Now(const char* Format, bool Local) {
     return {Text, std::strftime(Text, sizeof Text, Format, &Parts)};
 }
 
-std::string Read_File(const fs::path& Path) {
-    std::ostringstream Bytes;
-    Bytes << std::ifstream(Path, std::ios::binary).rdbuf();
-    return Bytes.str();
-}
-
 std::string Fill_In(const std::string& Text, const std::string& Date) {
     std::string Filled = std::regex_replace(Text, std::regex("@DATE@"), Date);
     return std::regex_replace(Filled, std::regex("@YEAR@"), Now("%Y", true));
 }
 
-// A fresh directory: the run's tree in tree/, its streams beside it.
-struct Sandbox {
-    fs::path Root;
-    Sandbox() {
-        std::string Pattern = testing::TempDir() + "adaskel-e2e-XXXXXX";
-        Root = ::mkdtemp(Pattern.data());
-        fs::create_directory(Root / "tree");
-    }
-    ~Sandbox() { fs::remove_all(Root); }
-    Sandbox(const Sandbox&) = delete;
-    Sandbox& operator=(const Sandbox&) = delete;
-};
-
 void Prepare(const Sandbox& Box, const Case& Row) {
-    for (const auto& Dir : Row.Dirs) {
-        fs::create_directories(Box.Root / "tree" / Dir);
-    }
-    for (const auto& [Path, Bytes] : Row.Inputs) {
-        fs::create_directories((Box.Root / "tree" / Path).parent_path());
-        std::ofstream(Box.Root / "tree" / Path, std::ios::binary) << Bytes;
-    }
-    for (const auto& [Path, Target] : Row.Links) {
-        fs::create_symlink(Target, Box.Root / "tree" / Path);
-    }
-}
-
-int Run_Program(const Sandbox& Box, std::vector<std::string> Args) {
-    Args.insert(Args.begin(), ADASKEL_BINARY);
-    std::vector<char*> Argv;
-    for (auto& Arg : Args) {
-        Argv.push_back(Arg.data());
-    }
-    Argv.push_back(nullptr);
-    const std::string Tree = (Box.Root / "tree").string();
-    const std::string Out = (Box.Root / "out").string();
-    const std::string Err = (Box.Root / "err").string();
-    const pid_t Child = ::fork();
-    if (Child == 0) { // only async-signal-safe calls until execv
-        if (::dup2(::open("/dev/null", O_RDONLY), 0) == 0 &&
-            ::dup2(::open(Out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1) == 1 &&
-            ::dup2(::open(Err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2) == 2 &&
-            ::chdir(Tree.c_str()) == 0) {
-            ::execv(Argv[0], Argv.data());
-        }
-        ::_exit(127);
-    }
-    int Status = 0;
-    ::waitpid(Child, &Status, 0);
-    return WIFEXITED(Status) ? WEXITSTATUS(Status) : -1;
+    harness::Prepare(Box, Row.Dirs, Row.Inputs, Row.Links);
 }
 
 // The tree must hold exactly the inputs, the links and the expected files.
@@ -134,10 +74,8 @@ void Check_Tree(const Case& Row, const fs::path& Tree, const std::string& Date) 
 // Runs Row in a prepared Box and checks it; returns the run date.
 std::string Run_And_Check(const Sandbox& Box, const Case& Row) {
     const std::string Before = Now("%F %T", false);
-    const int Status = Run_Program(Box, Row.Args);
+    const auto [Status, Out, Err] = Run(Box, ADASKEL_BINARY, Row.Args);
     const std::string After = Now("%F %T", false);
-    const std::string Out = Read_File(Box.Root / "out");
-    const std::string Err = Read_File(Box.Root / "err");
     const std::string Date = Out.substr(std::min<std::size_t>(Out.size(), 11), 19);
     EXPECT_TRUE(std::regex_match(Date, std::regex(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d)"))) << Out;
     EXPECT_TRUE(Before <= Date && Date <= After) << Date << " not in " << Before << "/" << After;
@@ -322,8 +260,7 @@ Case Failing(std::string Name, const std::string& List, const std::string& Tail,
 }
 
 // Row with another tree before the run and other files generated.
-Case Tree(Case Row, std::vector<std::string> Dirs, Files Expected = {},
-          std::vector<std::pair<std::string, std::string>> Links = {}) {
+Case Tree(Case Row, std::vector<std::string> Dirs, Files Expected = {}, harness::Links Links = {}) {
     Row.Dirs = std::move(Dirs);
     Row.Expected = std::move(Expected);
     Row.Links = std::move(Links);

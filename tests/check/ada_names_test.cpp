@@ -1,0 +1,130 @@
+// Tests of the Ada name checks: each check with projects that trigger it and projects
+// that must pass, given as the project lines a user writes.
+#include "check/ada_names.hpp"
+#include "inputs/unit_names.hpp"
+
+#include <gtest/gtest.h>
+
+namespace adaskel {
+namespace {
+
+// The units of a project file's lines, as the checker makes them.
+std::vector<Ada_Unit> Units_Of(const std::vector<std::string>& Lines) {
+    std::vector<Ada_Unit> Units;
+    for (std::size_t I = 1; I < Lines.size(); ++I) {
+        std::string Name = Lines[I];
+        To_Filename(Name);
+        const bool Is_Main = I == 1;
+        const std::size_t File_Index = Is_Main ? 0 : I;
+        Units.push_back({static_cast<std::int32_t>(I + 1), Name,
+                         Lines[File_Index] + (Is_Main ? ".adb" : ".ads"),
+                         static_cast<std::int32_t>(File_Index + 1), Is_Main});
+    }
+    return Units;
+}
+
+// Each expected diagnostic as "LINE E|W fragment of the message".
+std::vector<std::string> Found_In(const std::vector<std::string>& Lines,
+                                  const std::vector<std::string>& Expected) {
+    std::vector<std::string> Found;
+    const auto Units = Units_Of(Lines);
+    const auto Diagnostics = Check_Ada_Units(Units);
+    for (std::size_t K = 0; K < Diagnostics.size(); ++K) {
+        const Diagnostic& D = Diagnostics[K];
+        const std::string Head = std::to_string(D.Line) + (D.Is_Error ? " E " : " W ");
+        const std::string Fragment = K < Expected.size() ? Expected[K].substr(Head.size()) : "";
+        const bool Matches = K < Expected.size() && Expected[K].starts_with(Head) &&
+                             D.Message.find(Fragment) != std::string::npos;
+        Found.push_back(Matches ? Expected[K] : Head + D.Message);
+    }
+    return Found;
+}
+
+struct Case {
+    std::vector<std::string> Lines;
+    std::vector<std::string> Expected;
+};
+
+void Expect_All(const std::vector<Case>& Cases) {
+    for (const auto& [Lines, Expected] : Cases) {
+        std::string Project;
+        for (const auto& Line : Lines) {
+            Project += Line + " | ";
+        }
+        EXPECT_EQ(Found_In(Lines, Expected), Expected) << Project;
+    }
+}
+
+TEST(CheckAdaUnits, AcceptsCleanProjects) {
+    Expect_All({
+        {{"app", "app", "util", "util-io"}, {}},
+        {{"app", "app", "util-io", "util"}, {}}, // a parent listed after its child
+        {{"app", "app", "gui-x11", "my_unit", "gui"}, {}},
+        {{"\xe9t\xe9", "\xe9t\xe9", "\xfbn-\xe9t\xe9", "\xfbn", "\xdf\xff"}, {}}, // Latin-1
+        {{"proj", "proj-main", "proj"}, {"2 W GNAT expects 'proj-main.adb'"}},
+    });
+}
+
+TEST(CheckAdaUnits, RefusesNamesThatAreNotAda) {
+    Expect_All({
+        {{"app", "app", "util-body"}, {"3 E 'Body' is a reserved word"}},
+        {{"app", "app", "util-bodyguard"}, {"3 W parent 'Util'"}},
+        {{"app", "app", "some", "xor-x"}, {"3 E 'Some' is a reserved", "4 E 'Xor' is a reserved"}},
+        {{"app", "app", "my unit"}, {"3 E 'My unit' is not an identifier"}},
+        {{"app", "app", "2x", "a__b", "util_", "_u"},
+         {"3 E '2x'", "4 E 'A__b'", "5 E 'Util_'", "6 E '_u'"}},
+        {{"app", "app", "a--b"}, {"3 E empty part"}},
+        // The Latin-1 multiplication sign is no letter, nor is UTF-8's second byte of é.
+        {{"app", "app", "\xe0\xd7", "\xc3\xa9t\xc3\xa9"}, {"3 E not an identifier", "4 E not an"}},
+        {{"app", "body", "util"}, {"2 E reserved word"}},
+    });
+}
+
+TEST(CheckAdaUnits, MatchesGnatFileNames) {
+    Expect_All({
+        {{"app", "app", "util-Io"}, {"3 E GNAT looks for it in 'util-io.ads'", "3 W parent"}},
+        {{"app", "app", "\xc9t\xe9"}, {"3 E GNAT looks for it in '\xe9t\xe9.ads'"}},
+        {{"proj", "app", "util"}, {"2 W procedure 'App' goes into 'proj.adb' (named by line 1)"}},
+        {{"App", "app", "util"}, {"2 W GNAT expects 'app.adb'"}},
+        {{"app", "app", "a", "a-b"}, {"4 E GNAT looks for it in 'a~b.ads'"}},
+    });
+    EXPECT_EQ(Gnat_File_Name("Tree.Node.List", false), "tree-node-list.ads");
+    EXPECT_EQ(Gnat_File_Name("S.Io.X", false), "s~io-x.ads");
+    EXPECT_EQ(Gnat_File_Name("B.Io", false), "b-io.ads");
+    EXPECT_EQ(Gnat_File_Name("\xc0\xde\xdf.\xd7", true), "\xe0\xfe\xdf-\xd7.adb");
+}
+
+TEST(CheckAdaUnits, RefusesParentsThatCannotBeParents) {
+    Expect_All({
+        {{"demo", "demo", "demo-util"}, {"3 E the parent of 'Demo.Util' is the main procedure"}},
+        {{"demo", "demo", "DEMO-util"},
+         {"3 E GNAT looks", "3 E parent of 'DEMO.Util' is the main"}},
+        {{"app", "app", "proj-io"}, {"3 W the parent 'Proj' of 'Proj.Io' is not in the project"}},
+        {{"app", "proj-app", "proj"}, {"2 W GNAT expects"}},
+        {{"app", "proj-app"}, {"2 W GNAT expects", "2 W parent 'Proj'"}},
+    });
+}
+
+TEST(CheckAdaUnits, TellsRepeatsApartByLetterCase) {
+    Expect_All({
+        {{"app", "app", "util", "util"}, {"4 W 'Util' is listed twice (first at line 3)"}},
+        {{"app", "app", "util", "util-xa", "util-xA"},
+         {"5 E 'Util.XA' is the same unit as 'Util.Xa' (line 4): Ada ignores letter case",
+          "5 E GNAT looks"}},
+        {{"app", "app", "app"}, {"3 E package 'App' has the name of the main procedure"}},
+        {{"app", "app", "aPP"}, {"3 E main procedure 'App' (line 2): Ada ignores", "3 E GNAT"}},
+        {{"app", "app", "util", "util-util"}, {}},
+    });
+}
+
+TEST(CheckAdaUnits, KeepsPredefinedHierarchiesApart) {
+    Expect_All({
+        {{"app", "app", "ada-extra"}, {"3 E 'Ada.Extra' is in the predefined hierarchy 'Ada'"}},
+        {{"app", "app", "gnat-os", "Interfaces-c-x"}, {"3 E predefined", "4 E predefined"}},
+        {{"app", "app", "system"}, {"3 E 'System' is the name of a predefined package"}},
+        {{"app", "app", "adam", "systems", "gnats-x"}, {"5 W parent 'Gnats'"}},
+    });
+}
+
+} // namespace
+} // namespace adaskel

@@ -1,0 +1,107 @@
+// What the end-to-end tests share: a scratch directory per case, a tree made of files,
+// directories and links, a run of a built program in it, and a look at what it holds.
+#pragma once
+
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <utility>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace harness {
+
+namespace fs = std::filesystem;
+using Files = std::map<std::string, std::string>;               // path in the tree to bytes
+using Links = std::vector<std::pair<std::string, std::string>>; // link path, target
+
+inline std::string Read_File(const fs::path& Path) {
+    std::ostringstream Bytes;
+    Bytes << std::ifstream(Path, std::ios::binary).rdbuf();
+    return Bytes.str();
+}
+
+// A fresh directory: the run's tree in tree/, its streams beside it.
+struct Sandbox {
+    fs::path Root;
+    Sandbox() {
+        std::string Pattern = testing::TempDir() + "adaskel-e2e-XXXXXX";
+        Root = ::mkdtemp(Pattern.data());
+        fs::create_directory(Root / "tree");
+    }
+    ~Sandbox() { fs::remove_all(Root); }
+    Sandbox(const Sandbox&) = delete;
+    Sandbox& operator=(const Sandbox&) = delete;
+    [[nodiscard]] fs::path Tree() const { return Root / "tree"; }
+};
+
+inline void Prepare(const Sandbox& Box, const std::vector<std::string>& Dirs, const Files& Inputs,
+                    const Links& Made_Links) {
+    for (const auto& Dir : Dirs) {
+        fs::create_directories(Box.Tree() / Dir);
+    }
+    for (const auto& [Path, Bytes] : Inputs) {
+        fs::create_directories((Box.Tree() / Path).parent_path());
+        std::ofstream(Box.Tree() / Path, std::ios::binary) << Bytes;
+    }
+    for (const auto& [Path, Target] : Made_Links) {
+        fs::create_symlink(Target, Box.Tree() / Path);
+    }
+}
+
+struct Outcome {
+    int Status = -1;
+    std::string Out;
+    std::string Err;
+};
+
+// Runs Binary with Args in the tree, standard input empty; its streams go to out and err.
+inline Outcome Run(const Sandbox& Box, const std::string& Binary, std::vector<std::string> Args) {
+    Args.insert(Args.begin(), Binary);
+    std::vector<char*> Argv;
+    for (auto& Arg : Args) {
+        Argv.push_back(Arg.data());
+    }
+    Argv.push_back(nullptr);
+    const std::string Tree = Box.Tree().string();
+    const std::string Out = (Box.Root / "out").string();
+    const std::string Err = (Box.Root / "err").string();
+    const pid_t Child = ::fork();
+    if (Child == 0) { // only async-signal-safe calls until execv
+        if (::dup2(::open("/dev/null", O_RDONLY), 0) == 0 &&
+            ::dup2(::open(Out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1) == 1 &&
+            ::dup2(::open(Err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2) == 2 &&
+            ::chdir(Tree.c_str()) == 0) {
+            ::execv(Argv[0], Argv.data());
+        }
+        ::_exit(127);
+    }
+    int Status = 0;
+    ::waitpid(Child, &Status, 0);
+    return {WIFEXITED(Status) ? WEXITSTATUS(Status) : -1, Read_File(Out), Read_File(Err)};
+}
+
+// Every file and link of the tree (directories aside) with its bytes or link target.
+inline Files Snapshot(const fs::path& Tree) {
+    Files Found;
+    for (const auto& Entry : fs::recursive_directory_iterator(Tree)) {
+        const auto Type = Entry.symlink_status().type();
+        const std::string Path = Entry.path().lexically_relative(Tree).string();
+        if (Type == fs::file_type::symlink) {
+            Found[Path] = "-> " + fs::read_symlink(Entry.path()).string();
+        } else if (Type == fs::file_type::regular) {
+            Found[Path] = Read_File(Entry.path());
+        } else if (Type != fs::file_type::directory) {
+            Found[Path] = "(special file)";
+        }
+    }
+    return Found;
+}
+
+} // namespace harness
