@@ -210,6 +210,8 @@ std::vector<Case> Trees() {
         {"TooManyLines", Texts(App_List), App_Dirs, {}, {}, {"list", "3"}},
         {"ExactlyMaxLines", Texts(App_List), App_Dirs, {}, {}, {"list", "4"}},
         App("NoVersion", {{"Versions.lst", "\n"}}),
+        App("NoAbstract", {{"Abstract.txt", ""}}),
+        App("LicenceTooLong", {{"gpl.txt", Licence(4097)}}),
         App("NoHolder", {{"Copyright", ""}}),
         App("AdaErrorsOnly", {{"list", "demo\ndemo\ndemo-util\n"}},
             {"demo/demo/src", "demo/demo-util/src/lib"}),
