@@ -141,7 +141,7 @@ void Check_File_Name(Checker& Check, const Ada_Unit& Unit) {
 }
 
 // Names equal but for letter case are one unit to Ada. Returns whether Unit is an exact
-// repeat of a package listed before.
+// repeat, in the same file, of a package listed before.
 bool Check_Repeats(Checker& Check, const Ada_Unit& Unit, const std::string& Lower) {
     const auto Earlier = Check.Seen.find(Lower);
     if (Earlier == Check.Seen.end()) {
@@ -152,13 +152,17 @@ bool Check_Repeats(Checker& Check, const Ada_Unit& Unit, const std::string& Lowe
     if (First.Is_Main) {
         Check.Error(Unit, "package " + Quote(Unit.Name) + " has the name of the main procedure " +
                               Quote(First.Name) + Line_Note(First) + Case_Note);
-    } else if (Case_Note.empty()) {
+    } else if (!Case_Note.empty()) {
+        Check.Error(Unit, Quote(Unit.Name) + " is the same unit as " + Quote(First.Name) +
+                              Line_Note(First) + Case_Note);
+    } else if (First.File_Name != Unit.File_Name) {
+        Check.Error(Unit, Quote(Unit.Name) + " goes into " + Quote(Unit.File_Name) +
+                              " here and into " + Quote(First.File_Name) + Line_Note(First) +
+                              ": one unit, two files");
+    } else {
         Check.Warning(Unit, Quote(Unit.Name) + " is listed twice (first at line " +
                                 std::to_string(First.Line) + "); its spec file is written once");
         return true;
-    } else {
-        Check.Error(Unit, Quote(Unit.Name) + " is the same unit as " + Quote(First.Name) +
-                              Line_Note(First) + Case_Note);
     }
     return false;
 }

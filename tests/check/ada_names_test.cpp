@@ -108,6 +108,8 @@ TEST(CheckAdaUnits, RefusesParentsThatCannotBeParents) {
 TEST(CheckAdaUnits, TellsRepeatsApartByLetterCase) {
     Expect_All({
         {{"app", "app", "util", "util"}, {"4 W 'Util' is listed twice (first at line 3)"}},
+        {{"app", "app", "util", "Util"},
+         {"4 E 'Util' goes into 'Util.ads' here and into 'util.ads' (line 3)", "4 E GNAT looks"}},
         {{"app", "app", "util", "util-xa", "util-xA"},
          {"5 E 'Util.XA' is the same unit as 'Util.Xa' (line 4): Ada ignores letter case",
           "5 E GNAT looks"}},
