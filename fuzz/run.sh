@@ -8,8 +8,8 @@ Here=$(cd -- "$(dirname -- "${BASH_SOURCE[0]}")" && pwd)
 Src=$Here/../src
 Out=${FUZZ_BUILD:-$Here/../build-fuzz}
 declare -A Sources=([line_reader]="inputs/line_reader.cpp driver/line_store.cpp driver/failure.cpp"
-    [command_line]="driver/command_line.cpp"
-    [unit_names]="inputs/unit_names.cpp inputs/paths.cpp driver/failure.cpp")
+    [command_line]="driver/command_line.cpp driver/failure.cpp"
+    [unit_names]="inputs/unit_names.cpp inputs/paths.cpp driver/failure.cpp check/ada_names.cpp")
 Status=0
 for Target in line_reader command_line unit_names; do
     mkdir -p "$Out/corpus/$Target"

@@ -1,6 +1,9 @@
-// Fuzz target: unit names and paths. The input is a root line, a line feed and a unit
-// line. The dotted name is checked against a model of the rule, the paths against their
-// plain concatenation.
+// Fuzz target: unit names, paths and the Ada checks of names. The input is a root line,
+// a line feed and a unit line. The dotted name is checked against a model of the rule,
+// the paths against their plain concatenation; the Ada checks of the unit under a main
+// procedure of the same name must find at least that clash, and a name they pass must
+// have no blank, empty part or leading digit.
+#include "check/ada_names.hpp"
 #include "driver/failure.hpp"
 #include "inputs/paths.hpp"
 #include "inputs/unit_names.hpp"
@@ -8,6 +11,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -38,6 +42,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
                                                         : Unit[I]);
         }
         Holds = Holds && Name.size() == Unit.size() && !Unit.empty() && !Unit.ends_with('-');
+        const std::vector<adaskel::Ada_Unit> Units = {{2, Name, Root + ".adb", 1, true},
+                                                      {3, Name, Unit + ".ads", 3, false}};
+        Holds = Holds && !adaskel::Check_Ada_Units(Units).empty();
+        if (adaskel::Ada_Name_Problem(Name).empty()) {
+            Holds = Holds && Name.find_first_of(" \t\n") == std::string::npos &&
+                    Name.find("..") == std::string::npos && !Name.ends_with('.') &&
+                    !(Name[0] >= '0' && Name[0] <= '9') &&
+                    adaskel::Gnat_File_Name(Name, false).size() == Name.size() + 4;
+        }
     } catch (const adaskel::Run_Failure&) {
         Holds = Holds && (Unit.empty() || Unit.ends_with('-'));
     }
