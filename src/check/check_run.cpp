@@ -14,7 +14,6 @@
 #include "inputs/unit_names.hpp"
 
 #include <functional>
-#include <optional>
 #include <string>
 #include <unistd.h>
 
