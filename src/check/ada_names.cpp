@@ -213,8 +213,10 @@ std::string Gnat_File_Name(std::string_view Name, bool Is_Body) {
 
 std::vector<Diagnostic> Check_Ada_Units(std::span<const Ada_Unit> Units) {
     Checker Check;
+    std::vector<std::string> Problems; // of each unit's name, "" for a valid one
     for (const Ada_Unit& Unit : Units) {
-        if (Ada_Name_Problem(Unit.Name).empty()) {
+        Problems.push_back(Ada_Name_Problem(Unit.Name));
+        if (Problems.back().empty()) {
             if (Unit.Is_Main) {
                 Check.Main = &Unit;
             } else {
@@ -222,9 +224,10 @@ std::vector<Diagnostic> Check_Ada_Units(std::span<const Ada_Unit> Units) {
             }
         }
     }
-    for (const Ada_Unit& Unit : Units) {
-        if (std::string Problem = Ada_Name_Problem(Unit.Name); !Problem.empty()) {
-            Check.Error(Unit, std::move(Problem));
+    for (std::size_t K = 0; K < Units.size(); ++K) {
+        const Ada_Unit& Unit = Units[K];
+        if (!Problems[K].empty()) {
+            Check.Error(Unit, std::move(Problems[K]));
             continue;
         }
         const std::string Lower = To_Lower_Latin_1(Unit.Name);

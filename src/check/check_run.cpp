@@ -71,40 +71,42 @@ void Report(Check_Record& Check, const std::string& Where, bool Is_Error,
     Put_Line(Check.Out, Line);
 }
 
-// Runs one input step of a run; its failure, placed by Where (asked only then), is
-// reported as an error. Returns whether the step completed.
-bool Try_Step(Check_Record& Check, const std::function<std::string()>& Where,
-              const std::function<void()>& Step) {
+// Runs one input step of a run; its failure is reported as an error at File, or, for a
+// file read line by line (Lines_Stored given), at the line after those stored. Returns
+// whether the step completed.
+bool Try_Step(Check_Record& Check, std::string_view File, const std::function<void()>& Step,
+              const std::int32_t* Lines_Stored = nullptr) {
     try {
         Step();
         return true;
     } catch (const Run_Failure& Failure) {
-        Report(Check, Where(), true, Failure.what());
+        const std::int32_t Line =
+            Lines_Stored != nullptr && *Lines_Stored > 0 ? *Lines_Stored + 1 : 0;
+        Report(Check, Place(File, Line), true, Failure.what());
         return false;
     }
 }
 
-// A file read line by line fails at the line after those it has stored.
-std::function<std::string()> At_Line_After(std::string_view File, const std::int32_t& Count) {
-    return [File, &Count] { return Place(File, Count > 0 ? Count + 1 : 0); };
-}
-
-std::function<std::string()> At(std::string_view File) {
-    return [File] { return Place(File, 0); };
-}
-
-// The unit names of every line a run can convert; each line it cannot is an error.
-void Derive_Names(Check_Record& Check) {
+// Converts every project line from 2 on that a run can convert, and gives the dotted
+// names with the file each goes into; each line a run cannot convert is an error.
+std::vector<Ada_Unit> Derive_Units(Check_Record& Check) {
     Run_Record& Inputs = Check.Inputs;
+    std::vector<Ada_Unit> Units;
     for (std::int32_t I = 2; I <= Inputs.Line_Count; ++I) {
         const std::string& Line = Read(Inputs.Project_Lines, I);
         Store(Inputs.Unit_Names, I, Line);
         if (std::string Problem = Unit_Name_Problem(Line); !Problem.empty()) {
             Report(Check, Place(Inputs.Project_Name, I), true, Problem);
-        } else {
-            To_Filename(Change(Inputs.Unit_Names, I));
+            continue;
         }
+        To_Filename(Change(Inputs.Unit_Names, I));
+        const bool Is_Main = I == 2;
+        const std::int32_t File_Line = Is_Main ? 1 : I;
+        Units.push_back({I, Read(Inputs.Unit_Names, I),
+                         Read(Inputs.Project_Lines, File_Line) + (Is_Main ? ".adb" : ".ads"),
+                         File_Line, Is_Main});
     }
+    return Units;
 }
 
 void Report_Plan(Check_Record& Check, const std::vector<Plan_Line>& Plan) {
@@ -126,25 +128,7 @@ void Report_Plan(Check_Record& Check, const std::vector<Plan_Line>& Plan) {
     }
 }
 
-// The dotted names a run would write, with the file each goes into.
-std::vector<Ada_Unit> Units_Of(const Run_Record& Inputs) {
-    std::vector<Ada_Unit> Units;
-    for (std::int32_t I = 2; I <= Inputs.Line_Count; ++I) {
-        const std::string& Line = Read(Inputs.Project_Lines, I);
-        if (!Unit_Name_Problem(Line).empty()) {
-            continue;
-        }
-        const bool Is_Main = I == 2;
-        const std::int32_t File_Line = Is_Main ? 1 : I;
-        Units.push_back({I, Read(Inputs.Unit_Names, I),
-                         Read(Inputs.Project_Lines, File_Line) + (Is_Main ? ".adb" : ".ads"),
-                         File_Line, Is_Main});
-    }
-    return Units;
-}
-
-void Report_Ada(Check_Record& Check) {
-    const std::vector<Ada_Unit> Units = Units_Of(Check.Inputs);
+void Report_Ada(Check_Record& Check, const std::vector<Ada_Unit>& Units) {
     for (const Diagnostic& Found : Check_Ada_Units(Units)) {
         Report(Check, Place(Check.Inputs.Project_Name, Found.Line), Found.Is_Error, Found.Message);
     }
@@ -164,15 +148,15 @@ void Report_Summary(Check_Record& Check) {
 // The project file and what is made of it: names, plan and Ada checks.
 void Check_Project(Check_Record& Check, bool Licence_Read) {
     Run_Record& Inputs = Check.Inputs;
-    if (!Try_Step(Check, At_Line_After(Inputs.Project_Name, Inputs.Line_Count),
-                  [&] { Read_Project_File(Inputs); })) {
+    if (!Try_Step(
+            Check, Inputs.Project_Name, [&] { Read_Project_File(Inputs); }, &Inputs.Line_Count)) {
         return;
     }
-    Derive_Names(Check);
-    if (Try_Step(Check, At(Inputs.Project_Name), [&] { (void)Root_Name(Inputs); })) {
+    const std::vector<Ada_Unit> Units = Derive_Units(Check);
+    if (Try_Step(Check, Inputs.Project_Name, [&] { (void)Root_Name(Inputs); })) {
         Report_Plan(Check, Make_Plan(Inputs, Licence_Read));
     }
-    Report_Ada(Check);
+    Report_Ada(Check, Units);
 }
 
 } // namespace
@@ -185,11 +169,11 @@ int Check_Sequence(Check_Record& Check, std::span<const char* const> Arguments) 
     Inputs.Out.Fd = No_Console;
     Inputs.Project_Lines = Create_String_Set(Inputs.Max_Lines);
     Inputs.Unit_Names = Create_String_Set(Inputs.Max_Lines);
-    Try_Step(Check, At("Versions.lst"), [&] { Read_Version(Inputs); });
-    Try_Step(Check, At("Abstract.txt"), [&] { Read_Abstract(Inputs); });
-    const bool Licence_Read = Try_Step(Check, At_Line_After("gpl.txt", Inputs.Licence_Count),
-                                       [&] { Read_Licence(Inputs); });
-    Try_Step(Check, At("Copyright"), [&] { Read_Holder_Name(Inputs); });
+    Try_Step(Check, "Versions.lst", [&] { Read_Version(Inputs); });
+    Try_Step(Check, "Abstract.txt", [&] { Read_Abstract(Inputs); });
+    const bool Licence_Read = Try_Step(
+        Check, "gpl.txt", [&] { Read_Licence(Inputs); }, &Inputs.Licence_Count);
+    Try_Step(Check, "Copyright", [&] { Read_Holder_Name(Inputs); });
     Check_Project(Check, Licence_Read);
     Report_Summary(Check);
     const bool Clean = Check.Fails == 0 && Check.Errors == 0;

@@ -27,15 +27,6 @@ struct Planner {
     std::vector<Plan_Line> Lines;
 };
 
-File_Key Key_Of(const std::string& Path) {
-    struct stat Status {};
-    const std::string Directory(Directory_Of(Path));
-    if (::stat(Directory.c_str(), &Status) != 0) {
-        return {};
-    }
-    return {Status.st_dev, Status.st_ino, Path.substr(Path.rfind('/') + 1)};
-}
-
 // The problem that stops the header of a new file, as the run meets it.
 std::string Header_Stop(const Planner& Plan) {
     std::string Problem = Header_Problem(Plan.Record);
@@ -53,11 +44,13 @@ void Plan_File(Planner& Plan, const std::string& Path) {
         Plan.Lines.push_back({Plan_Action::Exists, Path, {}});
         return;
     }
-    if (std::string Problem = Creation_Problem(Path); !Problem.empty()) {
+    struct stat Directory {};
+    if (std::string Problem = Creation_Problem(Path, Directory); !Problem.empty()) {
         Plan.Lines.push_back({Plan_Action::Error, Path, std::move(Problem)});
         return;
     }
-    if (!Plan.Created.insert(Key_Of(Path)).second) {
+    const File_Key Key{Directory.st_dev, Directory.st_ino, Path.substr(Path.rfind('/') + 1)};
+    if (!Plan.Created.insert(Key).second) {
         Plan.Lines.push_back({Plan_Action::Exists, Path, {}});
         return;
     }

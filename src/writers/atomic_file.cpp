@@ -143,9 +143,8 @@ Path_State Test_Output_Path(const std::string& Path) {
     return Look.State;
 }
 
-std::string Creation_Problem(const std::string& Path) {
+std::string Creation_Problem(const std::string& Path, struct stat& Status) {
     const std::string Directory(Directory_Of(Path));
-    struct stat Status {};
     if (::stat(Directory.c_str(), &Status) != 0) {
         return Create_Problem(Path, errno);
     }

@@ -9,6 +9,7 @@
 
 #include <string>
 #include <string_view>
+#include <sys/stat.h>
 
 namespace adaskel {
 
@@ -31,8 +32,9 @@ Output_Path Look_At_Output_Path(const std::string& Path);
 Path_State Test_Output_Path(const std::string& Path);
 
 // Why no file could be created in Path's directory now ("" when one could): the
-// directory is missing or is not one, or cannot be written. Creates nothing.
-std::string Creation_Problem(const std::string& Path);
+// directory is missing or is not one, or cannot be written. Creates nothing. Directory
+// receives the directory's status, for a caller that tells directories apart.
+std::string Creation_Problem(const std::string& Path, struct stat& Directory);
 
 // A file being written, not yet visible at Path. Discarded unless published.
 struct Pending_File {
