@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <ctime>
 #include <regex>
-#include <set>
 #include <sys/stat.h>
 
 namespace {
@@ -50,25 +49,14 @@ void Prepare(const Sandbox& Box, const Case& Row) {
 
 // The tree must hold exactly the inputs, the links and the expected files.
 void Check_Tree(const Case& Row, const fs::path& Tree, const std::string& Date) {
-    std::set<std::string> Wanted;
-    for (const auto& [Path, Bytes] : Row.Expected) {
-        Wanted.insert(Path);
-        EXPECT_EQ(Read_File(Tree / Path), Fill_In(Bytes, Date)) << Path;
-    }
-    for (const auto& [Path, Bytes] : Row.Inputs) {
-        EXPECT_TRUE(!Wanted.insert(Path).second || Read_File(Tree / Path) == Bytes) << Path;
-    }
+    Files Wanted = Row.Inputs;
     for (const auto& [Path, Target] : Row.Links) {
-        Wanted.insert(Path);
-        EXPECT_EQ(fs::read_symlink(Tree / Path).string(), Target) << Path;
+        Wanted[Path] = "-> " + Target;
     }
-    std::set<std::string> Found;
-    for (const auto& Entry : fs::recursive_directory_iterator(Tree)) {
-        if (Entry.symlink_status().type() != fs::file_type::directory) {
-            Found.insert(Entry.path().lexically_relative(Tree).string());
-        }
+    for (const auto& [Path, Bytes] : Row.Expected) {
+        Wanted[Path] = Fill_In(Bytes, Date);
     }
-    EXPECT_EQ(Found, Wanted) << "files missing or left behind";
+    EXPECT_EQ(Snapshot(Tree), Wanted);
 }
 
 // Runs Row in a prepared Box and checks it; returns the run date.
