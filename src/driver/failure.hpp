@@ -17,8 +17,7 @@ struct Run_Failure : std::runtime_error {
 // return or line feed in a name shows and cannot break a line of a report.
 std::string Escape(std::string_view Name);
 
-// The name in single quotes, with control characters and backslashes escaped so that
-// a stray carriage return or tab in a file name is visible in the report.
+// The escaped name in single quotes, as reports name files and lines.
 std::string Quote(std::string_view Name);
 
 // The text of a system error number, lower-cased at its first letter as reports are.

@@ -27,7 +27,7 @@ bool Unnamed_Files_Linkable() {
 }
 
 // Why creating a file in Path's directory failed with Error.
-std::string Create_Problem(const std::string& Path, int Error) {
+std::string Why_Create_Failed(const std::string& Path, int Error) {
     if (Error == ENOENT) {
         return "directory " + Quote(Directory_Of(Path)) + " does not exist";
     }
@@ -35,7 +35,7 @@ std::string Create_Problem(const std::string& Path, int Error) {
 }
 
 [[noreturn]] void Raise_Create_Failure(const std::string& Path, int Error) {
-    throw Run_Failure("cannot create " + Quote(Path) + ": " + Create_Problem(Path, Error));
+    throw Run_Failure("cannot create " + Quote(Path) + ": " + Why_Create_Failed(Path, Error));
 }
 
 // A name unlikely to be taken by anything else.
@@ -146,13 +146,13 @@ Path_State Test_Output_Path(const std::string& Path) {
 std::string Creation_Problem(const std::string& Path, struct stat& Status) {
     const std::string Directory(Directory_Of(Path));
     if (::stat(Directory.c_str(), &Status) != 0) {
-        return Create_Problem(Path, errno);
+        return Why_Create_Failed(Path, errno);
     }
     if (!S_ISDIR(Status.st_mode)) {
-        return Create_Problem(Path, ENOTDIR);
+        return Why_Create_Failed(Path, ENOTDIR);
     }
     if (::access(Directory.c_str(), W_OK | X_OK) != 0) {
-        return Create_Problem(Path, errno);
+        return Why_Create_Failed(Path, errno);
     }
     return {};
 }
