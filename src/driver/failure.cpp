@@ -32,8 +32,13 @@ std::string Escape(std::string_view Name) {
     return Result;
 }
 
+// Built by appending to one string: g++ 12 flags the operator+ chain of a literal and a
+// temporary with a bogus -Wrestrict in optimised builds.
 std::string Quote(std::string_view Name) {
-    return "'" + Escape(Name) + "'";
+    std::string Result(1, '\'');
+    Result += Escape(Name);
+    Result += '\'';
+    return Result;
 }
 
 std::string Errno_Text(int Error_Number) {
