@@ -23,6 +23,29 @@ namespace {
 
 constexpr std::string_view Usage = "usage: adaskel-check PROJECT_FILE [MAX_LINES]";
 
+constexpr std::string_view Help =
+    "Tells what adaskel would create, skip and fail on in the current directory, and what\n"
+    "the Ada compiler would refuse in the files it writes. Writes nothing.\n"
+    "  PROJECT_FILE  the project file, as adaskel takes it\n"
+    "  MAX_LINES     the most lines the project file may have (default 16384)\n"
+    "  --help        show this help and exit\n"
+    "  --version     show the version and exit\n"
+    "Exit status: 0 nothing found, 1 a problem found, 2 the command line refused.";
+
+// --help and --version as the first argument; a project file of that name is ./--help.
+// Returns whether one was answered.
+bool Answer_Information(Check_Record& Check, std::span<const char* const> Arguments) {
+    const std::string_view First = Arguments.empty() ? "" : Arguments[0];
+    if (First == "--help") {
+        Put_Line(Check.Out, std::string(Usage) + '\n' + std::string(Help));
+    } else if (First == "--version") {
+        Put_Line(Check.Out, "adaskel-check " ADASKEL_VERSION);
+    } else {
+        return false;
+    }
+    return true;
+}
+
 bool Refuse(std::string_view Message) {
     std::string Text = "adaskel-check: ";
     Text.append(Message);
@@ -162,6 +185,9 @@ void Check_Project(Check_Record& Check, bool Licence_Read) {
 } // namespace
 
 int Check_Sequence(Check_Record& Check, std::span<const char* const> Arguments) {
+    if (Answer_Information(Check, Arguments)) {
+        return Exit_Complete;
+    }
     if (!Accept_Arguments(Check, Arguments)) {
         return Exit_Command_Line;
     }

@@ -166,6 +166,13 @@ std::vector<Case> Trees() {
         {"NoArgument", Texts(App_List), App_Dirs, {}, {}, {}},
         {"ArgumentIsDirectory", Texts(App_List), App_Dirs, {}, {}, {"app"}},
         {"MaxLinesNotPositive", Texts(App_List), App_Dirs, {}, {}, {"list", "-1"}},
+        {"HelpAsMaxLines", Texts(App_List), App_Dirs, {}, {}, {"list", "--help"}},
+        {"ProjectFileNamedHelp",
+         Texts(App_List, {{"--help", App_List}}),
+         App_Dirs,
+         {},
+         {},
+         {"./--help"}},
     };
 }
 
@@ -196,6 +203,30 @@ TEST(CheckReport, SpelledOut) {
               "written once\n"
               "summary: 2 to create, 1 to skip, 2 to fail; 3 errors, 1 warning\n";
     Run_Case(Row);
+}
+
+// --help and --version, as the first argument, answer on standard output before any
+// input is read: here in a directory that holds nothing.
+TEST(CheckInformation, AnsweredBeforeAnyInput) {
+    const std::string Usage = "usage: adaskel-check PROJECT_FILE [MAX_LINES]\n";
+    const std::string Version = "adaskel-check " ADASKEL_VERSION "\n";
+    const struct {
+        std::vector<std::string> Args;
+        std::string Out; // the whole output, or its first line for --help
+    } Rows[] = {
+        {{"--help"}, Usage},
+        {{"--help", "list", "-1"}, Usage},
+        {{"--version"}, Version},
+        {{"--version", "--help"}, Version},
+    };
+    for (const auto& Row : Rows) {
+        const Sandbox Box;
+        const Outcome Check = harness::Run(Box, ADASKEL_CHECK_BINARY, Row.Args);
+        EXPECT_EQ(Check.Status, 0) << Row.Args[0] << ": " << Check.Err;
+        EXPECT_EQ(Row.Args[0] == "--help" ? Check.Out.substr(0, Usage.size()) : Check.Out, Row.Out);
+        EXPECT_EQ(Check.Err, "");
+        EXPECT_TRUE(Snapshot(Box.Tree()).empty());
+    }
 }
 
 } // namespace
