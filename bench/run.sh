@@ -3,23 +3,31 @@
 # file system needs for the same files, how much memory it takes, how fast it starts, and
 # how it compares with the shell script a user would write instead.
 #
-#   bash bench/run.sh [PATH_TO_ADASKEL]
+#   bash bench/run.sh [--quick] [PATH_TO_ADASKEL]
 #
-# Without an argument it builds adaskel (Release) into build-bench/ of the source tree and
+# Without a path it builds adaskel (Release) into build-bench/ of the source tree and
 # measures that. The workspace lives on /dev/shm when there is one (else in a temporary
 # directory) and is removed at the end. BENCH_ROUNDS sets the number of rounds (at least
 # 5, default 11). It needs a C compiler; valgrind is optional (instruction counts).
+# --quick is a smoke run of every step in a few seconds: one round on a small project,
+# whose figures mean little.
 #
 # This is not a test: it checks that the runs work and produce the same files, but it
 # fails on no timing. Times are compared with floors measured in the same rounds,
 # alternating, so a busy machine slows both sides alike.
 set -euo pipefail
 
-readonly Units=16382 # project file: root, main procedure and this many units = 16384 lines
+Units=16382 # project file: root, main procedure and this many units = 16384 lines
 readonly Licence_Lines=670
-readonly Startup_Runs=20
+Startup_Runs=20
 readonly Huge_Max_Lines=2147483647
 Rounds=${BENCH_ROUNDS:-11}
+Quick=false
+if [ "${1:-}" = --quick ]; then
+    shift
+    Quick=true Units=254 Startup_Runs=3 Rounds=1
+fi
+readonly Units Startup_Runs Quick
 
 Bench_Dir=$(cd -- "$(dirname -- "${BASH_SOURCE[0]}")" && pwd -P)
 Source_Dir=$(dirname -- "$Bench_Dir")
@@ -36,7 +44,7 @@ note() {
 case $Rounds in
     '' | *[!0-9]*) fail "BENCH_ROUNDS must be a number" ;;
 esac
-[ "$Rounds" -ge 5 ] || fail "BENCH_ROUNDS must be at least 5"
+$Quick || [ "$Rounds" -ge 5 ] || fail "BENCH_ROUNDS must be at least 5"
 
 if [ -d /dev/shm ] && [ -w /dev/shm ]; then
     Work=$(mktemp -d /dev/shm/adaskel-bench.XXXXXX)
@@ -230,6 +238,7 @@ paired() {
 }
 
 printf '\nadaskel benchmark: %s\n' "$Program"
+! $Quick || printf 'quick run: a smoke test of every step; its figures are not the benchmark\n'
 printf 'project: %d lines, %d files, %d bytes; workspace on %s; %d rounds\n\n' \
     "$((Units + 2))" "$Files" "$Total_Bytes" "$(df --output=fstype -- "$Work" | tail -n 1)" "$Rounds"
 printf '%-44s %9s  %-21s %9s %3s\n' 'run' 'wall (ms)' '  min - max (ms)' 'cpu (ms)' 'n'
