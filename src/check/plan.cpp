@@ -27,38 +27,46 @@ struct Planner {
     std::vector<Plan_Line> Lines;
 };
 
-// The problem that stops the header of a new file, as the run meets it.
-std::string Header_Stop(const Planner& Plan) {
-    std::string Problem = Header_Problem(Plan.Record);
-    const bool About_Licence = Is_Filled(Plan.Record.Unit_Names, 2);
-    return About_Licence && !Plan.Licence_Read ? std::string() : Problem;
+// What stops the header of a new file, as the run meets it; a licence text that could
+// not be read has no meaningful line count, and is an input error already.
+std::optional<Problem> Header_Stop(const Planner& Plan) {
+    if (auto Found = Main_Unit_Problem(Plan.Record)) {
+        return Found;
+    }
+    return Plan.Licence_Read ? Excerpt_Problem(Plan.Record) : std::nullopt;
+}
+
+// Whether the run has created the file at Path, in Directory, earlier in the same run;
+// notes it as created from now on.
+bool Created_Before(Planner& Plan, const std::string& Path, const struct stat& Directory) {
+    const File_Key Key{Directory.st_dev, Directory.st_ino, Path.substr(Path.rfind('/') + 1)};
+    return !Plan.Created.insert(Key).second;
+}
+
+// What the run does at a free path.
+Plan_Line Plan_New_File(Planner& Plan, const std::string& Path) {
+    struct stat Directory {};
+    if (auto Found = Creation_Problem(Path, Directory)) {
+        return {Plan_Action::Error, Path, std::move(Found->Message)};
+    }
+    if (Created_Before(Plan, Path, Directory)) {
+        return {Plan_Action::Exists, Path, {}};
+    }
+    if (auto Found = Header_Stop(Plan)) {
+        return {Plan_Action::Error, Path, std::move(Found->Message)};
+    }
+    return {Plan_Action::Create, Path, {}};
 }
 
 void Plan_File(Planner& Plan, const std::string& Path) {
-    const Output_Path Look = Look_At_Output_Path(Path);
-    if (Look.State == Path_State::Blocked) {
-        Plan.Lines.push_back({Plan_Action::Error, Path, Look.Problem});
-        return;
-    }
-    if (Look.State == Path_State::Regular_File) {
+    Output_Path Look = Look_At_Output_Path(Path);
+    if (Look.Blocked) {
+        Plan.Lines.push_back({Plan_Action::Error, Path, std::move(Look.Blocked->Message)});
+    } else if (Look.Holds_File) {
         Plan.Lines.push_back({Plan_Action::Exists, Path, {}});
-        return;
+    } else {
+        Plan.Lines.push_back(Plan_New_File(Plan, Path));
     }
-    struct stat Directory {};
-    if (std::string Problem = Creation_Problem(Path, Directory); !Problem.empty()) {
-        Plan.Lines.push_back({Plan_Action::Error, Path, std::move(Problem)});
-        return;
-    }
-    const File_Key Key{Directory.st_dev, Directory.st_ino, Path.substr(Path.rfind('/') + 1)};
-    if (!Plan.Created.insert(Key).second) {
-        Plan.Lines.push_back({Plan_Action::Exists, Path, {}});
-        return;
-    }
-    if (std::string Problem = Header_Stop(Plan); !Problem.empty()) {
-        Plan.Lines.push_back({Plan_Action::Error, Path, std::move(Problem)});
-        return;
-    }
-    Plan.Lines.push_back({Plan_Action::Create, Path, {}});
 }
 
 } // namespace

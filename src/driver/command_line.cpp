@@ -1,4 +1,4 @@
-// The tests of the two arguments: the regular-file test of the project file, and the
+// The tests of the arguments: the regular-file test of the project file, and the
 // conversion of max lines. The accepted syntax of max lines:
 //   blanks, [+|-], numeral [# based_numeral #], [E|e [+] numeral], blanks
 // where a numeral is digits with single underscores between them, a base is 2 to 16
@@ -8,6 +8,7 @@
 
 #include "driver/failure.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstddef>
 #include <sys/stat.h>
@@ -51,10 +52,7 @@ std::optional<std::uint64_t> Scan_Numeral(Scanner& In, unsigned Base) {
         if (C == '_' && !Expect_Digit) {
             Expect_Digit = true;
         } else if (const unsigned Digit = Digit_Value(C); Digit < Base) {
-            Value = Value * Base + Digit;
-            if (Value > Saturation) {
-                Value = Saturation;
-            }
+            Value = std::min(Value * Base + Digit, Saturation);
             Expect_Digit = false;
             Seen_Digit = true;
         } else {
@@ -68,42 +66,61 @@ std::optional<std::uint64_t> Scan_Numeral(Scanner& In, unsigned Base) {
     return Value;
 }
 
+// Value times Base to the power Exponent, saturated.
+std::uint64_t Scale(std::uint64_t Value, std::uint64_t Base, std::uint64_t Exponent) {
+    for (std::uint64_t K = 0; K < Exponent && Value != 0 && Value < Saturation; ++K) {
+        Value = std::min(Value * Base, Saturation);
+    }
+    return Value;
+}
+
+// The based part "#digits#" after a numeral that gave its base; none if malformed.
+std::optional<std::uint64_t> Scan_Based(Scanner& In, std::uint64_t Base) {
+    if (Base < 2 || Base > 16) {
+        return std::nullopt;
+    }
+    ++In.Position;
+    const auto Value = Scan_Numeral(In, static_cast<unsigned>(Base));
+    if (!Value || In.Peek() != '#') {
+        return std::nullopt;
+    }
+    ++In.Position;
+    return Value;
+}
+
 // The magnitude of a literal after its sign, exponent applied; none if malformed.
 std::optional<std::uint64_t> Scan_Magnitude(Scanner& In) {
     auto Value = Scan_Numeral(In, 10);
-    if (!Value) {
+    std::uint64_t Base = 10;
+    if (Value && In.Peek() == '#') {
+        Base = *Value;
+        Value = Scan_Based(In, Base);
+    }
+    if (!Value || (In.Peek() != 'E' && In.Peek() != 'e')) {
+        return Value;
+    }
+    ++In.Position;
+    if (In.Peek() == '+') {
+        ++In.Position;
+    }
+    const auto Exponent = Scan_Numeral(In, 10);
+    if (!Exponent) {
         return std::nullopt;
     }
-    std::uint64_t Base = 10;
-    if (In.Peek() == '#') {
-        if (*Value < 2 || *Value > 16) {
-            return std::nullopt;
-        }
-        Base = *Value;
-        ++In.Position;
-        Value = Scan_Numeral(In, static_cast<unsigned>(Base));
-        if (!Value || In.Peek() != '#') {
-            return std::nullopt;
-        }
-        ++In.Position;
+    return Scale(*Value, Base, *Exponent);
+}
+
+// Whether Path names an existing regular file (following links). A path that leads to
+// nothing is false; an error looking at it fails the run.
+bool Is_Regular_File(const std::string& Path) {
+    struct stat Status {};
+    if (::stat(Path.c_str(), &Status) == 0) {
+        return S_ISREG(Status.st_mode);
     }
-    if (In.Peek() == 'E' || In.Peek() == 'e') {
-        ++In.Position;
-        if (In.Peek() == '+') {
-            ++In.Position;
-        }
-        const auto Exponent = Scan_Numeral(In, 10);
-        if (!Exponent) {
-            return std::nullopt;
-        }
-        for (std::uint64_t K = 0; K < *Exponent && *Value != 0 && *Value < Saturation; ++K) {
-            *Value = *Value * Base;
-            if (*Value > Saturation) {
-                *Value = Saturation;
-            }
-        }
+    if (errno == ENOENT || errno == ENOTDIR || errno == ELOOP || errno == ENAMETOOLONG) {
+        return false;
     }
-    return Value;
+    Raise_System_Failure("cannot open", Path, errno);
 }
 
 } // namespace
@@ -139,15 +156,23 @@ std::optional<std::int32_t> To_Max_Lines(std::string_view Text) {
     return Value;
 }
 
-bool Is_Regular_File(const std::string& Path) {
-    struct stat Status {};
-    if (::stat(Path.c_str(), &Status) == 0) {
-        return S_ISREG(Status.st_mode);
+std::optional<Argument_Fault> Accept_Arguments(Run_Record& Record,
+                                               std::span<const char* const> Arguments) {
+    if (Arguments.empty()) {
+        return Argument_Fault::No_Project_File;
     }
-    if (errno == ENOENT || errno == ENOTDIR || errno == ELOOP || errno == ENAMETOOLONG) {
-        return false;
+    Record.Project_Name = Arguments[0];
+    if (!Is_Regular_File(Record.Project_Name)) {
+        return Argument_Fault::Not_Regular_File;
     }
-    Raise_System_Failure("cannot open", Path, errno);
+    if (Arguments.size() > 1) {
+        const auto Max_Lines = To_Max_Lines(Arguments[1]);
+        if (!Max_Lines) {
+            return Argument_Fault::Max_Lines_Not_Positive;
+        }
+        Record.Max_Lines = *Max_Lines;
+    }
+    return std::nullopt;
 }
 
 } // namespace adaskel

@@ -2,6 +2,7 @@
 #include "driver/entry.hpp"
 
 #include "driver/failure.hpp"
+#include "driver/owned_fd.hpp"
 
 #include <csignal>
 #include <exception>

@@ -44,8 +44,14 @@ std::string Errno_Text(int Error_Number) {
     return Text;
 }
 
-void Raise_System_Failure(std::string_view What, std::string_view Path, int Error_Number) {
-    throw Run_Failure(std::string(What) + " " + Quote(Path) + ": " + Errno_Text(Error_Number));
+void Raise_System_Failure(std::string_view What, std::string_view Path, int Error_Number,
+                          std::int32_t Line) {
+    std::string Message(What);
+    Message += ' ';
+    Message += Quote(Path);
+    Message += ": ";
+    Message += Errno_Text(Error_Number);
+    throw Run_Failure(Problem{std::string(Path), Line, std::move(Message)});
 }
 
 } // namespace adaskel

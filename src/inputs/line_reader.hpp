@@ -20,6 +20,7 @@ struct Line_Reader {
     std::string Buffer; // bytes read and not yet consumed start at Position
     std::size_t Position = 0;
     bool Source_Done = false; // the file has no more bytes beyond Buffer
+    std::int32_t Lines_Read = 0; // lines delivered, to place a failure after them
 };
 
 // Opens an existing file for reading; fails naming the file and the cause.
@@ -37,10 +38,9 @@ std::string Read_Line(Line_Reader& Reader);
 // Closes the file now rather than when the reader goes away.
 void Close(Line_Reader& Reader);
 
-// Stores every line left in Reader into Set from index Count + 1 on, counting in Count.
-// The bound of Set is tested before each line is read; beyond it the run fails with
-// Overflow as its report.
-void Read_Into(Line_Reader& Reader, String_Set& Set, std::int32_t& Count,
-               const std::string& Overflow);
+// Stores the lines left in Reader into Set from index Count + 1 on, counting in Count,
+// while Set has room: its bound is tested before each line is read. Returns false when a
+// line is left that Set has no room for; the caller reports that its own way.
+bool Read_Into(Line_Reader& Reader, String_Set& Set, std::int32_t& Count);
 
 } // namespace adaskel

@@ -10,29 +10,37 @@ namespace adaskel {
 void Read_Project_File(Run_Record& Record) {
     Line_Reader Reader = Open_Reader(Record.Project_Name);
     Put(Record.Out, "open project file ");
-    Read_Into(Reader, Record.Project_Lines, Record.Line_Count,
-              "project file " + Quote(Record.Project_Name) + " has more lines than max lines (" +
-                  std::to_string(Record.Project_Lines.Capacity) + ")");
+    if (!Read_Into(Reader, Record.Project_Lines, Record.Line_Count)) {
+        throw Run_Failure(Problem{Record.Project_Name, Record.Line_Count + 1,
+                                  "project file " + Quote(Record.Project_Name) +
+                                      " has more lines than max lines (" +
+                                      std::to_string(Record.Project_Lines.Capacity) + ")"});
+    }
     Close(Reader);
 }
 
-void Derive_Unit_Names(Run_Record& Record) {
+std::vector<Problem> Derive_Unit_Names(Run_Record& Record) {
     for (std::int32_t I = 2; I <= Record.Line_Count; ++I) {
         Store(Record.Unit_Names, I, Read(Record.Project_Lines, I));
     }
+    std::vector<Problem> Problems;
     for (std::int32_t I = 2; I <= Record.Line_Count; ++I) {
-        if (auto Problem = Unit_Name_Problem(Read(Record.Unit_Names, I)); !Problem.empty()) {
-            throw Run_Failure("project file " + Quote(Record.Project_Name) + " line " +
-                              std::to_string(I) + ": " + Problem);
+        if (auto Message = Unit_Name_Problem(Read(Record.Unit_Names, I))) {
+            Problems.push_back({Record.Project_Name, I, std::move(*Message),
+                                "project file " + Quote(Record.Project_Name) + " line " +
+                                    std::to_string(I) + ": "});
+        } else {
+            To_Filename(Change(Record.Unit_Names, I));
         }
-        To_Filename(Change(Record.Unit_Names, I));
     }
+    return Problems;
 }
 
 const std::string& Root_Name(const Run_Record& Record) {
     if (Record.Line_Count < 1) {
-        throw Run_Failure("project file " + Quote(Record.Project_Name) +
-                          " has no line: the root directory is missing");
+        throw Run_Failure(Problem{Record.Project_Name, 0,
+                                  "project file " + Quote(Record.Project_Name) +
+                                      " has no line: the root directory is missing"});
     }
     return Read(Record.Project_Lines, 1);
 }

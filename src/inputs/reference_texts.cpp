@@ -5,6 +5,7 @@
 #include "inputs/line_reader.hpp"
 
 #include <array>
+#include <utility>
 
 namespace adaskel {
 
@@ -28,12 +29,15 @@ void Read_Run_Date(Run_Record& Record) {
 } // namespace
 
 void Read_Version(Run_Record& Record) {
-    Record.Versions_File = Open_Reader("Versions.lst");
-    while (!End_Of_File(Record.Versions_File)) {
-        Record.Version = Read_Line(Record.Versions_File);
+    Line_Reader Reader = Open_Reader("Versions.lst");
+    while (!End_Of_File(Reader)) {
+        Record.Version = Read_Line(Reader);
     }
+    Record.Versions_File = std::move(Reader.Fd);
     if (!Record.Version) {
-        throw Run_Failure("no version in " + Quote("Versions.lst") + ": the file holds no line");
+        throw Run_Failure(Problem{"Versions.lst", 0,
+                                  "no version in " + Quote("Versions.lst") +
+                                      ": the file holds no line"});
     }
     Put_Line(Record.Out, "The version is " + *Record.Version);
 }
@@ -48,9 +52,11 @@ void Read_Abstract(Run_Record& Record) {
 void Read_Licence(Run_Record& Record) {
     Line_Reader Reader = Open_Reader("gpl.txt");
     Put_Line(Record.Out, "Open gtl.txt...");
-    Read_Into(Reader, Record.Licence_Lines, Record.Licence_Count,
-              Quote("gpl.txt") + " has more than " + std::to_string(Record.Licence_Lines.Capacity) +
-                  " lines");
+    if (!Read_Into(Reader, Record.Licence_Lines, Record.Licence_Count)) {
+        throw Run_Failure(Problem{"gpl.txt", Record.Licence_Count + 1,
+                                  Quote("gpl.txt") + " has more than " +
+                                      std::to_string(Record.Licence_Lines.Capacity) + " lines"});
+    }
     Close(Reader);
     Put_Line(Record.Out, "End traitment...");
 }
