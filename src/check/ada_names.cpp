@@ -218,8 +218,7 @@ void Check_Valid_Unit(Checker& Check, const Ada_Unit& Unit) {
 
 } // namespace
 
-std::vector<Ada_Unit> Ada_Units_Of(const Run_Record& Record,
-                                   std::span<const Problem> Unconverted) {
+std::vector<Ada_Unit> Ada_Units_Of(const Run_Record& Record, std::span<const Problem> Unconverted) {
     std::vector<Ada_Unit> Units;
     auto Next_Unconverted = Unconverted.begin();
     for (std::int32_t I = 2; I <= Record.Line_Count; ++I) {

@@ -33,8 +33,7 @@ struct Diagnostic {
 
 // The dotted names a run's project lines 2 and later have become, with the file each goes
 // into; the Unconverted lines (whose problems Derive_Unit_Names gave) have none.
-std::vector<Ada_Unit> Ada_Units_Of(const Run_Record& Record,
-                                   std::span<const Problem> Unconverted);
+std::vector<Ada_Unit> Ada_Units_Of(const Run_Record& Record, std::span<const Problem> Unconverted);
 
 // Why Name is not a valid Ada name, if it is not: every part between dots must be an
 // identifier of Latin-1 letters, digits and single underscores, and no reserved word.

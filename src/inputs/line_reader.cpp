@@ -109,9 +109,9 @@ std::string Read_Line(Line_Reader& Reader) {
         }
     }
     if (Available(Reader) == 0) {
-        throw Run_Failure(Problem{Reader.Name, 0,
-                                  "cannot read a line from " + Quote(Reader.Name) +
-                                      ": end of file reached"});
+        throw Run_Failure(
+            Problem{Reader.Name, 0,
+                    "cannot read a line from " + Quote(Reader.Name) + ": end of file reached"});
     }
     return Take_Line(Reader, Available(Reader), 0);
 }

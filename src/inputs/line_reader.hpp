@@ -19,7 +19,7 @@ struct Line_Reader {
     Owned_Fd Fd;        // none once closed, or for a reader over an in-memory text
     std::string Buffer; // bytes read and not yet consumed start at Position
     std::size_t Position = 0;
-    bool Source_Done = false; // the file has no more bytes beyond Buffer
+    bool Source_Done = false;    // the file has no more bytes beyond Buffer
     std::int32_t Lines_Read = 0; // lines delivered, to place a failure after them
 };
 

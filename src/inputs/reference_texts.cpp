@@ -35,9 +35,9 @@ void Read_Version(Run_Record& Record) {
     }
     Record.Versions_File = std::move(Reader.Fd);
     if (!Record.Version) {
-        throw Run_Failure(Problem{"Versions.lst", 0,
-                                  "no version in " + Quote("Versions.lst") +
-                                      ": the file holds no line"});
+        throw Run_Failure(
+            Problem{"Versions.lst", 0,
+                    "no version in " + Quote("Versions.lst") + ": the file holds no line"});
     }
     Put_Line(Record.Out, "The version is " + *Record.Version);
 }

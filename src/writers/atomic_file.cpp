@@ -4,7 +4,6 @@
 // kill in between can leave the hidden file, never a partial file at the path.
 #include "writers/atomic_file.hpp"
 
-
 #include <cerrno>
 #include <ctime>
 #include <fcntl.h>
@@ -50,9 +49,8 @@ std::string Hidden_Name(const std::string& Path, unsigned Attempt) {
     timespec Now{};
     ::clock_gettime(CLOCK_REALTIME, &Now);
     const auto Base = std::string_view(Path).substr(Path.rfind('/') + 1);
-    return Directory_Of(Path) + "/." + std::string(Base) + ".tmp-" +
-           std::to_string(::getpid()) + "-" + std::to_string(Now.tv_nsec) + "-" +
-           std::to_string(Attempt);
+    return Directory_Of(Path) + "/." + std::string(Base) + ".tmp-" + std::to_string(::getpid()) +
+           "-" + std::to_string(Now.tv_nsec) + "-" + std::to_string(Attempt);
 }
 
 // Creates the file under a hidden name beside its path; exclusive creation settles the
@@ -133,9 +131,9 @@ Output_Path Look_At_Output_Path(const std::string& Path) {
     if (S_ISREG(Status.st_mode)) {
         return {true, std::nullopt};
     }
-    return {false, Create_Problem(Path, S_ISDIR(Status.st_mode)
-                                            ? "it is a directory"
-                                            : "it exists and is not a regular file")};
+    return {false,
+            Create_Problem(Path, S_ISDIR(Status.st_mode) ? "it is a directory"
+                                                         : "it exists and is not a regular file")};
 }
 
 bool Holds_File(const std::string& Path) {
@@ -170,7 +168,8 @@ Pending_File Create_Pending(const std::string& Path) {
     Pending_File File;
     File.Path = Path;
     if (Unnamed_Files_Linkable()) {
-        File.Fd = Owned_Fd(::open(Directory_Of(Path).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
+        File.Fd =
+            Owned_Fd(::open(Directory_Of(Path).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
         if (File.Fd.Value >= 0) {
             return File;
         }

@@ -63,10 +63,7 @@ Promise Read_Report(const std::string& Out) {
 
 void Run_Case(const Case& Row) {
     const Sandbox Box;
-    Prepare(Box, Row.Dirs, Row.Inputs, Row.Made_Links);
-    for (const auto& Fifo : Row.Fifos) {
-        ASSERT_EQ(::mkfifo((Box.Tree() / Fifo).c_str(), 0644), 0);
-    }
+    Prepare(Box, Row.Dirs, Row.Inputs, Row.Made_Links, Row.Fifos);
     const Files Before = Snapshot(Box.Tree());
     const Outcome Check = Run(Box, ADASKEL_CHECK_BINARY, Row.Args);
     EXPECT_EQ(Snapshot(Box.Tree()), Before) << "the check wrote into the tree";

@@ -8,6 +8,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <utility>
@@ -42,7 +43,7 @@ struct Sandbox {
 };
 
 inline void Prepare(const Sandbox& Box, const std::vector<std::string>& Dirs, const Files& Inputs,
-                    const Links& Made_Links) {
+                    const Links& Made_Links, const std::vector<std::string>& Fifos = {}) {
     for (const auto& Dir : Dirs) {
         fs::create_directories(Box.Tree() / Dir);
     }
@@ -53,6 +54,9 @@ inline void Prepare(const Sandbox& Box, const std::vector<std::string>& Dirs, co
     for (const auto& [Path, Target] : Made_Links) {
         fs::create_symlink(Target, Box.Tree() / Path);
     }
+    for (const auto& Fifo : Fifos) {
+        ASSERT_EQ(::mkfifo((Box.Tree() / Fifo).c_str(), 0644), 0) << Fifo;
+    }
 }
 
 struct Outcome {
@@ -61,8 +65,10 @@ struct Outcome {
     std::string Err;
 };
 
-// Runs Binary with Args in the tree, standard input empty; its streams go to out and err.
-inline Outcome Run(const Sandbox& Box, const std::string& Binary, std::vector<std::string> Args) {
+// Runs Binary with Args in the tree, standard input empty; its streams go to out and err,
+// or standard output to Stdout when one is named (and is then not read back).
+inline Outcome Run(const Sandbox& Box, const std::string& Binary, std::vector<std::string> Args,
+                   const std::string& Stdout = {}) {
     Args.insert(Args.begin(), Binary);
     std::vector<char*> Argv;
     for (auto& Arg : Args) {
@@ -70,7 +76,7 @@ inline Outcome Run(const Sandbox& Box, const std::string& Binary, std::vector<st
     }
     Argv.push_back(nullptr);
     const std::string Tree = Box.Tree().string();
-    const std::string Out = (Box.Root / "out").string();
+    const std::string Out = Stdout.empty() ? (Box.Root / "out").string() : Stdout;
     const std::string Err = (Box.Root / "err").string();
     const pid_t Child = ::fork();
     if (Child == 0) { // only async-signal-safe calls until execv
@@ -84,7 +90,8 @@ inline Outcome Run(const Sandbox& Box, const std::string& Binary, std::vector<st
     }
     int Status = 0;
     ::waitpid(Child, &Status, 0);
-    return {WIFEXITED(Status) ? WEXITSTATUS(Status) : -1, Read_File(Out), Read_File(Err)};
+    return {WIFEXITED(Status) ? WEXITSTATUS(Status) : -1, Stdout.empty() ? Read_File(Out) : "",
+            Read_File(Err)};
 }
 
 // Every file and link of the tree (directories aside) with its bytes or link target.
