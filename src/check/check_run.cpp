@@ -26,16 +26,12 @@ constexpr std::string_view Usage = "usage: adaskel-check PROJECT_FILE [MAX_LINES
 // Refuses the command line with the check's own wording of Fault, and the usage line.
 void Refuse(Argument_Fault Fault, std::span<const char* const> Arguments) {
     std::string Text = "adaskel-check: ";
-    switch (Fault) {
-    case Argument_Fault::No_Project_File:
+    if (Fault == Argument_Fault::No_Project_File) {
         Text += "no project file given";
-        break;
-    case Argument_Fault::Not_Regular_File:
+    } else if (Fault == Argument_Fault::Not_Regular_File) {
         Text += Quote(Arguments[0]) + " is not a regular file";
-        break;
-    case Argument_Fault::Max_Lines_Not_Positive:
+    } else {
         Text += "max lines " + Quote(Arguments[1]) + " is not a positive integer";
-        break;
     }
     Text += '\n';
     Text.append(Usage);
@@ -80,19 +76,13 @@ bool Try_Step(Check_Record& Check, const std::function<void()>& Step) {
 
 void Report_Plan(Check_Record& Check, const std::vector<Plan_Line>& Plan) {
     for (const Plan_Line& Line : Plan) {
-        switch (Line.Action) {
-        case Plan_Action::Create:
-            ++Check.Creates;
-            Put_Line(Check.Out, "create " + Escape(Line.Path));
-            break;
-        case Plan_Action::Exists:
-            ++Check.Skips;
-            Put_Line(Check.Out, "exists " + Escape(Line.Path));
-            break;
-        case Plan_Action::Error:
+        if (Line.Action == Plan_Action::Error) {
             ++Check.Fails;
             Put_Line(Check.Out, "error " + Escape(Line.Path) + ": " + Line.Problem);
-            break;
+        } else {
+            const bool Create = Line.Action == Plan_Action::Create;
+            ++(Create ? Check.Creates : Check.Skips);
+            Put_Line(Check.Out, (Create ? "create " : "exists ") + Escape(Line.Path));
         }
     }
 }

@@ -30,17 +30,8 @@ struct Planner {
 // What stops the header of a new file, as the run meets it; a licence text that could
 // not be read has no meaningful line count, and is an input error already.
 std::optional<Problem> Header_Stop(const Planner& Plan) {
-    if (auto Found = Main_Unit_Problem(Plan.Record)) {
-        return Found;
-    }
-    return Plan.Licence_Read ? Excerpt_Problem(Plan.Record) : std::nullopt;
-}
-
-// Whether the run has created the file at Path, in Directory, earlier in the same run;
-// notes it as created from now on.
-bool Created_Before(Planner& Plan, const std::string& Path, const struct stat& Directory) {
-    const File_Key Key{Directory.st_dev, Directory.st_ino, Path.substr(Path.rfind('/') + 1)};
-    return !Plan.Created.insert(Key).second;
+    auto Found = Main_Unit_Problem(Plan.Record);
+    return Found || !Plan.Licence_Read ? Found : Excerpt_Problem(Plan.Record);
 }
 
 // What the run does at a free path.
@@ -49,7 +40,8 @@ Plan_Line Plan_New_File(Planner& Plan, const std::string& Path) {
     if (auto Found = Creation_Problem(Path, Directory)) {
         return {Plan_Action::Error, Path, std::move(Found->Message)};
     }
-    if (Created_Before(Plan, Path, Directory)) {
+    const File_Key Key{Directory.st_dev, Directory.st_ino, Path.substr(Path.rfind('/') + 1)};
+    if (!Plan.Created.insert(Key).second) { // the run has created it earlier
         return {Plan_Action::Exists, Path, {}};
     }
     if (auto Found = Header_Stop(Plan)) {

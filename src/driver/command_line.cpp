@@ -26,20 +26,20 @@ struct Scanner {
 
     [[nodiscard]] bool At_End() const { return Position >= Text.size(); }
     [[nodiscard]] char Peek() const { return At_End() ? '\0' : Text[Position]; }
+    // Moves past C when it comes next.
+    bool Skip(char C) {
+        if (Peek() != C) {
+            return false;
+        }
+        ++Position;
+        return true;
+    }
 };
 
-// The value of C as a digit, or 16 (never a valid digit) when it is not one.
+// The value of C as a digit, or a value no base has when it is not one.
 unsigned Digit_Value(char C) {
-    if (C >= '0' && C <= '9') {
-        return static_cast<unsigned>(C - '0');
-    }
-    if (C >= 'a' && C <= 'f') {
-        return static_cast<unsigned>(C - 'a') + 10U;
-    }
-    if (C >= 'A' && C <= 'F') {
-        return static_cast<unsigned>(C - 'A') + 10U;
-    }
-    return 16U;
+    const char Lower = C >= 'A' && C <= 'F' ? static_cast<char>(C - 'A' + 'a') : C;
+    return static_cast<unsigned>(std::string_view("0123456789abcdef").find(Lower));
 }
 
 // Digits of the given base with single underscores between digits; none if malformed.
@@ -47,7 +47,7 @@ std::optional<std::uint64_t> Scan_Numeral(Scanner& In, unsigned Base) {
     std::uint64_t Value = 0;
     bool Expect_Digit = true;
     bool Seen_Digit = false;
-    while (!In.At_End()) {
+    for (; !In.At_End(); ++In.Position) {
         const char C = In.Peek();
         if (C == '_' && !Expect_Digit) {
             Expect_Digit = true;
@@ -58,20 +58,8 @@ std::optional<std::uint64_t> Scan_Numeral(Scanner& In, unsigned Base) {
         } else {
             break;
         }
-        ++In.Position;
     }
-    if (!Seen_Digit || Expect_Digit) {
-        return std::nullopt;
-    }
-    return Value;
-}
-
-// Value times Base to the power Exponent, saturated.
-std::uint64_t Scale(std::uint64_t Value, std::uint64_t Base, std::uint64_t Exponent) {
-    for (std::uint64_t K = 0; K < Exponent && Value != 0 && Value < Saturation; ++K) {
-        Value = std::min(Value * Base, Saturation);
-    }
-    return Value;
+    return Seen_Digit && !Expect_Digit ? std::optional(Value) : std::nullopt;
 }
 
 // The based part "#digits#" after a numeral that gave its base; none if malformed.
@@ -79,35 +67,28 @@ std::optional<std::uint64_t> Scan_Based(Scanner& In, std::uint64_t Base) {
     if (Base < 2 || Base > 16) {
         return std::nullopt;
     }
-    ++In.Position;
     const auto Value = Scan_Numeral(In, static_cast<unsigned>(Base));
-    if (!Value || In.Peek() != '#') {
-        return std::nullopt;
-    }
-    ++In.Position;
-    return Value;
+    return Value && In.Skip('#') ? Value : std::nullopt;
 }
 
 // The magnitude of a literal after its sign, exponent applied; none if malformed.
 std::optional<std::uint64_t> Scan_Magnitude(Scanner& In) {
     auto Value = Scan_Numeral(In, 10);
     std::uint64_t Base = 10;
-    if (Value && In.Peek() == '#') {
+    if (Value && In.Skip('#')) {
         Base = *Value;
         Value = Scan_Based(In, Base);
     }
-    if (!Value || (In.Peek() != 'E' && In.Peek() != 'e')) {
+    if (!Value || !(In.Skip('E') || In.Skip('e'))) {
         return Value;
     }
-    ++In.Position;
-    if (In.Peek() == '+') {
-        ++In.Position;
-    }
+    In.Skip('+');
     const auto Exponent = Scan_Numeral(In, 10);
-    if (!Exponent) {
-        return std::nullopt;
+    for (std::uint64_t K = 0; Exponent && K < *Exponent && *Value != 0 && *Value < Saturation;
+         ++K) {
+        *Value = std::min(*Value * Base, Saturation);
     }
-    return Scale(*Value, Base, *Exponent);
+    return Exponent ? Value : std::nullopt;
 }
 
 // Whether Path names an existing regular file (following links). A path that leads to
@@ -132,9 +113,9 @@ std::optional<std::int32_t> To_Integer_32(std::string_view Text) {
     }
     Text = Text.substr(First, Text.find_last_not_of(' ') - First + 1);
     Scanner In{Text};
-    const bool Negative = In.Peek() == '-';
-    if (In.Peek() == '-' || In.Peek() == '+') {
-        ++In.Position;
+    const bool Negative = In.Skip('-');
+    if (!Negative) {
+        In.Skip('+');
     }
     const auto Magnitude = Scan_Magnitude(In);
     if (!Magnitude || !In.At_End()) {

@@ -23,11 +23,7 @@ void Write_Console(Console& Out, std::string_view Text, bool Open_After) {
 } // namespace
 
 void Put_Line(Console& Out, std::string_view Text) {
-    std::string Line;
-    Line.reserve(Text.size() + 1);
-    Line.append(Text);
-    Line += '\n';
-    Write_Console(Out, Line, false);
+    Write_Console(Out, std::string(Text) + '\n', false);
 }
 
 void Put(Console& Out, std::string_view Text) {

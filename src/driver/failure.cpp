@@ -46,12 +46,9 @@ std::string Errno_Text(int Error_Number) {
 
 void Raise_System_Failure(std::string_view What, std::string_view Path, int Error_Number,
                           std::int32_t Line) {
-    std::string Message(What);
-    Message += ' ';
-    Message += Quote(Path);
-    Message += ": ";
-    Message += Errno_Text(Error_Number);
-    throw Run_Failure(Problem{std::string(Path), Line, std::move(Message)});
+    throw Run_Failure(
+        Problem{std::string(Path), Line,
+                std::string(What) + " " + Quote(Path) + ": " + Errno_Text(Error_Number)});
 }
 
 } // namespace adaskel

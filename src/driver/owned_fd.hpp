@@ -3,7 +3,9 @@
 // and the write that every output of the programs goes through.
 #pragma once
 
+#include <cerrno>
 #include <string_view>
+#include <unistd.h>
 #include <utility>
 
 namespace adaskel {
@@ -27,10 +29,21 @@ struct Owned_Fd {
 
     // Closes the descriptor now, for a close whose result matters: 0, or the errno of a
     // failed close (the descriptor is gone either way).
-    [[nodiscard]] int Close();
+    [[nodiscard]] int Close() {
+        return Value < 0 || ::close(std::exchange(Value, -1)) == 0 ? 0 : errno;
+    }
 };
 
 // Writes all of Text to Fd, retrying short writes and interruptions; returns 0 or errno.
-int Write_All(int Fd, std::string_view Text);
+inline int Write_All(int Fd, std::string_view Text) {
+    while (!Text.empty()) {
+        const ssize_t Written = ::write(Fd, Text.data(), Text.size());
+        if (Written < 0 && errno != EINTR) {
+            return errno;
+        }
+        Text.remove_prefix(Written < 0 ? 0 : static_cast<std::size_t>(Written));
+    }
+    return 0;
+}
 
 } // namespace adaskel

@@ -18,13 +18,11 @@ namespace {
 
 // The line a run prints for a refused command line.
 std::string Refusal(const Run_Record& Record, Argument_Fault Fault) {
-    switch (Fault) {
-    case Argument_Fault::No_Project_File:
+    if (Fault == Argument_Fault::No_Project_File) {
         return "Project name requiered.";
-    case Argument_Fault::Not_Regular_File:
+    }
+    if (Fault == Argument_Fault::Not_Regular_File) {
         return "File name : \"" + Record.Project_Name + "\" is not regulary file.";
-    case Argument_Fault::Max_Lines_Not_Positive:
-        break;
     }
     return "Max lines is not a positive.";
 }

@@ -116,10 +116,6 @@ std::string Read_Line(Line_Reader& Reader) {
     return Take_Line(Reader, Available(Reader), 0);
 }
 
-void Close(Line_Reader& Reader) {
-    Reader.Fd = Owned_Fd();
-}
-
 bool Read_Into(Line_Reader& Reader, String_Set& Set, std::int32_t& Count) {
     while (!End_Of_File(Reader)) {
         if (Count >= Set.Capacity) {

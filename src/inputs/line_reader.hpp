@@ -35,9 +35,6 @@ bool End_Of_File(Line_Reader& Reader);
 // The next line without its line feed. Fails when nothing at all is left.
 std::string Read_Line(Line_Reader& Reader);
 
-// Closes the file now rather than when the reader goes away.
-void Close(Line_Reader& Reader);
-
 // Stores the lines left in Reader into Set from index Count + 1 on, counting in Count,
 // while Set has room: its bound is tested before each line is read. Returns false when a
 // line is left that Set has no room for; the caller reports that its own way.

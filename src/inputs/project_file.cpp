@@ -16,7 +16,6 @@ void Read_Project_File(Run_Record& Record) {
                                       " has more lines than max lines (" +
                                       std::to_string(Record.Project_Lines.Capacity) + ")"});
     }
-    Close(Reader);
 }
 
 std::vector<Problem> Derive_Unit_Names(Run_Record& Record) {

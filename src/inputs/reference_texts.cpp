@@ -19,15 +19,6 @@ std::string Format_Run_Date(std::time_t Time) {
     return {Text.data(), Length};
 }
 
-namespace {
-
-void Read_Run_Date(Run_Record& Record) {
-    Record.Run_Date = Format_Run_Date(std::time(nullptr));
-    Put_Line(Record.Out, "We are the " + Record.Run_Date);
-}
-
-} // namespace
-
 void Read_Version(Run_Record& Record) {
     Line_Reader Reader = Open_Reader("Versions.lst");
     while (!End_Of_File(Reader)) {
@@ -57,12 +48,12 @@ void Read_Licence(Run_Record& Record) {
                                   Quote("gpl.txt") + " has more than " +
                                       std::to_string(Record.Licence_Lines.Capacity) + " lines"});
     }
-    Close(Reader);
     Put_Line(Record.Out, "End traitment...");
 }
 
 void Read_Reference_Texts(Run_Record& Record) {
-    Read_Run_Date(Record);
+    Record.Run_Date = Format_Run_Date(std::time(nullptr));
+    Put_Line(Record.Out, "We are the " + Record.Run_Date);
     Read_Version(Record);
     Read_Abstract(Record);
     Read_Licence(Record);
@@ -71,7 +62,6 @@ void Read_Reference_Texts(Run_Record& Record) {
 void Read_Holder_Name(Run_Record& Record) {
     Line_Reader Reader = Open_Reader("Copyright");
     Record.Holder_Name = Read_Line(Reader);
-    Close(Reader);
     Put(Record.Out, "Name ok ! ! ! !  ");
 }
 

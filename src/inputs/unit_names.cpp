@@ -9,12 +9,18 @@
 
 namespace adaskel {
 
+namespace {
+
+// Latin-1 upper case of one character: a to z and the small letters 224 to 246 and
+// 248 to 254 become their capitals; every other character is returned unchanged.
 char To_Upper_Latin_1(char C) {
     const auto Code = static_cast<unsigned char>(C);
     const bool Small_Ascii = Code >= 'a' && Code <= 'z';
     const bool Small_Latin_1 = (Code >= 224 && Code <= 246) || (Code >= 248 && Code <= 254);
     return Small_Ascii || Small_Latin_1 ? static_cast<char>(Code - 32U) : C;
 }
+
+} // namespace
 
 std::optional<std::string> Unit_Name_Problem(std::string_view Line) {
     if (Line.empty()) {

@@ -8,10 +8,6 @@
 
 namespace adaskel {
 
-// Latin-1 upper case of one character: a to z and the small letters 224 to 246 and
-// 248 to 254 become their capitals; every other character is returned unchanged.
-char To_Upper_Latin_1(char C);
-
 // Why Line cannot be made a unit name by To_Filename, if it cannot: it is empty, or it
 // ends with "-".
 std::optional<std::string> Unit_Name_Problem(std::string_view Line);

@@ -17,21 +17,15 @@ int Current_Local_Year() {
     return Parts.tm_year + 1900;
 }
 
-// The year as Ada's Integer'Image writes it: a blank (or a minus sign) and the digits.
-std::string Year_Image(int Year) {
-    std::string Image(Year < 0 ? 0 : 1, ' ');
-    Image += std::to_string(Year);
-    return Image;
-}
-
 // Lines 1 and 2: the abstract, and the copyright line naming the main unit.
 void Append_Copyright(std::string& Output, const Run_Record& Record, int Year) {
     Output += "-- ";
     Output += Record.Abstract;
     Output += "\n-- ";
     Output += Read(Record.Unit_Names, 2);
-    Output += " is Copyright (C)";
-    Output += Year_Image(Year);
+    // The year as Ada's Integer'Image writes it: a blank (or a minus sign) and the digits.
+    Output += Year < 0 ? " is Copyright (C)" : " is Copyright (C) ";
+    Output += std::to_string(Year);
     Output += ' ';
     Output += Record.Holder_Name;
     Output += " ; \n";
@@ -71,10 +65,11 @@ std::optional<Problem> Excerpt_Problem(const Run_Record& Record) {
 }
 
 void Write_Header(std::string& Output, const Run_Record& Record) {
-    for (auto Found : {Main_Unit_Problem(Record), Excerpt_Problem(Record)}) {
-        if (Found) {
-            throw Run_Failure(std::move(*Found));
-        }
+    if (auto Found = Main_Unit_Problem(Record)) {
+        throw Run_Failure(std::move(*Found));
+    }
+    if (auto Found = Excerpt_Problem(Record)) {
+        throw Run_Failure(std::move(*Found));
     }
     Append_Copyright(Output, Record, Current_Local_Year());
     Append_Excerpt(Output, Record);
