@@ -27,13 +27,6 @@ struct Planner {
     std::vector<Plan_Line> Lines;
 };
 
-// What stops the header of a new file, as the run meets it; a licence text that could
-// not be read has no meaningful line count, and is an input error already.
-std::optional<Problem> Header_Stop(const Planner& Plan) {
-    auto Found = Main_Unit_Problem(Plan.Record);
-    return Found || !Plan.Licence_Read ? Found : Excerpt_Problem(Plan.Record);
-}
-
 // What the run does at a free path.
 Plan_Line Plan_New_File(Planner& Plan, const std::string& Path) {
     struct stat Directory {};
@@ -44,7 +37,13 @@ Plan_Line Plan_New_File(Planner& Plan, const std::string& Path) {
     if (!Plan.Created.insert(Key).second) { // the run has created it earlier
         return {Plan_Action::Exists, Path, {}};
     }
-    if (auto Found = Header_Stop(Plan)) {
+    // The header's needs, as the run meets them; a licence text that could not be read
+    // has no meaningful line count, and is an input error already.
+    auto Found = Main_Unit_Problem(Plan.Record);
+    if (!Found && Plan.Licence_Read) {
+        Found = Excerpt_Problem(Plan.Record);
+    }
+    if (Found) {
         return {Plan_Action::Error, Path, std::move(Found->Message)};
     }
     return {Plan_Action::Create, Path, {}};
