@@ -9,35 +9,17 @@
 #include "driver/command_line.hpp"
 #include "driver/entry.hpp"
 #include "driver/failure.hpp"
-#include "driver/owned_fd.hpp"
 #include "inputs/project_file.hpp"
 #include "inputs/reference_texts.hpp"
 
+#include <cerrno>
 #include <functional>
 #include <string>
-#include <unistd.h>
+#include <sys/stat.h>
 
 namespace adaskel {
 
 namespace {
-
-constexpr std::string_view Usage = "usage: adaskel-check PROJECT_FILE [MAX_LINES]";
-
-// Refuses the command line with the check's own wording of Fault, and the usage line.
-void Refuse(Argument_Fault Fault, std::span<const char* const> Arguments) {
-    std::string Text = "adaskel-check: ";
-    if (Fault == Argument_Fault::No_Project_File) {
-        Text += "no project file given";
-    } else if (Fault == Argument_Fault::Not_Regular_File) {
-        Text += Quote(Arguments[0]) + " is not a regular file";
-    } else {
-        Text += "max lines " + Quote(Arguments[1]) + " is not a positive integer";
-    }
-    Text += '\n';
-    Text.append(Usage);
-    Text += '\n';
-    Write_All(STDERR_FILENO, Text);
-}
 
 // "FILE" or "FILE:LINE", the place compilers and editors understand.
 std::string Place(std::string_view File, std::int32_t Line) {
@@ -74,11 +56,22 @@ bool Try_Step(Check_Record& Check, const std::function<void()>& Step) {
     }
 }
 
+// After a plan line whose file's directory does not exist: adaskel-layout creates it.
+void Hint_Layout(Check_Record& Check, const std::string& Path) {
+    const std::string Directory = Path.substr(0, Path.rfind('/'));
+    struct stat Status {};
+    if (::stat(Directory.c_str(), &Status) != 0 && errno == ENOENT) {
+        Put_Line(Check.Out, "hint: adaskel-layout " + Escape(Check.Inputs.Project_Name) +
+                                " creates " + Quote(Directory));
+    }
+}
+
 void Report_Plan(Check_Record& Check, const std::vector<Plan_Line>& Plan) {
     for (const Plan_Line& Line : Plan) {
         if (Line.Action == Plan_Action::Error) {
             ++Check.Fails;
             Put_Line(Check.Out, "error " + Escape(Line.Path) + ": " + Line.Problem);
+            Hint_Layout(Check, Line.Path);
         } else {
             const bool Create = Line.Action == Plan_Action::Create;
             ++(Create ? Check.Creates : Check.Skips);
@@ -125,7 +118,7 @@ void Check_Project(Check_Record& Check, bool Licence_Read) {
 int Check_Sequence(Check_Record& Check, std::span<const char* const> Arguments) {
     Run_Record& Inputs = Check.Inputs;
     if (const auto Fault = Accept_Arguments(Inputs, Arguments)) {
-        Refuse(*Fault, Arguments);
+        Report_Refusal("adaskel-check", *Fault, Arguments);
         return Exit_Command_Line;
     }
     Inputs.Out.Fd = No_Console;

@@ -7,11 +7,14 @@
 #include "driver/command_line.hpp"
 
 #include "driver/failure.hpp"
+#include "driver/owned_fd.hpp"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstddef>
+#include <string>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace adaskel {
 
@@ -154,6 +157,22 @@ std::optional<Argument_Fault> Accept_Arguments(Run_Record& Record,
         Record.Max_Lines = *Max_Lines;
     }
     return std::nullopt;
+}
+
+void Report_Refusal(std::string_view Program, Argument_Fault Fault,
+                    std::span<const char* const> Arguments) {
+    std::string Text(Program);
+    if (Fault == Argument_Fault::No_Project_File) {
+        Text += ": no project file given";
+    } else if (Fault == Argument_Fault::Not_Regular_File) {
+        Text += ": " + Quote(Arguments[0]) + " is not a regular file";
+    } else {
+        Text += ": max lines " + Quote(Arguments[1]) + " is not a positive integer";
+    }
+    Text += "\nusage: ";
+    Text += Program;
+    Text += " PROJECT_FILE [MAX_LINES]\n";
+    Write_All(STDERR_FILENO, Text);
 }
 
 } // namespace adaskel

@@ -32,4 +32,9 @@ enum class Argument_Fault {
 std::optional<Argument_Fault> Accept_Arguments(Run_Record& Record,
                                                std::span<const char* const> Arguments);
 
+// Refuses the command line of a companion program on standard error: Fault in the
+// program's words ("<Program>: no project file given", ...), then its usage line.
+void Report_Refusal(std::string_view Program, Argument_Fault Fault,
+                    std::span<const char* const> Arguments);
+
 } // namespace adaskel
