@@ -1,7 +1,7 @@
 // End-to-end tests of adaskel-layout: each row a tree before the run, and the run's
 // console, status and error report. The directories after the run must be those there
-// before and those the console says were created; every file and link must be as it
-// was, but for a GPR file the console says was created.
+// before and those the console says were created (with mode 0777 less the umask); every
+// file and link must be as it was, but for a GPR file the console says was created.
 #include "harness.hpp"
 
 #include <set>
@@ -54,12 +54,26 @@ std::set<std::string> Directories(const fs::path& Tree) {
     return Found;
 }
 
-Case Bad_List(std::string Name, std::string Lines, std::string Err) {
-    return {std::move(Name), {}, {{"list", std::move(Lines)}}, {}, "", 1, std::move(Err)};
+// A run that fails with Err, having printed nothing.
+Case Failing(std::string Name, std::vector<std::string> Dirs, Files Inputs, Links Made,
+             const std::string& Err) {
+    return {std::move(Name),
+            std::move(Dirs),
+            std::move(Inputs),
+            std::move(Made),
+            "",
+            1,
+            "adaskel-layout: " + Err + "\n"};
+}
+
+Case Bad_List(std::string Name, std::string Lines, const std::string& Err) {
+    return Failing(std::move(Name), {}, {{"list", std::move(Lines)}}, {}, Err);
 }
 
 std::vector<Case> Trees() {
-    const std::string Blocked = "adaskel-layout: cannot create directory 'app/util/src/lib': ";
+    const std::string Blocked = "cannot create directory 'app/util/src/lib': 'app/util' is ";
+    const std::string Not_Followed = Blocked + "a symbolic link, which is not followed";
+    const std::vector<std::string> Body_Dir{"app/app/src"};
     return {
         {"Fresh", {}, {}, {}, All_Created},
         {"Partial",
@@ -68,49 +82,22 @@ std::vector<Case> Trees() {
          {},
          "created app/util/src/lib/\ncreated app/util-io/\ncreated app/util-io/src/\n"
          "created app/util-io/src/lib/\ncreated app/app.gpr\n"},
-        {"BlockedByFile",
-         {"app/app/src"},
-         {{"app/util", "x\n"}},
-         {},
-         "",
-         1,
-         Blocked + "'app/util' is not a directory\n"},
-        {"DanglingLink",
-         {"app/app/src"},
-         {},
-         {{"app/util", "nowhere"}},
-         "",
-         1,
-         Blocked + "'app/util' is a symbolic link, which is not followed\n"},
-        {"LinkToDirectory",
-         {"app/app/src", "elsewhere"},
-         {},
-         {{"app/util", "../elsewhere"}},
-         "",
-         1,
-         Blocked + "'app/util' is a symbolic link, which is not followed\n"},
+        Failing("BlockedByFile", Body_Dir, {{"app/util", "x\n"}}, {}, Blocked + "not a directory"),
+        Failing("DanglingLink", Body_Dir, {}, {{"app/util", "nowhere"}}, Not_Followed),
+        Failing("LinkToDirectory", {"app/app/src", "elsewhere"}, {}, {{"app/util", "../elsewhere"}},
+                Not_Followed),
         {"GprThere",
          {"app/app/src", "app/util/src/lib", "app/util-io/src/lib"},
          {{"app/app.gpr", "mine\n"}}},
-        {"GprPathIsDirectory",
-         {"app/app/src", "app/util/src/lib", "app/util-io/src/lib", "app/app.gpr"},
-         {},
-         {},
-         "",
-         1,
-         "adaskel-layout: cannot create 'app/app.gpr': it is a directory\n"},
         Bad_List("RootNotIdentifier", "a.b\napp\n",
-                 "adaskel-layout: project file 'list' line 1: root 'a.b' is not a GPR project "
-                 "name: it must be an identifier of ASCII letters, digits and underscores\n"),
-        Bad_List("RootReservedInProjects", "Project\napp\n",
-                 "adaskel-layout: project file 'list' line 1: root 'Project' is a reserved word "
-                 "of project files\n"),
+                 "project file 'list' line 1: root 'a.b' is not a GPR project name: it must be "
+                 "an identifier of ASCII letters, digits and underscores"),
         Bad_List("UnitLeavesRoot", "app\napp\nutil\n..\n",
-                 "adaskel-layout: project file 'list' line 4: '..' cannot be a directory of the "
-                 "tree: it is '.' or '..'\n"),
+                 "project file 'list' line 4: '..' cannot be a directory of the tree: it is '.' "
+                 "or '..'"),
         Bad_List("UnitWithSlash", "app\napp\nutil/io\n",
-                 "adaskel-layout: project file 'list' line 3: 'util/io' cannot be a directory of "
-                 "the tree: it holds '/'\n"),
+                 "project file 'list' line 3: 'util/io' cannot be a directory of the tree: it "
+                 "holds '/'"),
         {"NoArgument", {}, {}, {}, "", 2, "adaskel-layout: no project file given\n" + Usage, {}},
         {"Version", {}, {}, {}, "adaskel-layout " ADASKEL_VERSION "\n", 0, "", {"--version"}},
     };
@@ -127,7 +114,9 @@ TEST_P(Layout, CreatesOnlyWhatIsMissing) {
     std::set<std::string> Dirs = Directories(Box.Tree());
     Files Tree = Snapshot(Box.Tree());
 
+    const mode_t Mask = ::umask(027); // directories take mode 0777 less the umask
     const Outcome Run = harness::Run(Box, ADASKEL_LAYOUT_BINARY, Row.Args);
+    ::umask(Mask);
     EXPECT_EQ(Run.Status, Row.Status);
     EXPECT_EQ(Run.Out, Row.Out);
     EXPECT_EQ(Run.Err, Row.Err);
@@ -135,6 +124,7 @@ TEST_P(Layout, CreatesOnlyWhatIsMissing) {
     for (std::string Line; std::getline(Lines, Line);) {
         if (Line.ends_with("/")) {
             Dirs.insert(Line.substr(8));
+            EXPECT_EQ(fs::status(Box.Tree() / Line.substr(8)).permissions(), fs::perms(0750));
         } else if (Line.starts_with("created ")) {
             Tree[Line.substr(8)] = Gpr;
         }
@@ -145,16 +135,5 @@ TEST_P(Layout, CreatesOnlyWhatIsMissing) {
 
 INSTANTIATE_TEST_SUITE_P(Trees, Layout, testing::ValuesIn(Trees()),
                          [](const auto& Info) { return Info.param.Name; });
-
-// Directories are made with mode 0777 less the umask.
-TEST(LayoutModes, UmaskApplies) {
-    const Sandbox Box;
-    Prepare(Box, {}, {{"list", "app\napp\n"}}, {});
-    const mode_t Mask = ::umask(027);
-    const Outcome Run = harness::Run(Box, ADASKEL_LAYOUT_BINARY, {"list"});
-    ::umask(Mask);
-    ASSERT_EQ(Run.Status, 0) << Run.Err;
-    EXPECT_EQ(fs::status(Box.Tree() / "app/app/src").permissions(), fs::perms(0750));
-}
 
 } // namespace
