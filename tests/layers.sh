@@ -6,7 +6,7 @@ cd -- "$1"
 
 # The folders each folder may include, besides itself.
 declare -A Allowed=([driver]="" [writers]="driver" [inputs]="driver"
-    [check]="driver inputs writers" [layout]="driver inputs writers")
+    [check]="driver inputs writers" [layout]="driver inputs writers check")
 # The run sequence calls the steps; the generation pass calls the writers.
 declare -A Excepted=([driver/run.cpp]="inputs" [driver/main.cpp]="inputs"
     [inputs/generation.cpp]="writers")
