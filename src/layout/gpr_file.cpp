@@ -24,8 +24,8 @@ std::string Literal(std::string_view Text) {
 
 std::string Gpr_Text(std::string_view Root, const std::vector<std::string>& Source_Dirs,
                      std::string_view Main) {
-    std::string Name(Root);
-    Name.front() = To_Upper_Latin_1(Name.front());
+    std::string Name(Root); // raised as a unit name is: the root holds no "-"
+    To_Filename(Name);
     std::string Text = "--  The tree adaskel writes. Build it with: gprbuild -P " +
                        std::string(Root) + "/" + std::string(Root) + ".gpr\n";
     Text += "project " + Name + " is\n   for Source_Dirs use\n";
