@@ -103,6 +103,14 @@ void Check_Project(Check_Record& Check, bool Licence_Read) {
     if (!Try_Step(Check, [&] { Read_Project_File(Inputs); })) {
         return;
     }
+    // Names and paths cut at a NUL byte would only mislead: nothing more is judged.
+    const std::vector<Problem> Not_Text = Nul_Byte_Problems(Inputs);
+    for (const Problem& Found : Not_Text) {
+        Report_Error(Check, Found);
+    }
+    if (!Not_Text.empty()) {
+        return;
+    }
     const std::vector<Problem> Unconverted = Derive_Unit_Names(Inputs);
     for (const Problem& Found : Unconverted) {
         Report_Error(Check, Found);

@@ -11,6 +11,7 @@ std::string Escape(std::string_view Name) {
     static constexpr std::array<char, 16> Hex = {'0', '1', '2', '3', '4', '5', '6', '7',
                                                  '8', '9', 'a', 'b', 'c', 'd', 'e', 'f'};
     std::string Result;
+    Result.reserve(Name.size());
     for (const char C : Name) {
         const auto Code = static_cast<unsigned char>(C);
         if (C == '\n') {
@@ -33,7 +34,15 @@ std::string Escape(std::string_view Name) {
 }
 
 std::string Quote(std::string_view Name) {
-    return "'" + Escape(Name) + "'";
+    std::string Quoted(1, '\'');
+    Quoted += Escape(Name.substr(0, Quoted_Bytes));
+    Quoted += '\'';
+    if (Name.size() > Quoted_Bytes) {
+        Quoted += "... (";
+        Quoted += std::to_string(Name.size());
+        Quoted += " bytes)";
+    }
+    return Quoted;
 }
 
 std::string Errno_Text(int Error_Number) {

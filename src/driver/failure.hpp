@@ -3,6 +3,7 @@
 // file names and system errors readable in a message.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -34,7 +35,12 @@ struct Run_Failure : std::runtime_error {
 // return or line feed in a name shows and cannot break a line of a report.
 std::string Escape(std::string_view Name);
 
-// The escaped name in single quotes, as reports name files and lines.
+// The most bytes of a name or line a report quotes: a line of a hundred megabytes must
+// not become a report of as many.
+inline constexpr std::size_t Quoted_Bytes = 200;
+
+// The escaped name in single quotes, as reports name files and lines. A longer name is
+// quoted by its first Quoted_Bytes bytes, followed by "... (N bytes)" giving its length.
 std::string Quote(std::string_view Name);
 
 // The text of a system error number, lower-cased at its first letter as reports are.

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace adaskel {
@@ -73,9 +74,20 @@ std::string Take_Line(Line_Reader& Reader, std::size_t Length, std::size_t Endin
 Line_Reader Open_Reader(std::string_view Name) {
     Line_Reader Reader;
     Reader.Name = Name;
-    Reader.Fd = Owned_Fd(::open(Reader.Name.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
+    // Without O_NONBLOCK the open of a FIFO waits for a writer; the test of what was
+    // opened, not of the name, also holds for a file swapped since it was looked at.
+    Reader.Fd = Owned_Fd(::open(Reader.Name.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (Reader.Fd.Value < 0) {
         Raise_System_Failure("cannot open", Name, errno);
+    }
+    struct stat Status {};
+    if (::fstat(Reader.Fd.Value, &Status) != 0) {
+        Raise_System_Failure("cannot read", Name, errno);
+    }
+    // A FIFO or a device could block a read or never end (/dev/zero).
+    if (!S_ISREG(Status.st_mode)) {
+        throw Run_Failure(
+            Problem{Reader.Name, 0, "cannot read " + Quote(Name) + ": it is not a regular file"});
     }
     return Reader;
 }

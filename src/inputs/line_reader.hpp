@@ -23,7 +23,8 @@ struct Line_Reader {
     std::int32_t Lines_Read = 0; // lines delivered, to place a failure after them
 };
 
-// Opens an existing file for reading; fails naming the file and the cause.
+// Opens an existing regular file for reading, never waiting; fails naming the file and
+// the cause, which for anything but a regular file is that it is not one.
 Line_Reader Open_Reader(std::string_view Name);
 
 // A reader over a text held in memory, named Name in failure reports.

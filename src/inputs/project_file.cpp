@@ -5,6 +5,9 @@
 #include "inputs/line_reader.hpp"
 #include "inputs/unit_names.hpp"
 
+#include <optional>
+#include <utility>
+
 namespace adaskel {
 
 void Read_Project_File(Run_Record& Record) {
@@ -16,6 +19,29 @@ void Read_Project_File(Run_Record& Record) {
                                       " has more lines than max lines (" +
                                       std::to_string(Record.Project_Lines.Capacity) + ")"});
     }
+}
+
+namespace {
+
+// What is wrong with line I for holding a NUL byte, if it holds one.
+std::optional<Problem> Nul_Byte_Problem(const Run_Record& Record, std::int32_t I) {
+    if (Read(Record.Project_Lines, I).find('\0') == std::string::npos) {
+        return std::nullopt;
+    }
+    return Problem{Record.Project_Name, I, "line " + std::to_string(I) + " holds a NUL byte",
+                   "project file " + Quote(Record.Project_Name) + " "};
+}
+
+} // namespace
+
+std::vector<Problem> Nul_Byte_Problems(const Run_Record& Record) {
+    std::vector<Problem> Problems;
+    for (std::int32_t I = 1; I <= Record.Line_Count; ++I) {
+        if (auto Found = Nul_Byte_Problem(Record, I)) {
+            Problems.push_back(std::move(*Found));
+        }
+    }
+    return Problems;
 }
 
 std::vector<Problem> Derive_Unit_Names(Run_Record& Record) {

@@ -12,6 +12,11 @@ namespace adaskel {
 // max lines tested before each line is read), and closes it.
 void Read_Project_File(Run_Record& Record);
 
+// The lines, the root included, that hold a NUL byte, one problem each in line order. No
+// path or name can hold one: the system would cut it there. A run fails on the first,
+// before any file is created; a project file in UTF-16, say, fails at line 1.
+std::vector<Problem> Nul_Byte_Problems(const Run_Record& Record);
+
 // Copies project lines 2 and later into Unit_Names, then converts each copy in place.
 // A line that cannot be converted is left as copied, and its problem returned: a run
 // fails on the first, before any file is created.

@@ -11,12 +11,19 @@ namespace adaskel {
 
 std::string Format_Run_Date(std::time_t Time) {
     std::tm Parts{};
-    if (::gmtime_r(&Time, &Parts) == nullptr) {
+    // The date has 19 characters only while its year has four digits.
+    constexpr int First_Year = 0;
+    constexpr int Last_Year = 9999;
+    if (::gmtime_r(&Time, &Parts) == nullptr || Parts.tm_year < First_Year - 1900 ||
+        Parts.tm_year > Last_Year - 1900) {
         throw Run_Failure("cannot convert the clock's time to a date");
     }
+    const std::string Year = std::to_string(Parts.tm_year + 1900);
+    std::string Date(4 - Year.size(), '0');
+    Date += Year;
     std::array<char, 32> Text{};
-    const std::size_t Length = std::strftime(Text.data(), Text.size(), "%Y-%m-%d %H:%M:%S", &Parts);
-    return {Text.data(), Length};
+    Date.append(Text.data(), std::strftime(Text.data(), Text.size(), "-%m-%d %H:%M:%S", &Parts));
+    return Date;
 }
 
 void Read_Version(Run_Record& Record) {

@@ -8,24 +8,14 @@ namespace adaskel {
 
 namespace {
 
-int Current_Local_Year() {
-    const std::time_t Now = std::time(nullptr);
-    std::tm Parts{};
-    if (::localtime_r(&Now, &Parts) == nullptr) {
-        throw Run_Failure("cannot convert the clock's time to a local date");
-    }
-    return Parts.tm_year + 1900;
-}
-
 // Lines 1 and 2: the abstract, and the copyright line naming the main unit.
-void Append_Copyright(std::string& Output, const Run_Record& Record, int Year) {
+void Append_Copyright(std::string& Output, const Run_Record& Record, std::time_t Now) {
     Output += "-- ";
     Output += Record.Abstract;
     Output += "\n-- ";
     Output += Read(Record.Unit_Names, 2);
-    // The year as Ada's Integer'Image writes it: a blank (or a minus sign) and the digits.
-    Output += Year < 0 ? " is Copyright (C)" : " is Copyright (C) ";
-    Output += std::to_string(Year);
+    Output += " is Copyright (C)";
+    Output += Local_Year_Image(Now);
     Output += ' ';
     Output += Record.Holder_Name;
     Output += " ; \n";
@@ -44,6 +34,18 @@ void Append_Excerpt(std::string& Output, const Run_Record& Record) {
 }
 
 } // namespace
+
+std::string Local_Year_Image(std::time_t Time) {
+    std::tm Parts{};
+    if (::localtime_r(&Time, &Parts) == nullptr) {
+        throw Run_Failure("cannot convert the clock's time to a local date");
+    }
+    // As Ada's Integer'Image writes it: a blank (or a minus sign) and the digits.
+    const int Year = Parts.tm_year + 1900;
+    std::string Image(Year < 0 ? 0 : 1, ' ');
+    Image += std::to_string(Year);
+    return Image;
+}
 
 std::optional<Problem> Main_Unit_Problem(const Run_Record& Record) {
     if (Is_Filled(Record.Unit_Names, 2)) {
@@ -71,7 +73,7 @@ void Write_Header(std::string& Output, const Run_Record& Record) {
     if (auto Found = Excerpt_Problem(Record)) {
         throw Run_Failure(std::move(*Found));
     }
-    Append_Copyright(Output, Record, Current_Local_Year());
+    Append_Copyright(Output, Record, std::time(nullptr));
     Append_Excerpt(Output, Record);
     Output += "-- Date := \"";
     Output += Record.Run_Date;

@@ -5,6 +5,7 @@
 #include "driver/failure.hpp"
 #include "driver/run_record.hpp"
 
+#include <ctime>
 #include <optional>
 #include <string>
 
@@ -18,6 +19,10 @@ inline constexpr std::int32_t Excerpt_Last = 309;
 // main unit (the project file's line 2), and the licence lines of the excerpt.
 std::optional<Problem> Main_Unit_Problem(const Run_Record& Record);
 std::optional<Problem> Excerpt_Problem(const Run_Record& Record);
+
+// The year of Time in the local time zone as the copyright line shows it: a blank (a
+// minus sign before a year below 0) and the digits, unpadded (" 999", " 2026").
+std::string Local_Year_Image(std::time_t Time);
 
 // Appends the block with the local year read from the clock now, as each file's block
 // does. Fails, appending nothing, when the main unit or an excerpt line is missing.

@@ -11,6 +11,7 @@
 namespace {
 
 using namespace harness;
+using namespace std::string_literals;
 
 struct Case {
     std::string Name{};
@@ -174,6 +175,17 @@ TEST_P(CheckAgainstRun, PlanIsWhatTheRunDoes) {
 
 INSTANTIATE_TEST_SUITE_P(Trees, CheckAgainstRun, testing::ValuesIn(Trees()),
                          [](const auto& Info) { return Info.param.Name; });
+
+// Neither a FIFO read nor a line cut at a NUL byte: every such line is an error, and
+// nothing is judged of names cut there.
+TEST(CheckReport, RefusesWhatIsNoText) {
+    Case Row{"NoText", Texts("app\napp\nut\0il\nutil-\0\n"s), App_Dirs, {}, {"Versions.lst"}};
+    Row.Inputs.erase("Versions.lst");
+    Row.Out = "Versions.lst: error: cannot read 'Versions.lst': it is not a regular file\n"
+              "list:3: error: line 3 holds a NUL byte\nlist:4: error: line 4 holds a NUL byte\n"
+              "summary: 0 to create, 0 to skip, 0 to fail; 3 errors, 0 warnings\n";
+    Run_Case(Row);
+}
 
 // The whole report, spelled out: input errors, plan, Ada checks, summary.
 TEST(CheckReport, SpelledOut) {

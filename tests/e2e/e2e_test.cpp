@@ -14,6 +14,7 @@
 namespace {
 
 using namespace harness;
+using namespace std::string_literals;
 
 const std::vector<std::string> Demo_Dirs{"demo/demo/src", "demo/demo-util/src/lib"};
 
@@ -25,6 +26,7 @@ struct Case {
     std::vector<std::string> Fifos{};
     std::vector<std::string> Args{"list"};
     std::string Stdout{}; // where standard output goes instead of a file read back
+    rlim_t File_Limit = RLIM_INFINITY;
     std::string Out{};
     int Status = 0;
     std::string Err{}; // standard error, whole
@@ -70,7 +72,7 @@ void Check_Tree(const Case& Row, const fs::path& Tree, const std::string& Date) 
 // Runs Row in a prepared Box and checks it; returns the run date.
 std::string Run_And_Check(const Sandbox& Box, const Case& Row) {
     const std::string Before = Now("%F %T", false);
-    const auto [Status, Out, Err] = Run(Box, ADASKEL_BINARY, Row.Args, Row.Stdout);
+    const auto [Status, Out, Err] = Run(Box, ADASKEL_BINARY, Row.Args, Row.Stdout, Row.File_Limit);
     const std::string After = Now("%F %T", false);
     const std::string Date = Out.substr(std::min<std::size_t>(Out.size(), 11), 19);
     if (Row.Stdout.empty()) {
@@ -208,9 +210,13 @@ std::vector<Case> Startup_Cases() {
          .Err = "adaskel: cannot read a line from 'Abstract.txt': end of file reached\n"},
         {.Name = "LicenceMissing", .Inputs = Without(Refs, "gpl.txt"), .Out = Abstract_Opened, .Status = 1,
          .Err = "adaskel: cannot open 'gpl.txt': no such file or directory\n"},
+        // Refused at the open, as a missing file is: nothing is read, nothing waits.
+        {.Name = "VersionsIsFifo", .Inputs = Without(Refs, "Versions.lst"), .Fifos = {"Versions.lst"},
+         .Out = Dated, .Status = 1, .Err = "adaskel: cannot read 'Versions.lst': it is not a regular file\n"},
+        {.Name = "AbstractIsEndlessDevice", .Inputs = Without(Refs, "Abstract.txt"), .Links = {{"Abstract.txt", "/dev/zero"}},
+         .Out = Versioned, .Status = 1, .Err = "adaskel: cannot read 'Abstract.txt': it is not a regular file\n"},
         {.Name = "LicenceIsDirectory", .Inputs = Without(Refs, "gpl.txt"), .Dirs = {"gpl.txt"},
-         .Out = Abstract_Opened + "Open gtl.txt...\n", .Status = 1,
-         .Err = "adaskel: cannot read 'gpl.txt': is a directory\n"},
+         .Out = Abstract_Opened, .Status = 1, .Err = "adaskel: cannot read 'gpl.txt': it is not a regular file\n"},
         {.Name = "LicenceBeyondCapacity", .Inputs = Inputs("", {{"gpl.txt", Repeated("GPL\n", 4097)}}),
          .Out = Abstract_Opened + "Open gtl.txt...\n", .Status = 1,
          .Err = "adaskel: 'gpl.txt' has more than 4096 lines\n"},
@@ -319,6 +325,14 @@ std::vector<Case> Generation_Cases() {
          .Err = "adaskel: project file 'list' line 2: empty unit name\n"},
         {.Name = "UnitLineEndsWithDash", .Inputs = Inputs("demo\ndemo\ndemo-\n"), .Out = Console(Opened + "\n"),
          .Status = 1, .Err = "adaskel: project file 'list' line 3: 'demo-' ends with '-'\n"},
+        // Cut at its NUL, line 3 would name the directory demo/demo-util.
+        {.Name = "NulByteInLine", .Inputs = Inputs("demo\ndemo\ndemo-util\0x\n"s), .Out = Console(Opened + "\n"),
+         .Status = 1, .Err = "adaskel: project file 'list' line 3 holds a NUL byte\n"},
+        {.Name = "ProjectInUtf16", .Inputs = Inputs("d\0e\0m\0o\0\n\0d\0e\0m\0o\0\n\0"s), .Out = Console(Opened + "\n"),
+         .Status = 1, .Err = "adaskel: project file 'list' line 1 holds a NUL byte\n"},
+        {.Name = "LongLineQuotedInPart", .Inputs = Inputs("demo\ndemo\n" + std::string(300, 'u') + "-\n"),
+         .Out = Console(Opened + "\n"), .Status = 1,
+         .Err = "adaskel: project file 'list' line 3: '" + std::string(200, 'u') + "'... (301 bytes) ends with '-'\n"},
         {.Name = "ProjectBeyondDefaultBound", .Inputs = Inputs("demo\ndemo\n" + Repeated("demo-util\n", 16383)),
          .Out = Console(Opened + "\n"), .Status = 1,
          .Err = "adaskel: project file 'list' has more lines than max lines (16384)\n"},
@@ -331,6 +345,9 @@ std::vector<Case> Generation_Cases() {
          .Out = Console(Opened + "\n"), .Status = 1, .Err = "adaskel: cannot create " + Quoted_Body + ": it is a directory\n"},
         {.Name = "FifoAtBodyPath", .Inputs = Inputs(Demo_List), .Fifos = {Demo_Body}, .Out = Console(Opened + "\n"),
          .Status = 1, .Err = "adaskel: cannot create " + Quoted_Body + ": it exists and is not a regular file\n"},
+        // Room for the console and the report, not for the body file.
+        {.Name = "FileSizeLimitReached", .Inputs = Inputs(Demo_List), .File_Limit = 300, .Out = Console(Created + "\n"),
+         .Status = 1, .Err = "adaskel: cannot write '" + Demo_Body + "': file too large\n"},
         {.Name = "SpecDirectoryMissing", .Inputs = Inputs(Demo_List), .Dirs = {Demo_Dirs[0]}, .Out = Console(Created + "\n"),
          .Status = 1,
          .Err = "adaskel: cannot create '" + Util_Spec + "': directory 'demo/demo-util/src/lib' does not exist\n",

@@ -8,6 +8,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -66,9 +67,10 @@ struct Outcome {
 };
 
 // Runs Binary with Args in the tree, standard input empty; its streams go to out and err,
-// or standard output to Stdout when one is named (and is then not read back).
+// or standard output to Stdout when one is named (and is then not read back). The files it
+// writes may grow to File_Limit bytes; a run that hangs is killed after a minute.
 inline Outcome Run(const Sandbox& Box, const std::string& Binary, std::vector<std::string> Args,
-                   const std::string& Stdout = {}) {
+                   const std::string& Stdout = {}, rlim_t File_Limit = RLIM_INFINITY) {
     Args.insert(Args.begin(), Binary);
     std::vector<char*> Argv;
     for (auto& Arg : Args) {
@@ -80,7 +82,10 @@ inline Outcome Run(const Sandbox& Box, const std::string& Binary, std::vector<st
     const std::string Err = (Box.Root / "err").string();
     const pid_t Child = ::fork();
     if (Child == 0) { // only async-signal-safe calls until execv
-        if (::dup2(::open("/dev/null", O_RDONLY), 0) == 0 &&
+        const rlimit Limit{File_Limit, File_Limit};
+        ::alarm(60);
+        if (::setrlimit(RLIMIT_FSIZE, &Limit) == 0 &&
+            ::dup2(::open("/dev/null", O_RDONLY), 0) == 0 &&
             ::dup2(::open(Out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1) == 1 &&
             ::dup2(::open(Err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2) == 2 &&
             ::chdir(Tree.c_str()) == 0) {
