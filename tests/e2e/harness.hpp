@@ -84,7 +84,7 @@ inline Outcome Run(const Sandbox& Box, const std::string& Binary, std::vector<st
     if (Child == 0) { // only async-signal-safe calls until execv
         const rlimit Limit{File_Limit, File_Limit};
         ::alarm(60);
-        if (::setrlimit(RLIMIT_FSIZE, &Limit) == 0 &&
+        if ((File_Limit == RLIM_INFINITY || ::setrlimit(RLIMIT_FSIZE, &Limit) == 0) &&
             ::dup2(::open("/dev/null", O_RDONLY), 0) == 0 &&
             ::dup2(::open(Out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1) == 1 &&
             ::dup2(::open(Err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2) == 2 &&
