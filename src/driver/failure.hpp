@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 namespace adaskel {
 
@@ -30,6 +31,13 @@ struct Run_Failure : std::runtime_error {
     explicit Run_Failure(const std::string& Message) : Run_Failure(Problem{{}, 0, Message}) {}
     Problem Found;
 };
+
+// Raises the first of Problems, if there is any: a run stops on the first problem judged.
+inline void Raise_First(std::vector<Problem> Problems) {
+    if (!Problems.empty()) {
+        throw Run_Failure(std::move(Problems.front()));
+    }
+}
 
 // The name with control characters and backslashes escaped, so that a stray carriage
 // return or line feed in a name shows and cannot break a line of a report.

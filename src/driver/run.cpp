@@ -10,7 +10,6 @@
 #include "inputs/reference_texts.hpp"
 
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace adaskel {
@@ -28,13 +27,6 @@ std::string Refusal(const Run_Record& Record, Argument_Fault Fault) {
     return "Max lines is not a positive.";
 }
 
-// The run stops on the first problem judged, before any file is created.
-void Fail_On_First(std::vector<Problem> Problems) {
-    if (!Problems.empty()) {
-        throw Run_Failure(std::move(Problems.front()));
-    }
-}
-
 } // namespace
 
 int Run_Sequence(Run_Record& Record, std::span<const char* const> Arguments) {
@@ -48,8 +40,8 @@ int Run_Sequence(Run_Record& Record, std::span<const char* const> Arguments) {
     Record.Unit_Names = Create_String_Set(Record.Max_Lines);
     Read_Holder_Name(Record);
     Read_Project_File(Record);
-    Fail_On_First(Nul_Byte_Problems(Record));
-    Fail_On_First(Derive_Unit_Names(Record));
+    Raise_First(Nul_Byte_Problems(Record));
+    Raise_First(Derive_Unit_Names(Record));
     Generate_Files(Record);
     End_Open_Line(Record.Out);
     return Exit_Complete;

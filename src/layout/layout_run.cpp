@@ -92,9 +92,8 @@ int Layout_Sequence(Layout_Record& Layout, std::span<const char* const> Argument
     Inputs.Project_Lines = Create_String_Set(Inputs.Max_Lines);
     Inputs.Unit_Names = Create_String_Set(Inputs.Max_Lines);
     Read_Project_File(Inputs);
-    if (auto Unconverted = Derive_Unit_Names(Inputs); !Unconverted.empty()) {
-        throw Run_Failure(std::move(Unconverted.front()));
-    }
+    Raise_First(Nul_Byte_Problems(Inputs));
+    Raise_First(Derive_Unit_Names(Inputs));
     Judge_Names(Inputs);
     Lay_Out(Layout);
     return Exit_Complete;

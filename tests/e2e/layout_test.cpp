@@ -98,6 +98,8 @@ std::vector<Case> Trees() {
         Bad_List("UnitWithSlash", "app\napp\nutil/io\n",
                  "project file 'list' line 3: 'util/io' cannot be a directory of the tree: it "
                  "holds '/'"),
+        Bad_List("NulByte", std::string("app\napp\nut\0il\n", 14),
+                 "project file 'list' line 3 holds a NUL byte"),
         {"NoArgument", {}, {}, {}, "", 2, "adaskel-layout: no project file given\n" + Usage, {}},
         {"Version", {}, {}, {}, "adaskel-layout " ADASKEL_VERSION "\n", 0, "", {"--version"}},
     };
