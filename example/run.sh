@@ -1,17 +1,23 @@
 #!/usr/bin/env bash
-# Runs adaskel on the bundled example project in a fresh copy.
+# From a project list to a running program: the bundled example, in a fresh copy.
 #
 #   ADASKEL=/path/to/adaskel example/run.sh WORKDIR
 #
-# WORKDIR is deleted and rebuilt on every run: the example's input files are copied into
-# it, gpl.txt is taken from this machine's licence texts (or a placeholder is written),
-# and the directories of the demo tree are made. adaskel then runs there on demo.lst;
-# afterwards the tree and one generated file are shown. The script exits with
-# adaskel's own status.
+# ADASKEL_CHECK and ADASKEL_LAYOUT name the companion programs; by default they are
+# adaskel-check and adaskel-layout beside ADASKEL. WORKDIR is deleted and rebuilt on
+# every run: the example's input files are copied into it and gpl.txt is taken from this
+# machine's GPL-2 text (or a placeholder is written). Then, in WORKDIR:
+#   adaskel-layout shop.lst   the directories of the tree, and shop/shop.gpr
+#   adaskel-check shop.lst    must find nothing: 0 errors and 0 warnings
+#   adaskel shop.lst          the source files; the tree and two files are shown
+#   gprbuild -P shop/shop.gpr (gnatmake with one -aI per directory without gprbuild)
+#   shop/bin/shop             the program
+# With no Ada compiler at all the build is skipped, with a note. The script exits
+# non-zero when a step fails.
 set -euo pipefail
 
 readonly Marker=.adaskel-example
-readonly System_Licence=/usr/share/common-licenses/GPL-3
+readonly System_Licence=/usr/share/common-licenses/GPL-2
 readonly Placeholder_Lines=400
 
 fail() {
@@ -19,24 +25,42 @@ fail() {
     exit 1
 }
 
+# The absolute name of program $2 (variable $1), to run from another directory.
+resolve() {
+    local Program=$2
+    case $Program in
+        */*) Program=$(cd -- "$(dirname -- "$Program")" && pwd -P)/$(basename -- "$Program") ;;
+        *) Program=$(command -v -- "$Program") || fail "$1: '$2' is not a program" ;;
+    esac
+    [ -x "$Program" ] || fail "$1: '$2' is not a program"
+    printf '%s\n' "$Program"
+}
+
+# Shows command $@ as typed in the work directory (a program named by an absolute path
+# by its base name), runs it there and fails with it.
+step() {
+    local Shown=("$@")
+    [[ $1 != /* ]] || Shown[0]=${1##*/}
+    printf '\n$ %s\n' "${Shown[*]}"
+    (cd -- "$Work" && "$@") || fail "'$*' failed with status $?"
+}
+
 [ "$#" -eq 1 ] || fail "usage: ADASKEL=/path/to/adaskel $0 WORKDIR"
 [ -n "$1" ] || fail "WORKDIR is empty"
 [ -n "${ADASKEL:-}" ] || fail "ADASKEL is not set; point it at the adaskel program"
 
 Example_Dir=$(cd -- "$(dirname -- "${BASH_SOURCE[0]}")" && pwd -P)
-Program=$ADASKEL
-case $Program in
-    */*) Program=$(cd -- "$(dirname -- "$Program")" && pwd -P)/$(basename -- "$Program") ;;
-esac
-[ -x "$Program" ] || command -v -- "$Program" >/dev/null || fail "ADASKEL: '$ADASKEL' is not a program"
+Adaskel=$(resolve ADASKEL "$ADASKEL")
+Beside=$(dirname -- "$Adaskel")
+Check=$(resolve ADASKEL_CHECK "${ADASKEL_CHECK:-$Beside/adaskel-check}")
+Layout=$(resolve ADASKEL_LAYOUT "${ADASKEL_LAYOUT:-$Beside/adaskel-layout}")
 
 # The work directory is deleted only when it is empty or was made by this script.
 Work=$1
 mkdir -p -- "$Work"
 Work=$(cd -- "$Work" && pwd -P)
-Work_Prefix=${Work%/}/
 case $Example_Dir/ in
-    "$Work_Prefix"*) fail "WORKDIR '$Work' holds the example itself" ;;
+    "${Work%/}/"*) fail "WORKDIR '$Work' holds the example itself" ;;
 esac
 if [ -n "$(ls -A -- "$Work")" ] && [ ! -f "$Work/$Marker" ]; then
     fail "WORKDIR '$Work' is not empty and was not made by this script; not deleting it"
@@ -45,12 +69,9 @@ rm -rf -- "$Work"
 mkdir -p -- "$Work"
 : >"$Work/$Marker"
 
-# Inputs: the reference texts, the project file and the existing directory tree.
 cp -- "$Example_Dir/Versions.lst" "$Example_Dir/Abstract.txt" "$Example_Dir/Copyright" \
-    "$Example_Dir/demo.lst" "$Work/"
-mkdir -p -- "$Work/demo/demo/src" "$Work/demo/demo-util/src/lib" "$Work/demo/demo-io/src/lib"
-
-# The header quotes lines 295 to 309 of gpl.txt, so the placeholder has more than that.
+    "$Example_Dir/shop.lst" "$Work/"
+# The header quotes lines 295 to 309 of gpl.txt: in the GPL-2 text, its notice.
 if [ -f "$System_Licence" ]; then
     cp -- "$System_Licence" "$Work/gpl.txt"
 else
@@ -58,28 +79,35 @@ else
         printf ' [%d] Placeholder: the real licence text was not found on this machine.\n' "$N"
     done >"$Work/gpl.txt"
 fi
+printf 'In %s:\n' "$Work"
 
-printf '$ cd %s && adaskel demo.lst\n' "$Work"
-Status=0
-(cd -- "$Work" && "$Program" demo.lst) || Status=$?
-printf '(exit status %d)\n\n' "$Status"
+step "$Layout" shop.lst
+printf '\n$ %s shop.lst\n' "${Check##*/}"
+Report=$(cd -- "$Work" && "$Check" shop.lst) || fail "adaskel-check failed with status $?"
+printf '%s\n' "$Report"
+[[ $Report == *"; 0 errors, 0 warnings" ]] || fail "adaskel-check found something"
+step "$Adaskel" shop.lst
 
-printf 'Files under %s:\n' "$Work"
-(cd -- "$Work" && find demo -mindepth 1 \( -type d -printf '  %p/\n' \) -o -printf '  %p\n' |
+printf '\nFiles under %s:\n' "$Work"
+(cd -- "$Work" && find shop -mindepth 1 \( -type d -printf '  %p/\n' \) -o -printf '  %p\n' |
     LC_ALL=C sort)
-
-Shown=
-for Candidate in demo/demo/src/demo.adb demo/demo-util/src/lib/demo-util.ads; do
-    if [ -f "$Work/$Candidate" ]; then
-        Shown=$Candidate
-        break
-    fi
-done
-if [ -n "$Shown" ]; then
+for Shown in shop/shop/src/shop.adb shop/store-cart/src/lib/store-cart.ads; do
     printf '\n%s:\n' "$Shown"
     cat -- "$Work/$Shown"
-else
-    printf '\nNo generated file to show.\n'
-fi
+done
 
-exit "$Status"
+if command -v gprbuild >/dev/null; then
+    step gprbuild -P shop/shop.gpr
+elif command -v gnatmake >/dev/null; then
+    Includes=()
+    for Directory in "$Work"/shop/shop/src "$Work"/shop/*/src/lib; do
+        [ -d "$Directory" ] && Includes+=("-aI${Directory#"$Work/"}")
+    done
+    mkdir -p -- "$Work/shop/obj" "$Work/shop/bin"
+    step gnatmake -q -D shop/obj "${Includes[@]}" shop/shop/src/shop.adb -o shop/bin/shop
+else
+    printf '\nNo gprbuild or gnatmake on this machine: the tree is not built.\n'
+    exit 0
+fi
+step shop/bin/shop
+printf '(exit status 0)\n'

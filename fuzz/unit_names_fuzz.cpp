@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
         const std::vector<adaskel::Ada_Unit> Units = {{2, Name, Root + ".adb", 1, true},
                                                       {3, Name, Unit + ".ads", 3, false}};
         Holds = Holds && !adaskel::Check_Ada_Units(Units).empty();
-        if (adaskel::Ada_Name_Problem(Name).empty()) {
+        if (!adaskel::Ada_Name_Problem(Name)) {
             Holds = Holds && Name.find_first_of(" \t\n") == std::string::npos &&
                     Name.find("..") == std::string::npos && !Name.ends_with('.') &&
                     !(Name[0] >= '0' && Name[0] <= '9') &&

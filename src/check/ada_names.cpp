@@ -63,7 +63,7 @@ bool Is_Identifier(std::string_view Part) {
     });
 }
 
-std::string Identifier_Problem(std::string_view Part) {
+std::optional<std::string> Identifier_Problem(std::string_view Part) {
     if (Part.empty()) {
         return "it has an empty part";
     }
@@ -74,7 +74,7 @@ std::string Identifier_Problem(std::string_view Part) {
     if (std::find(Reserved_Words.begin(), Reserved_Words.end(), Lower) != Reserved_Words.end()) {
         return Quote(Part) + " is a reserved word";
     }
-    return {};
+    return std::nullopt;
 }
 
 std::string_view Root_Of(std::string_view Name) {
@@ -183,17 +183,67 @@ void Check_Parent(Checker& Check, const Ada_Unit& Unit) {
     }
 }
 
+// The problem of each unit's name, noting the main procedure and the packages whose
+// names are valid, so that a parent is known wherever it is listed.
+std::vector<std::optional<std::string>> Index_Units(Checker& Check,
+                                                    std::span<const Ada_Unit> Units) {
+    std::vector<std::optional<std::string>> Problems;
+    for (const Ada_Unit& Unit : Units) {
+        Problems.push_back(Ada_Name_Problem(Unit.Name));
+        if (Problems.back()) {
+            continue;
+        }
+        if (Unit.Is_Main) {
+            Check.Main = &Unit;
+        } else {
+            Check.Packages.insert(To_Lower_Latin_1(Unit.Name));
+        }
+    }
+    return Problems;
+}
+
+// The checks of a unit with a valid name, against those listed before it.
+void Check_Valid_Unit(Checker& Check, const Ada_Unit& Unit) {
+    const std::string Lower = To_Lower_Latin_1(Unit.Name);
+    if (Check_Repeats(Check, Unit, Lower)) {
+        return; // the first listing had every other check
+    }
+    // A predefined unit's own error says all: its file and parent are GNAT's.
+    if (!Check_Predefined(Check, Unit)) {
+        Check_File_Name(Check, Unit);
+        Check_Parent(Check, Unit);
+    }
+    Check.Seen.emplace(Lower, &Unit);
+}
+
 } // namespace
 
-std::string Ada_Name_Problem(std::string_view Name) {
+std::vector<Ada_Unit> Ada_Units_Of(const Run_Record& Record, std::span<const Problem> Unconverted) {
+    std::vector<Ada_Unit> Units;
+    auto Next_Unconverted = Unconverted.begin();
+    for (std::int32_t I = 2; I <= Record.Line_Count; ++I) {
+        if (Next_Unconverted != Unconverted.end() && Next_Unconverted->Line == I) {
+            ++Next_Unconverted;
+            continue;
+        }
+        const bool Is_Main = I == 2;
+        const std::int32_t File_Line = Is_Main ? 1 : I;
+        Units.push_back({I, Read(Record.Unit_Names, I),
+                         Read(Record.Project_Lines, File_Line) + (Is_Main ? ".adb" : ".ads"),
+                         File_Line, Is_Main});
+    }
+    return Units;
+}
+
+std::optional<std::string> Ada_Name_Problem(std::string_view Name) {
     for (std::size_t Start = 0;;) {
         const std::size_t Dot = Name.find('.', Start);
         const auto Part = Name.substr(Start, Dot == std::string_view::npos ? Dot : Dot - Start);
-        if (std::string Problem = Identifier_Problem(Part); !Problem.empty()) {
-            return Quote(Name) + " is not a valid Ada name: " + Problem;
+        if (auto Problem = Identifier_Problem(Part)) {
+            return Quote(Name) + " is not a valid Ada name: " + *Problem;
         }
         if (Dot == std::string_view::npos) {
-            return {};
+            return std::nullopt;
         }
         Start = Dot + 1;
     }
@@ -213,33 +263,13 @@ std::string Gnat_File_Name(std::string_view Name, bool Is_Body) {
 
 std::vector<Diagnostic> Check_Ada_Units(std::span<const Ada_Unit> Units) {
     Checker Check;
-    std::vector<std::string> Problems; // of each unit's name, "" for a valid one
-    for (const Ada_Unit& Unit : Units) {
-        Problems.push_back(Ada_Name_Problem(Unit.Name));
-        if (Problems.back().empty()) {
-            if (Unit.Is_Main) {
-                Check.Main = &Unit;
-            } else {
-                Check.Packages.insert(To_Lower_Latin_1(Unit.Name));
-            }
-        }
-    }
+    const std::vector<std::optional<std::string>> Problems = Index_Units(Check, Units);
     for (std::size_t K = 0; K < Units.size(); ++K) {
-        const Ada_Unit& Unit = Units[K];
-        if (!Problems[K].empty()) {
-            Check.Error(Unit, std::move(Problems[K]));
-            continue;
+        if (Problems[K]) {
+            Check.Error(Units[K], *Problems[K]);
+        } else {
+            Check_Valid_Unit(Check, Units[K]);
         }
-        const std::string Lower = To_Lower_Latin_1(Unit.Name);
-        if (Check_Repeats(Check, Unit, Lower)) {
-            continue; // the first listing had every other check
-        }
-        // A predefined unit's own error says all: its file and parent are GNAT's.
-        if (!Check_Predefined(Check, Unit)) {
-            Check_File_Name(Check, Unit);
-            Check_Parent(Check, Unit);
-        }
-        Check.Seen.emplace(Lower, &Unit);
     }
     return std::move(Check.Found);
 }

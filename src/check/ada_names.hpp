@@ -4,7 +4,11 @@
 // "." turned into "-".
 #pragma once
 
+#include "driver/failure.hpp"
+#include "driver/run_record.hpp"
+
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -27,9 +31,13 @@ struct Diagnostic {
     std::string Message;
 };
 
-// Why Name is not a valid Ada name ("" when it is): every part between dots must be
-// an identifier of Latin-1 letters, digits and single underscores, and no reserved word.
-std::string Ada_Name_Problem(std::string_view Name);
+// The dotted names a run's project lines 2 and later have become, with the file each goes
+// into; the Unconverted lines (whose problems Derive_Unit_Names gave) have none.
+std::vector<Ada_Unit> Ada_Units_Of(const Run_Record& Record, std::span<const Problem> Unconverted);
+
+// Why Name is not a valid Ada name, if it is not: every part between dots must be an
+// identifier of Latin-1 letters, digits and single underscores, and no reserved word.
+std::optional<std::string> Ada_Name_Problem(std::string_view Name);
 
 // The file name GNAT looks for by default: Name in lower case, "." made "-" (but "~"
 // after a one-letter a, g, i or s), and the extension of a spec (.ads) or of a body (.adb).

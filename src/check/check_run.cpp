@@ -11,17 +11,15 @@
 #include "driver/failure.hpp"
 #include "inputs/project_file.hpp"
 #include "inputs/reference_texts.hpp"
-#include "inputs/unit_names.hpp"
 
+#include <cerrno>
 #include <functional>
 #include <string>
-#include <unistd.h>
+#include <sys/stat.h>
 
 namespace adaskel {
 
 namespace {
-
-constexpr std::string_view Usage = "usage: adaskel-check PROJECT_FILE [MAX_LINES]";
 
 constexpr std::string_view Help =
     "Tells what adaskel would create, skip and fail on in the current directory, and what\n"
@@ -37,7 +35,7 @@ constexpr std::string_view Help =
 bool Answer_Information(Check_Record& Check, std::span<const char* const> Arguments) {
     const std::string_view First = Arguments.empty() ? "" : Arguments[0];
     if (First == "--help") {
-        Put_Line(Check.Out, std::string(Usage) + '\n' + std::string(Help));
+        Put_Line(Check.Out, "usage: adaskel-check PROJECT_FILE [MAX_LINES]\n" + std::string(Help));
     } else if (First == "--version") {
         Put_Line(Check.Out, "adaskel-check " ADASKEL_VERSION);
     } else {
@@ -46,36 +44,7 @@ bool Answer_Information(Check_Record& Check, std::span<const char* const> Argume
     return true;
 }
 
-bool Refuse(std::string_view Message) {
-    std::string Text = "adaskel-check: ";
-    Text.append(Message);
-    Text += '\n';
-    Text.append(Usage);
-    Text += '\n';
-    Write_All(STDERR_FILENO, Text);
-    return false;
-}
-
-// The arguments pass the tests a run gives them, in the same order.
-bool Accept_Arguments(Check_Record& Check, std::span<const char* const> Arguments) {
-    if (Arguments.empty()) {
-        return Refuse("no project file given");
-    }
-    Check.Inputs.Project_Name = Arguments[0];
-    if (!Is_Regular_File(Check.Inputs.Project_Name)) {
-        return Refuse(Quote(Check.Inputs.Project_Name) + " is not a regular file");
-    }
-    if (Arguments.size() > 1) {
-        const auto Max_Lines = To_Max_Lines(Arguments[1]);
-        if (!Max_Lines) {
-            return Refuse("max lines " + Quote(Arguments[1]) + " is not a positive integer");
-        }
-        Check.Inputs.Max_Lines = *Max_Lines;
-    }
-    return true;
-}
-
-// "FILE: " or "FILE:LINE: ", the place compilers and editors understand.
+// "FILE" or "FILE:LINE", the place compilers and editors understand.
 std::string Place(std::string_view File, std::int32_t Line) {
     std::string Text = Escape(File);
     if (Line > 0) {
@@ -94,65 +63,48 @@ void Report(Check_Record& Check, const std::string& Where, bool Is_Error,
     Put_Line(Check.Out, Line);
 }
 
-// Runs one input step of a run; its failure is reported as an error at File, or, for a
-// file read line by line (Lines_Stored given), at the line after those stored. Returns
-// whether the step completed.
-bool Try_Step(Check_Record& Check, std::string_view File, const std::function<void()>& Step,
-              const std::int32_t* Lines_Stored = nullptr) {
+void Report_Error(Check_Record& Check, const Problem& Found) {
+    Report(Check, Place(Found.File, Found.Line), true, Found.Message);
+}
+
+// Runs one input step of a run; the failure it raises is what the run would stop on,
+// reported as an error at its place. Returns whether the step completed.
+bool Try_Step(Check_Record& Check, const std::function<void()>& Step) {
     try {
         Step();
         return true;
     } catch (const Run_Failure& Failure) {
-        const std::int32_t Line =
-            Lines_Stored != nullptr && *Lines_Stored > 0 ? *Lines_Stored + 1 : 0;
-        Report(Check, Place(File, Line), true, Failure.what());
+        Report_Error(Check, Failure.Found);
         return false;
     }
 }
 
-// Converts every project line from 2 on that a run can convert, and gives the dotted
-// names with the file each goes into; each line a run cannot convert is an error.
-std::vector<Ada_Unit> Derive_Units(Check_Record& Check) {
-    Run_Record& Inputs = Check.Inputs;
-    std::vector<Ada_Unit> Units;
-    for (std::int32_t I = 2; I <= Inputs.Line_Count; ++I) {
-        const std::string& Line = Read(Inputs.Project_Lines, I);
-        Store(Inputs.Unit_Names, I, Line);
-        if (std::string Problem = Unit_Name_Problem(Line); !Problem.empty()) {
-            Report(Check, Place(Inputs.Project_Name, I), true, Problem);
-            continue;
-        }
-        To_Filename(Change(Inputs.Unit_Names, I));
-        const bool Is_Main = I == 2;
-        const std::int32_t File_Line = Is_Main ? 1 : I;
-        Units.push_back({I, Read(Inputs.Unit_Names, I),
-                         Read(Inputs.Project_Lines, File_Line) + (Is_Main ? ".adb" : ".ads"),
-                         File_Line, Is_Main});
+// After a plan line whose file's directory does not exist: adaskel-layout creates it.
+void Hint_Layout(Check_Record& Check, const std::string& Path) {
+    const std::string Directory = Path.substr(0, Path.rfind('/'));
+    struct stat Status {};
+    if (::stat(Directory.c_str(), &Status) != 0 && errno == ENOENT) {
+        Put_Line(Check.Out, "hint: adaskel-layout " + Escape(Check.Inputs.Project_Name) +
+                                " creates " + Quote(Directory));
     }
-    return Units;
 }
 
 void Report_Plan(Check_Record& Check, const std::vector<Plan_Line>& Plan) {
     for (const Plan_Line& Line : Plan) {
-        switch (Line.Action) {
-        case Plan_Action::Create:
-            ++Check.Creates;
-            Put_Line(Check.Out, "create " + Escape(Line.Path));
-            break;
-        case Plan_Action::Exists:
-            ++Check.Skips;
-            Put_Line(Check.Out, "exists " + Escape(Line.Path));
-            break;
-        case Plan_Action::Error:
+        if (Line.Action == Plan_Action::Error) {
             ++Check.Fails;
             Put_Line(Check.Out, "error " + Escape(Line.Path) + ": " + Line.Problem);
-            break;
+            Hint_Layout(Check, Line.Path);
+        } else {
+            const bool Create = Line.Action == Plan_Action::Create;
+            ++(Create ? Check.Creates : Check.Skips);
+            Put_Line(Check.Out, (Create ? "create " : "exists ") + Escape(Line.Path));
         }
     }
 }
 
-void Report_Ada(Check_Record& Check, const std::vector<Ada_Unit>& Units) {
-    for (const Diagnostic& Found : Check_Ada_Units(Units)) {
+void Report_Ada(Check_Record& Check, const std::vector<Problem>& Unconverted) {
+    for (const Diagnostic& Found : Check_Ada_Units(Ada_Units_Of(Check.Inputs, Unconverted))) {
         Report(Check, Place(Check.Inputs.Project_Name, Found.Line), Found.Is_Error, Found.Message);
     }
 }
@@ -171,15 +123,25 @@ void Report_Summary(Check_Record& Check) {
 // The project file and what is made of it: names, plan and Ada checks.
 void Check_Project(Check_Record& Check, bool Licence_Read) {
     Run_Record& Inputs = Check.Inputs;
-    if (!Try_Step(
-            Check, Inputs.Project_Name, [&] { Read_Project_File(Inputs); }, &Inputs.Line_Count)) {
+    if (!Try_Step(Check, [&] { Read_Project_File(Inputs); })) {
         return;
     }
-    const std::vector<Ada_Unit> Units = Derive_Units(Check);
-    if (Try_Step(Check, Inputs.Project_Name, [&] { (void)Root_Name(Inputs); })) {
+    // Names and paths cut at a NUL byte would only mislead: nothing more is judged.
+    const std::vector<Problem> Not_Text = Nul_Byte_Problems(Inputs);
+    for (const Problem& Found : Not_Text) {
+        Report_Error(Check, Found);
+    }
+    if (!Not_Text.empty()) {
+        return;
+    }
+    const std::vector<Problem> Unconverted = Derive_Unit_Names(Inputs);
+    for (const Problem& Found : Unconverted) {
+        Report_Error(Check, Found);
+    }
+    if (Try_Step(Check, [&] { (void)Root_Name(Inputs); })) {
         Report_Plan(Check, Make_Plan(Inputs, Licence_Read));
     }
-    Report_Ada(Check, Units);
+    Report_Ada(Check, Unconverted);
 }
 
 } // namespace
@@ -188,18 +150,18 @@ int Check_Sequence(Check_Record& Check, std::span<const char* const> Arguments) 
     if (Answer_Information(Check, Arguments)) {
         return Exit_Complete;
     }
-    if (!Accept_Arguments(Check, Arguments)) {
+    Run_Record& Inputs = Check.Inputs;
+    if (const auto Fault = Accept_Arguments(Inputs, Arguments)) {
+        Report_Refusal("adaskel-check", *Fault, Arguments);
         return Exit_Command_Line;
     }
-    Run_Record& Inputs = Check.Inputs;
     Inputs.Out.Fd = No_Console;
     Inputs.Project_Lines = Create_String_Set(Inputs.Max_Lines);
     Inputs.Unit_Names = Create_String_Set(Inputs.Max_Lines);
-    Try_Step(Check, "Versions.lst", [&] { Read_Version(Inputs); });
-    Try_Step(Check, "Abstract.txt", [&] { Read_Abstract(Inputs); });
-    const bool Licence_Read = Try_Step(
-        Check, "gpl.txt", [&] { Read_Licence(Inputs); }, &Inputs.Licence_Count);
-    Try_Step(Check, "Copyright", [&] { Read_Holder_Name(Inputs); });
+    Try_Step(Check, [&] { Read_Version(Inputs); });
+    Try_Step(Check, [&] { Read_Abstract(Inputs); });
+    const bool Licence_Read = Try_Step(Check, [&] { Read_Licence(Inputs); });
+    Try_Step(Check, [&] { Read_Holder_Name(Inputs); });
     Check_Project(Check, Licence_Read);
     Report_Summary(Check);
     const bool Clean = Check.Fails == 0 && Check.Errors == 0;

@@ -27,38 +27,37 @@ struct Planner {
     std::vector<Plan_Line> Lines;
 };
 
-// The problem that stops the header of a new file, as the run meets it.
-std::string Header_Stop(const Planner& Plan) {
-    std::string Problem = Header_Problem(Plan.Record);
-    const bool About_Licence = Is_Filled(Plan.Record.Unit_Names, 2);
-    return About_Licence && !Plan.Licence_Read ? std::string() : Problem;
+// What the run does at a free path.
+Plan_Line Plan_New_File(Planner& Plan, const std::string& Path) {
+    struct stat Directory {};
+    if (auto Found = Creation_Problem(Path, Directory)) {
+        return {Plan_Action::Error, Path, std::move(Found->Message)};
+    }
+    const File_Key Key{Directory.st_dev, Directory.st_ino, Path.substr(Path.rfind('/') + 1)};
+    if (!Plan.Created.insert(Key).second) { // the run has created it earlier
+        return {Plan_Action::Exists, Path, {}};
+    }
+    // The header's needs, as the run meets them; a licence text that could not be read
+    // has no meaningful line count, and is an input error already.
+    auto Found = Main_Unit_Problem(Plan.Record);
+    if (!Found && Plan.Licence_Read) {
+        Found = Excerpt_Problem(Plan.Record);
+    }
+    if (Found) {
+        return {Plan_Action::Error, Path, std::move(Found->Message)};
+    }
+    return {Plan_Action::Create, Path, {}};
 }
 
 void Plan_File(Planner& Plan, const std::string& Path) {
-    const Output_Path Look = Look_At_Output_Path(Path);
-    if (Look.State == Path_State::Blocked) {
-        Plan.Lines.push_back({Plan_Action::Error, Path, Look.Problem});
-        return;
-    }
-    if (Look.State == Path_State::Regular_File) {
+    Output_Path Look = Look_At_Output_Path(Path);
+    if (Look.Blocked) {
+        Plan.Lines.push_back({Plan_Action::Error, Path, std::move(Look.Blocked->Message)});
+    } else if (Look.Holds_File) {
         Plan.Lines.push_back({Plan_Action::Exists, Path, {}});
-        return;
+    } else {
+        Plan.Lines.push_back(Plan_New_File(Plan, Path));
     }
-    struct stat Directory {};
-    if (std::string Problem = Creation_Problem(Path, Directory); !Problem.empty()) {
-        Plan.Lines.push_back({Plan_Action::Error, Path, std::move(Problem)});
-        return;
-    }
-    const File_Key Key{Directory.st_dev, Directory.st_ino, Path.substr(Path.rfind('/') + 1)};
-    if (!Plan.Created.insert(Key).second) {
-        Plan.Lines.push_back({Plan_Action::Exists, Path, {}});
-        return;
-    }
-    if (std::string Problem = Header_Stop(Plan); !Problem.empty()) {
-        Plan.Lines.push_back({Plan_Action::Error, Path, std::move(Problem)});
-        return;
-    }
-    Plan.Lines.push_back({Plan_Action::Create, Path, {}});
 }
 
 } // namespace

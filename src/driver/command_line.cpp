@@ -1,4 +1,4 @@
-// The tests of the two arguments: the regular-file test of the project file, and the
+// The tests of the arguments: the regular-file test of the project file, and the
 // conversion of max lines. The accepted syntax of max lines:
 //   blanks, [+|-], numeral [# based_numeral #], [E|e [+] numeral], blanks
 // where a numeral is digits with single underscores between them, a base is 2 to 16
@@ -7,10 +7,14 @@
 #include "driver/command_line.hpp"
 
 #include "driver/failure.hpp"
+#include "driver/owned_fd.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstddef>
+#include <string>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace adaskel {
 
@@ -25,20 +29,20 @@ struct Scanner {
 
     [[nodiscard]] bool At_End() const { return Position >= Text.size(); }
     [[nodiscard]] char Peek() const { return At_End() ? '\0' : Text[Position]; }
+    // Moves past C when it comes next.
+    bool Skip(char C) {
+        if (Peek() != C) {
+            return false;
+        }
+        ++Position;
+        return true;
+    }
 };
 
-// The value of C as a digit, or 16 (never a valid digit) when it is not one.
+// The value of C as a digit, or a value no base has when it is not one.
 unsigned Digit_Value(char C) {
-    if (C >= '0' && C <= '9') {
-        return static_cast<unsigned>(C - '0');
-    }
-    if (C >= 'a' && C <= 'f') {
-        return static_cast<unsigned>(C - 'a') + 10U;
-    }
-    if (C >= 'A' && C <= 'F') {
-        return static_cast<unsigned>(C - 'A') + 10U;
-    }
-    return 16U;
+    const char Lower = C >= 'A' && C <= 'F' ? static_cast<char>(C - 'A' + 'a') : C;
+    return static_cast<unsigned>(std::string_view("0123456789abcdef").find(Lower));
 }
 
 // Digits of the given base with single underscores between digits; none if malformed.
@@ -46,64 +50,61 @@ std::optional<std::uint64_t> Scan_Numeral(Scanner& In, unsigned Base) {
     std::uint64_t Value = 0;
     bool Expect_Digit = true;
     bool Seen_Digit = false;
-    while (!In.At_End()) {
+    for (; !In.At_End(); ++In.Position) {
         const char C = In.Peek();
         if (C == '_' && !Expect_Digit) {
             Expect_Digit = true;
         } else if (const unsigned Digit = Digit_Value(C); Digit < Base) {
-            Value = Value * Base + Digit;
-            if (Value > Saturation) {
-                Value = Saturation;
-            }
+            Value = std::min(Value * Base + Digit, Saturation);
             Expect_Digit = false;
             Seen_Digit = true;
         } else {
             break;
         }
-        ++In.Position;
     }
-    if (!Seen_Digit || Expect_Digit) {
+    return Seen_Digit && !Expect_Digit ? std::optional(Value) : std::nullopt;
+}
+
+// The based part "#digits#" after a numeral that gave its base; none if malformed.
+std::optional<std::uint64_t> Scan_Based(Scanner& In, std::uint64_t Base) {
+    if (Base < 2 || Base > 16) {
         return std::nullopt;
     }
-    return Value;
+    const auto Value = Scan_Numeral(In, static_cast<unsigned>(Base));
+    return Value && In.Skip('#') ? Value : std::nullopt;
 }
 
 // The magnitude of a literal after its sign, exponent applied; none if malformed.
 std::optional<std::uint64_t> Scan_Magnitude(Scanner& In) {
     auto Value = Scan_Numeral(In, 10);
-    if (!Value) {
-        return std::nullopt;
-    }
     std::uint64_t Base = 10;
-    if (In.Peek() == '#') {
-        if (*Value < 2 || *Value > 16) {
-            return std::nullopt;
-        }
+    if (Value && In.Skip('#')) {
         Base = *Value;
-        ++In.Position;
-        Value = Scan_Numeral(In, static_cast<unsigned>(Base));
-        if (!Value || In.Peek() != '#') {
-            return std::nullopt;
-        }
-        ++In.Position;
+        Value = Scan_Based(In, Base);
     }
-    if (In.Peek() == 'E' || In.Peek() == 'e') {
-        ++In.Position;
-        if (In.Peek() == '+') {
-            ++In.Position;
-        }
-        const auto Exponent = Scan_Numeral(In, 10);
-        if (!Exponent) {
-            return std::nullopt;
-        }
-        for (std::uint64_t K = 0; K < *Exponent && *Value != 0 && *Value < Saturation; ++K) {
-            *Value = *Value * Base;
-            if (*Value > Saturation) {
-                *Value = Saturation;
-            }
-        }
+    if (!Value || !(In.Skip('E') || In.Skip('e'))) {
+        return Value;
     }
-    return Value;
+    In.Skip('+');
+    const auto Exponent = Scan_Numeral(In, 10);
+    for (std::uint64_t K = 0; Exponent && K < *Exponent && *Value != 0 && *Value < Saturation;
+         ++K) {
+        *Value = std::min(*Value * Base, Saturation);
+    }
+    return Exponent ? Value : std::nullopt;
+}
+
+// Whether Path names an existing regular file (following links). A path that leads to
+// nothing is false; an error looking at it fails the run.
+bool Is_Regular_File(const std::string& Path) {
+    struct stat Status {};
+    if (::stat(Path.c_str(), &Status) == 0) {
+        return S_ISREG(Status.st_mode);
+    }
+    if (errno == ENOENT || errno == ENOTDIR || errno == ELOOP || errno == ENAMETOOLONG) {
+        return false;
+    }
+    Raise_System_Failure("cannot open", Path, errno);
 }
 
 } // namespace
@@ -115,9 +116,9 @@ std::optional<std::int32_t> To_Integer_32(std::string_view Text) {
     }
     Text = Text.substr(First, Text.find_last_not_of(' ') - First + 1);
     Scanner In{Text};
-    const bool Negative = In.Peek() == '-';
-    if (In.Peek() == '-' || In.Peek() == '+') {
-        ++In.Position;
+    const bool Negative = In.Skip('-');
+    if (!Negative) {
+        In.Skip('+');
     }
     const auto Magnitude = Scan_Magnitude(In);
     if (!Magnitude || !In.At_End()) {
@@ -139,15 +140,39 @@ std::optional<std::int32_t> To_Max_Lines(std::string_view Text) {
     return Value;
 }
 
-bool Is_Regular_File(const std::string& Path) {
-    struct stat Status {};
-    if (::stat(Path.c_str(), &Status) == 0) {
-        return S_ISREG(Status.st_mode);
+std::optional<Argument_Fault> Accept_Arguments(Run_Record& Record,
+                                               std::span<const char* const> Arguments) {
+    if (Arguments.empty()) {
+        return Argument_Fault::No_Project_File;
     }
-    if (errno == ENOENT || errno == ENOTDIR || errno == ELOOP || errno == ENAMETOOLONG) {
-        return false;
+    Record.Project_Name = Arguments[0];
+    if (!Is_Regular_File(Record.Project_Name)) {
+        return Argument_Fault::Not_Regular_File;
     }
-    Raise_System_Failure("cannot open", Path, errno);
+    if (Arguments.size() > 1) {
+        const auto Max_Lines = To_Max_Lines(Arguments[1]);
+        if (!Max_Lines) {
+            return Argument_Fault::Max_Lines_Not_Positive;
+        }
+        Record.Max_Lines = *Max_Lines;
+    }
+    return std::nullopt;
+}
+
+void Report_Refusal(std::string_view Program, Argument_Fault Fault,
+                    std::span<const char* const> Arguments) {
+    std::string Text(Program);
+    if (Fault == Argument_Fault::No_Project_File) {
+        Text += ": no project file given";
+    } else if (Fault == Argument_Fault::Not_Regular_File) {
+        Text += ": " + Quote(Arguments[0]) + " is not a regular file";
+    } else {
+        Text += ": max lines " + Quote(Arguments[1]) + " is not a positive integer";
+    }
+    Text += "\nusage: ";
+    Text += Program;
+    Text += " PROJECT_FILE [MAX_LINES]\n";
+    Write_All(STDERR_FILENO, Text);
 }
 
 } // namespace adaskel

@@ -1,10 +1,13 @@
-// The command line's one conversion: max lines, an integer literal in the syntax that
-// Ada users write numbers in (1_000, 16#400#, 1E3, with blanks around and a sign).
+// The command line: the tests of the arguments, in a run's order, and its one conversion,
+// max lines, an integer literal in the syntax that Ada users write numbers in (1_000,
+// 16#400#, 1E3, with blanks around and a sign).
 #pragma once
+
+#include "driver/run_record.hpp"
 
 #include <cstdint>
 #include <optional>
-#include <string>
+#include <span>
 #include <string_view>
 
 namespace adaskel {
@@ -16,9 +19,22 @@ std::optional<std::int32_t> To_Integer_32(std::string_view Text);
 // The value of a max lines argument: a literal of value 1 or more; none otherwise.
 std::optional<std::int32_t> To_Max_Lines(std::string_view Text);
 
-// Whether Path names an existing regular file (following links). A path that leads to
-// nothing is false; an error looking at it, such as an I/O error or a missing permission,
-// fails the run instead, since the file may well be there.
-bool Is_Regular_File(const std::string& Path);
+// The three conditions that refuse a command line; each program words them its own way.
+enum class Argument_Fault {
+    No_Project_File,       // no argument
+    Not_Regular_File,      // argument 1 names no existing regular file
+    Max_Lines_Not_Positive // argument 2 is not a literal of value 1 or more
+};
+
+// Tests the arguments after the program name, in a run's order, and fills Project_Name
+// and Max_Lines with those that pass; the first fault found, if any. An error looking at
+// argument 1, such as a missing permission, fails instead: the file may well be there.
+std::optional<Argument_Fault> Accept_Arguments(Run_Record& Record,
+                                               std::span<const char* const> Arguments);
+
+// Refuses the command line of a companion program on standard error: Fault in the
+// program's words ("<Program>: no project file given", ...), then its usage line.
+void Report_Refusal(std::string_view Program, Argument_Fault Fault,
+                    std::span<const char* const> Arguments);
 
 } // namespace adaskel

@@ -2,26 +2,11 @@
 #include "driver/console.hpp"
 
 #include "driver/failure.hpp"
+#include "driver/owned_fd.hpp"
 
-#include <cerrno>
 #include <string>
-#include <unistd.h>
 
 namespace adaskel {
-
-int Write_All(int Fd, std::string_view Text) {
-    while (!Text.empty()) {
-        const ssize_t Written = ::write(Fd, Text.data(), Text.size());
-        if (Written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return errno;
-        }
-        Text.remove_prefix(static_cast<std::size_t>(Written));
-    }
-    return 0;
-}
 
 namespace {
 
@@ -38,11 +23,7 @@ void Write_Console(Console& Out, std::string_view Text, bool Open_After) {
 } // namespace
 
 void Put_Line(Console& Out, std::string_view Text) {
-    std::string Line;
-    Line.reserve(Text.size() + 1);
-    Line.append(Text);
-    Line += '\n';
-    Write_Console(Out, Line, false);
+    Write_Console(Out, std::string(Text) + '\n', false);
 }
 
 void Put(Console& Out, std::string_view Text) {

@@ -24,7 +24,4 @@ void Put(Console& Out, std::string_view Text);
 // Ends the console line if a text without a line end was the last one written.
 void End_Open_Line(Console& Out);
 
-// Writes all of Text to Fd, retrying short writes and interruptions; returns 0 or errno.
-int Write_All(int Fd, std::string_view Text);
-
 } // namespace adaskel

@@ -2,6 +2,7 @@
 #include "driver/entry.hpp"
 
 #include "driver/failure.hpp"
+#include "driver/owned_fd.hpp"
 
 #include <csignal>
 #include <exception>
@@ -46,8 +47,10 @@ void Report_Failure(Console& Out, std::string_view Program, std::string_view Mes
 
 int Run_Program(Console& Out, std::string_view Program, const std::function<int()>& Body) {
     Hold_Standard_Descriptors();
-    // A reader that went away is a write error to report, not a silent death mid-run.
+    // A reader that went away, or a file-size limit reached, is a write error to report
+    // (EPIPE, EFBIG), not a silent death mid-run.
     (void)::signal(SIGPIPE, SIG_IGN);
+    (void)::signal(SIGXFSZ, SIG_IGN);
     try {
         return Body();
     } catch (const Run_Failure& Failure) {

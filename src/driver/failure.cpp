@@ -11,6 +11,7 @@ std::string Escape(std::string_view Name) {
     static constexpr std::array<char, 16> Hex = {'0', '1', '2', '3', '4', '5', '6', '7',
                                                  '8', '9', 'a', 'b', 'c', 'd', 'e', 'f'};
     std::string Result;
+    Result.reserve(Name.size());
     for (const char C : Name) {
         const auto Code = static_cast<unsigned char>(C);
         if (C == '\n') {
@@ -35,10 +36,15 @@ std::string Escape(std::string_view Name) {
 // Built by appending to one string: g++ 12 flags the operator+ chain of a literal and a
 // temporary with a bogus -Wrestrict in optimised builds.
 std::string Quote(std::string_view Name) {
-    std::string Result(1, '\'');
-    Result += Escape(Name);
-    Result += '\'';
-    return Result;
+    std::string Quoted(1, '\'');
+    Quoted += Escape(Name.substr(0, Quoted_Bytes));
+    Quoted += '\'';
+    if (Name.size() > Quoted_Bytes) {
+        Quoted += "... (";
+        Quoted += std::to_string(Name.size());
+        Quoted += " bytes)";
+    }
+    return Quoted;
 }
 
 std::string Errno_Text(int Error_Number) {
@@ -49,8 +55,11 @@ std::string Errno_Text(int Error_Number) {
     return Text;
 }
 
-void Raise_System_Failure(std::string_view What, std::string_view Path, int Error_Number) {
-    throw Run_Failure(std::string(What) + " " + Quote(Path) + ": " + Errno_Text(Error_Number));
+void Raise_System_Failure(std::string_view What, std::string_view Path, int Error_Number,
+                          std::int32_t Line) {
+    throw Run_Failure(
+        Problem{std::string(Path), Line,
+                std::string(What) + " " + Quote(Path) + ": " + Errno_Text(Error_Number)});
 }
 
 } // namespace adaskel

@@ -3,6 +3,7 @@
 
 #include "driver/failure.hpp"
 
+#include <algorithm>
 #include <utility>
 
 namespace adaskel {
@@ -38,9 +39,7 @@ String_Set Create_String_Set(std::int32_t Capacity) {
 void Store(String_Set& Set, std::int32_t Index, std::string Text) {
     Check_Index(Set, Index);
     const auto Position = static_cast<std::size_t>(Index - 1);
-    if (Position >= Set.Lines.size()) {
-        Set.Lines.resize(Position + 1);
-    }
+    Set.Lines.resize(std::max(Set.Lines.size(), Position + 1));
     Set.Lines[Position].emplace(std::move(Text));
 }
 
@@ -54,11 +53,9 @@ std::span<char> Change(String_Set& Set, std::int32_t Index) {
 }
 
 bool Is_Filled(const String_Set& Set, std::int32_t Index) {
-    if (Index < 1 || Index > Set.Capacity) {
-        return false;
-    }
-    const auto Position = static_cast<std::size_t>(Index - 1);
-    return Position < Set.Lines.size() && Set.Lines[Position].has_value();
+    const auto Position = static_cast<std::size_t>(Index) - 1; // huge for an Index below 1
+    return Index >= 1 && Index <= Set.Capacity && Position < Set.Lines.size() &&
+           Set.Lines[Position].has_value();
 }
 
 } // namespace adaskel

@@ -10,38 +10,29 @@
 #include "inputs/reference_texts.hpp"
 
 #include <string>
+#include <vector>
 
 namespace adaskel {
 
 namespace {
 
-// Checks the arguments, fills Project_Name and Max_Lines; false after a handled message.
-bool Accept_Command_Line(Run_Record& Record, std::span<const char* const> Arguments) {
-    if (Arguments.empty()) {
-        Put_Line(Record.Out, "Project name requiered.");
-        return false;
+// The line a run prints for a refused command line.
+std::string Refusal(const Run_Record& Record, Argument_Fault Fault) {
+    if (Fault == Argument_Fault::No_Project_File) {
+        return "Project name requiered.";
     }
-    Record.Project_Name = Arguments[0];
-    if (!Is_Regular_File(Record.Project_Name)) {
-        Put_Line(Record.Out, "File name : \"" + Record.Project_Name + "\" is not regulary file.");
-        return false;
+    if (Fault == Argument_Fault::Not_Regular_File) {
+        return "File name : \"" + Record.Project_Name + "\" is not regulary file.";
     }
-    if (Arguments.size() > 1) {
-        const auto Max_Lines = To_Max_Lines(Arguments[1]);
-        if (!Max_Lines) {
-            Put_Line(Record.Out, "Max lines is not a positive.");
-            return false;
-        }
-        Record.Max_Lines = *Max_Lines;
-    }
-    return true;
+    return "Max lines is not a positive.";
 }
 
 } // namespace
 
 int Run_Sequence(Run_Record& Record, std::span<const char* const> Arguments) {
     Read_Reference_Texts(Record);
-    if (!Accept_Command_Line(Record, Arguments)) {
+    if (const auto Fault = Accept_Arguments(Record, Arguments)) {
+        Put_Line(Record.Out, Refusal(Record, *Fault));
         return Exit_Command_Line;
     }
     Put(Record.Out, "Enter your name : ");
@@ -49,7 +40,8 @@ int Run_Sequence(Run_Record& Record, std::span<const char* const> Arguments) {
     Record.Unit_Names = Create_String_Set(Record.Max_Lines);
     Read_Holder_Name(Record);
     Read_Project_File(Record);
-    Derive_Unit_Names(Record);
+    Raise_First(Nul_Byte_Problems(Record));
+    Raise_First(Derive_Unit_Names(Record));
     Generate_Files(Record);
     End_Open_Line(Record.Out);
     return Exit_Complete;

@@ -4,7 +4,7 @@
 
 #include "driver/console.hpp"
 #include "driver/line_store.hpp"
-#include "inputs/line_reader.hpp"
+#include "driver/owned_fd.hpp"
 
 #include <cstdint>
 #include <optional>
@@ -23,7 +23,7 @@ struct Run_Record {
     String_Set Licence_Lines = Create_String_Set(Licence_Capacity);
     std::string Run_Date;
     std::optional<std::string> Version;
-    Line_Reader Versions_File; // read to its end, kept open until the run ends
+    Owned_Fd Versions_File; // "Versions.lst", read to its end, kept open until the run ends
     std::string Abstract;
     std::string Project_Name;
     String_Set Project_Lines;

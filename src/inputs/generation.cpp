@@ -16,11 +16,10 @@ namespace {
 // exists unnamed, to put its whole content into Content; only then is it published.
 template <typename Content_Former>
 void Generate(const std::string& Path, std::string& Content, Content_Former Form) {
-    if (Test_Output_Path(Path) == Path_State::Regular_File) {
+    if (Holds_File(Path)) {
         return;
     }
-    Pending_File File;
-    Create_Pending(File, Path);
+    Pending_File File = Create_Pending(Path);
     Content.clear();
     Form();
     Publish(File, Content);

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace adaskel {
@@ -37,7 +38,9 @@ bool Fill(Line_Reader& Reader) {
     const int Error = errno;
     Reader.Buffer.resize(Old_Size + (Count > 0 ? static_cast<std::size_t>(Count) : 0));
     if (Count < 0) {
-        Raise_System_Failure("cannot read", Reader.Name, Error);
+        // Placed after the lines read, where a file read line by line has any.
+        Raise_System_Failure("cannot read", Reader.Name, Error,
+                             Reader.Lines_Read > 0 ? Reader.Lines_Read + 1 : 0);
     }
     if (Count == 0) {
         Reader.Source_Done = true;
@@ -51,14 +54,40 @@ void Look_Ahead(Line_Reader& Reader, std::size_t Wanted) {
     }
 }
 
+// The Length bytes at Position as a line, then past its Ending line feed (0 or 1) and a
+// page break right after it.
+std::string Take_Line(Line_Reader& Reader, std::size_t Length, std::size_t Ending) {
+    std::string Line = Reader.Buffer.substr(Reader.Position, Length);
+    Reader.Position += Length + Ending;
+    ++Reader.Lines_Read;
+    if (Ending != 0) {
+        Look_Ahead(Reader, 1);
+        if (Available(Reader) > 0 && Reader.Buffer[Reader.Position] == '\f') {
+            ++Reader.Position;
+        }
+    }
+    return Line;
+}
+
 } // namespace
 
 Line_Reader Open_Reader(std::string_view Name) {
     Line_Reader Reader;
     Reader.Name = Name;
-    Reader.Fd = Owned_Fd(::open(Reader.Name.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
+    // Without O_NONBLOCK the open of a FIFO waits for a writer; the test of what was
+    // opened, not of the name, also holds for a file swapped since it was looked at.
+    Reader.Fd = Owned_Fd(::open(Reader.Name.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (Reader.Fd.Value < 0) {
         Raise_System_Failure("cannot open", Name, errno);
+    }
+    struct stat Status {};
+    if (::fstat(Reader.Fd.Value, &Status) != 0) {
+        Raise_System_Failure("cannot read", Name, errno);
+    }
+    // A FIFO or a device could block a read or never end (/dev/zero).
+    if (!S_ISREG(Status.st_mode)) {
+        throw Run_Failure(
+            Problem{Reader.Name, 0, "cannot read " + Quote(Name) + ": it is not a regular file"});
     }
     return Reader;
 }
@@ -84,13 +113,7 @@ std::string Read_Line(Line_Reader& Reader) {
         const auto* Feed = static_cast<const char*>(
             std::memchr(Start + Scanned, '\n', Available(Reader) - Scanned));
         if (Feed != nullptr) {
-            std::string Line(Start, static_cast<std::size_t>(Feed - Start));
-            Reader.Position += Line.size() + 1;
-            Look_Ahead(Reader, 1);
-            if (Available(Reader) > 0 && Reader.Buffer[Reader.Position] == '\f') {
-                ++Reader.Position;
-            }
-            return Line;
+            return Take_Line(Reader, static_cast<std::size_t>(Feed - Start), 1);
         }
         Scanned = Available(Reader);
         if (!Fill(Reader)) {
@@ -98,27 +121,22 @@ std::string Read_Line(Line_Reader& Reader) {
         }
     }
     if (Available(Reader) == 0) {
-        throw Run_Failure("cannot read a line from " + Quote(Reader.Name) +
-                          ": end of file reached");
+        throw Run_Failure(
+            Problem{Reader.Name, 0,
+                    "cannot read a line from " + Quote(Reader.Name) + ": end of file reached"});
     }
-    std::string Line = Reader.Buffer.substr(Reader.Position);
-    Reader.Position = Reader.Buffer.size();
-    return Line;
+    return Take_Line(Reader, Available(Reader), 0);
 }
 
-void Close(Line_Reader& Reader) {
-    Reader.Fd = Owned_Fd();
-}
-
-void Read_Into(Line_Reader& Reader, String_Set& Set, std::int32_t& Count,
-               const std::string& Overflow) {
+bool Read_Into(Line_Reader& Reader, String_Set& Set, std::int32_t& Count) {
     while (!End_Of_File(Reader)) {
         if (Count >= Set.Capacity) {
-            throw Run_Failure(Overflow);
+            return false;
         }
         Store(Set, Count + 1, Read_Line(Reader));
         ++Count;
     }
+    return true;
 }
 
 } // namespace adaskel

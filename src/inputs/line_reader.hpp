@@ -19,10 +19,12 @@ struct Line_Reader {
     Owned_Fd Fd;        // none once closed, or for a reader over an in-memory text
     std::string Buffer; // bytes read and not yet consumed start at Position
     std::size_t Position = 0;
-    bool Source_Done = false; // the file has no more bytes beyond Buffer
+    bool Source_Done = false;    // the file has no more bytes beyond Buffer
+    std::int32_t Lines_Read = 0; // lines delivered, to place a failure after them
 };
 
-// Opens an existing file for reading; fails naming the file and the cause.
+// Opens an existing regular file for reading, never waiting; fails naming the file and
+// the cause, which for anything but a regular file is that it is not one.
 Line_Reader Open_Reader(std::string_view Name);
 
 // A reader over a text held in memory, named Name in failure reports.
@@ -34,13 +36,9 @@ bool End_Of_File(Line_Reader& Reader);
 // The next line without its line feed. Fails when nothing at all is left.
 std::string Read_Line(Line_Reader& Reader);
 
-// Closes the file now rather than when the reader goes away.
-void Close(Line_Reader& Reader);
-
-// Stores every line left in Reader into Set from index Count + 1 on, counting in Count.
-// The bound of Set is tested before each line is read; beyond it the run fails with
-// Overflow as its report.
-void Read_Into(Line_Reader& Reader, String_Set& Set, std::int32_t& Count,
-               const std::string& Overflow);
+// Stores the lines left in Reader into Set from index Count + 1 on, counting in Count,
+// while Set has room: its bound is tested before each line is read. Returns false when a
+// line is left that Set has no room for; the caller reports that its own way.
+bool Read_Into(Line_Reader& Reader, String_Set& Set, std::int32_t& Count);
 
 } // namespace adaskel

@@ -30,12 +30,4 @@ std::string Spec_Path(std::string_view Root_Name, std::string_view Unit_File_Nam
     return Join({Root_Name, "/", Unit_File_Name, "/src/lib/", Unit_File_Name, ".ads"});
 }
 
-std::string_view Directory_Of(std::string_view Path) {
-    const auto Slash = Path.rfind('/');
-    if (Slash == std::string_view::npos) {
-        return ".";
-    }
-    return Slash == 0 ? Path.substr(0, 1) : Path.substr(0, Slash);
-}
-
 } // namespace adaskel

@@ -13,7 +13,4 @@ std::string Body_Path(std::string_view Root_Name);
 // Root/Unit/src/lib/Unit.ads: a library unit's spec file.
 std::string Spec_Path(std::string_view Root_Name, std::string_view Unit_File_Name);
 
-// The directory part of Path: everything before its last "/" ("." when there is none).
-std::string_view Directory_Of(std::string_view Path);
-
 } // namespace adaskel

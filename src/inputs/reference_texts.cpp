@@ -5,35 +5,37 @@
 #include "inputs/line_reader.hpp"
 
 #include <array>
+#include <utility>
 
 namespace adaskel {
 
 std::string Format_Run_Date(std::time_t Time) {
     std::tm Parts{};
-    if (::gmtime_r(&Time, &Parts) == nullptr) {
+    // The date has 19 characters only while its year has four digits.
+    constexpr int First_Year = 0;
+    constexpr int Last_Year = 9999;
+    if (::gmtime_r(&Time, &Parts) == nullptr || Parts.tm_year < First_Year - 1900 ||
+        Parts.tm_year > Last_Year - 1900) {
         throw Run_Failure("cannot convert the clock's time to a date");
     }
+    const std::string Year = std::to_string(Parts.tm_year + 1900);
+    std::string Date(4 - Year.size(), '0');
+    Date += Year;
     std::array<char, 32> Text{};
-    const std::size_t Length = std::strftime(Text.data(), Text.size(), "%Y-%m-%d %H:%M:%S", &Parts);
-    return {Text.data(), Length};
+    Date.append(Text.data(), std::strftime(Text.data(), Text.size(), "-%m-%d %H:%M:%S", &Parts));
+    return Date;
 }
-
-namespace {
-
-void Read_Run_Date(Run_Record& Record) {
-    Record.Run_Date = Format_Run_Date(std::time(nullptr));
-    Put_Line(Record.Out, "We are the " + Record.Run_Date);
-}
-
-} // namespace
 
 void Read_Version(Run_Record& Record) {
-    Record.Versions_File = Open_Reader("Versions.lst");
-    while (!End_Of_File(Record.Versions_File)) {
-        Record.Version = Read_Line(Record.Versions_File);
+    Line_Reader Reader = Open_Reader("Versions.lst");
+    while (!End_Of_File(Reader)) {
+        Record.Version = Read_Line(Reader);
     }
+    Record.Versions_File = std::move(Reader.Fd);
     if (!Record.Version) {
-        throw Run_Failure("no version in " + Quote("Versions.lst") + ": the file holds no line");
+        throw Run_Failure(
+            Problem{"Versions.lst", 0,
+                    "no version in " + Quote("Versions.lst") + ": the file holds no line"});
     }
     Put_Line(Record.Out, "The version is " + *Record.Version);
 }
@@ -48,15 +50,17 @@ void Read_Abstract(Run_Record& Record) {
 void Read_Licence(Run_Record& Record) {
     Line_Reader Reader = Open_Reader("gpl.txt");
     Put_Line(Record.Out, "Open gtl.txt...");
-    Read_Into(Reader, Record.Licence_Lines, Record.Licence_Count,
-              Quote("gpl.txt") + " has more than " + std::to_string(Record.Licence_Lines.Capacity) +
-                  " lines");
-    Close(Reader);
+    if (!Read_Into(Reader, Record.Licence_Lines, Record.Licence_Count)) {
+        throw Run_Failure(Problem{"gpl.txt", Record.Licence_Count + 1,
+                                  Quote("gpl.txt") + " has more than " +
+                                      std::to_string(Record.Licence_Lines.Capacity) + " lines"});
+    }
     Put_Line(Record.Out, "End traitment...");
 }
 
 void Read_Reference_Texts(Run_Record& Record) {
-    Read_Run_Date(Record);
+    Record.Run_Date = Format_Run_Date(std::time(nullptr));
+    Put_Line(Record.Out, "We are the " + Record.Run_Date);
     Read_Version(Record);
     Read_Abstract(Record);
     Read_Licence(Record);
@@ -65,7 +69,6 @@ void Read_Reference_Texts(Run_Record& Record) {
 void Read_Holder_Name(Run_Record& Record) {
     Line_Reader Reader = Open_Reader("Copyright");
     Record.Holder_Name = Read_Line(Reader);
-    Close(Reader);
     Put(Record.Out, "Name ok ! ! ! !  ");
 }
 

@@ -22,7 +22,8 @@ void Read_Licence(Run_Record& Record);
 // Second half, after the prompt: Holder_Name from "Copyright", then "Name ok ! ! ! !  ".
 void Read_Holder_Name(Run_Record& Record);
 
-// The time in UTC as YYYY-MM-DD HH:MM:SS.
+// The time in UTC as YYYY-MM-DD HH:MM:SS, the year padded with zeros to four digits.
+// Fails for a time outside the years 0 to 9999, which cannot be written so.
 std::string Format_Run_Date(std::time_t Time);
 
 } // namespace adaskel

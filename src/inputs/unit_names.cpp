@@ -1,6 +1,6 @@
-// The dotted-name conversion. The search for the next "-" restarts from the first
-// character each time, so "a--b" becomes "A..B": the second "-" is met as the character
-// after the first, stays "-" under upper-casing, and is turned into "." by the next pass.
+// The dotted-name conversion. Each "-" raises the character after it and becomes ".", so
+// "a--b" becomes "A..B": the second "-" is raised first (a "-" has no capital), then
+// turned into "." itself, and the "b" after it is raised.
 #include "inputs/unit_names.hpp"
 
 #include "driver/failure.hpp"
@@ -9,6 +9,10 @@
 
 namespace adaskel {
 
+namespace {
+
+// Latin-1 upper case of one character: a to z and the small letters 224 to 246 and
+// 248 to 254 become their capitals; every other character is returned unchanged.
 char To_Upper_Latin_1(char C) {
     const auto Code = static_cast<unsigned char>(C);
     const bool Small_Ascii = Code >= 'a' && Code <= 'z';
@@ -16,22 +20,21 @@ char To_Upper_Latin_1(char C) {
     return Small_Ascii || Small_Latin_1 ? static_cast<char>(Code - 32U) : C;
 }
 
-std::string Unit_Name_Problem(std::string_view Line) {
+} // namespace
+
+std::optional<std::string> Unit_Name_Problem(std::string_view Line) {
     if (Line.empty()) {
         return "empty unit name";
     }
     if (Line.back() == '-') {
         return Quote(Line) + " ends with '-'";
     }
-    return {};
+    return std::nullopt;
 }
 
 void To_Filename(std::span<char> Name) {
-    if (Name.empty()) {
-        throw Run_Failure("cannot make a unit name of an empty line");
-    }
-    if (Name.back() == '-') {
-        throw Run_Failure("cannot make a unit name of a line ending in '-'");
+    if (auto Problem = Unit_Name_Problem({Name.data(), Name.size()})) {
+        throw Run_Failure("cannot make a unit name: " + *Problem);
     }
     Name.front() = To_Upper_Latin_1(Name.front());
     // Every "-" before the last character turns into "." and raises its successor; the

@@ -1,19 +1,16 @@
 // Turning a dash-separated project line into the dotted unit name an Ada source declares.
 #pragma once
 
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 
 namespace adaskel {
 
-// Latin-1 upper case of one character: a to z and the small letters 224 to 246 and
-// 248 to 254 become their capitals; every other character is returned unchanged.
-char To_Upper_Latin_1(char C);
-
-// Why Line cannot be made a unit name by To_Filename ("" when it can): it is empty, or
-// it ends with "-".
-std::string Unit_Name_Problem(std::string_view Line);
+// Why Line cannot be made a unit name by To_Filename, if it cannot: it is empty, or it
+// ends with "-".
+std::optional<std::string> Unit_Name_Problem(std::string_view Line);
 
 // Rewrites Name in place, keeping its length: its first character and each character
 // right after a "-" are raised to upper case, and each "-" becomes ".". Nothing is

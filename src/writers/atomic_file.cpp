@@ -4,10 +4,6 @@
 // kill in between can leave the hidden file, never a partial file at the path.
 #include "writers/atomic_file.hpp"
 
-#include "driver/console.hpp"
-#include "driver/failure.hpp"
-#include "inputs/paths.hpp"
-
 #include <cerrno>
 #include <ctime>
 #include <fcntl.h>
@@ -19,6 +15,15 @@ namespace adaskel {
 
 namespace {
 
+// The directory part of Path: everything before its last "/" ("." when there is none).
+std::string Directory_Of(const std::string& Path) {
+    const auto Slash = Path.rfind('/');
+    if (Slash == std::string::npos) {
+        return ".";
+    }
+    return Path.substr(0, Slash == 0 ? 1 : Slash);
+}
+
 // linkat of an unnamed file by its /proc name works for every user; without /proc
 // mounted the hidden-name way is the only one.
 bool Unnamed_Files_Linkable() {
@@ -26,27 +31,26 @@ bool Unnamed_Files_Linkable() {
     return Linkable;
 }
 
-// Why creating a file in Path's directory failed with Error.
-std::string Why_Create_Failed(const std::string& Path, int Error) {
-    if (Error == ENOENT) {
-        return "directory " + Quote(Directory_Of(Path)) + " does not exist";
-    }
-    return Errno_Text(Error);
+// A problem creating the file at Path, with Message saying why.
+Problem Create_Problem(const std::string& Path, std::string Message) {
+    return {Path, 0, std::move(Message), "cannot create " + Quote(Path) + ": "};
 }
 
-[[noreturn]] void Raise_Create_Failure(const std::string& Path, int Error) {
-    throw Run_Failure("cannot create " + Quote(Path) + ": " + Why_Create_Failed(Path, Error));
+// Creating a file in Path's directory failed with Error.
+Problem Create_Failed(const std::string& Path, int Error) {
+    if (Error == ENOENT) {
+        return Create_Problem(Path, "directory " + Quote(Directory_Of(Path)) + " does not exist");
+    }
+    return Create_Problem(Path, Errno_Text(Error));
 }
 
 // A name unlikely to be taken by anything else.
 std::string Hidden_Name(const std::string& Path, unsigned Attempt) {
     timespec Now{};
     ::clock_gettime(CLOCK_REALTIME, &Now);
-    const auto Directory = Directory_Of(Path);
     const auto Base = std::string_view(Path).substr(Path.rfind('/') + 1);
-    return std::string(Directory) + "/." + std::string(Base) + ".tmp-" +
-           std::to_string(::getpid()) + "-" + std::to_string(Now.tv_nsec) + "-" +
-           std::to_string(Attempt);
+    return Directory_Of(Path) + "/." + std::string(Base) + ".tmp-" + std::to_string(::getpid()) +
+           "-" + std::to_string(Now.tv_nsec) + "-" + std::to_string(Attempt);
 }
 
 // Creates the file under a hidden name beside its path; exclusive creation settles the
@@ -64,42 +68,41 @@ void Create_Hidden(Pending_File& File) {
             break;
         }
     }
-    Raise_Create_Failure(File.Path, errno);
+    throw Run_Failure(Create_Failed(File.Path, errno));
 }
 
 // The path was taken between the test and the link: a regular file there now counts
-// as one that was there all along; anything else fails in Test_Output_Path.
-Publish_Result Resolve_Taken(const std::string& Path) {
-    if (Test_Output_Path(Path) == Path_State::Regular_File) {
-        return Publish_Result::Already_There;
+// as one that was there all along; anything else fails in Holds_File.
+void Resolve_Taken(const std::string& Path) {
+    if (!Holds_File(Path)) {
+        throw Run_Failure(Create_Problem(Path, "the path was taken and freed again"));
     }
-    throw Run_Failure("cannot create " + Quote(Path) + ": the path was taken and freed again");
 }
 
-Publish_Result Link_Unnamed(Pending_File& File) {
+void Link_Unnamed(Pending_File& File) {
     const std::string Name = "/proc/self/fd/" + std::to_string(File.Fd.Value);
     if (::linkat(AT_FDCWD, Name.c_str(), AT_FDCWD, File.Path.c_str(), AT_SYMLINK_FOLLOW) != 0) {
         if (errno == EEXIST) {
-            return Resolve_Taken(File.Path);
+            Resolve_Taken(File.Path);
+            return;
         }
         Raise_System_Failure("cannot create", File.Path, errno);
     }
-    if (::close(File.Fd.Release()) != 0) {
+    if (const int Error = File.Fd.Close(); Error != 0) {
         // What the file system lost at close may be missing from the file: take it back.
-        const int Error = errno;
         ::unlink(File.Path.c_str());
         Raise_System_Failure("cannot close", File.Path, Error);
     }
-    return Publish_Result::Published;
 }
 
-Publish_Result Link_Hidden(Pending_File& File) {
-    if (::close(File.Fd.Release()) != 0) {
-        Raise_System_Failure("cannot close", File.Path, errno);
+void Link_Hidden(Pending_File& File) {
+    if (const int Error = File.Fd.Close(); Error != 0) {
+        Raise_System_Failure("cannot close", File.Path, Error);
     }
     if (::link(File.Temp_Path.c_str(), File.Path.c_str()) != 0) {
         if (errno == EEXIST) {
-            return Resolve_Taken(File.Path);
+            Resolve_Taken(File.Path);
+            return;
         }
         Raise_System_Failure("cannot create", File.Path, errno);
     }
@@ -107,7 +110,6 @@ Publish_Result Link_Hidden(Pending_File& File) {
         Raise_System_Failure("cannot remove the temporary file", File.Temp_Path, errno);
     }
     File.Temp_Path.clear();
-    return Publish_Result::Published;
 }
 
 } // namespace
@@ -118,43 +120,42 @@ Output_Path Look_At_Output_Path(const std::string& Path) {
     struct stat Status {};
     if (::lstat(Path.c_str(), &Status) != 0) {
         if (errno == ENOENT) {
-            return {Path_State::Free, {}};
+            return {};
         }
-        return {Path_State::Blocked, Errno_Text(errno)};
+        return {false, Create_Problem(Path, Errno_Text(errno))};
     }
     if (S_ISLNK(Status.st_mode) && ::stat(Path.c_str(), &Status) != 0) {
-        if (errno == ENOENT) {
-            return {Path_State::Blocked, "it is a dangling symbolic link"};
-        }
-        return {Path_State::Blocked, Errno_Text(errno)};
+        return {false, Create_Problem(Path, errno == ENOENT ? "it is a dangling symbolic link"
+                                                            : Errno_Text(errno))};
     }
     if (S_ISREG(Status.st_mode)) {
-        return {Path_State::Regular_File, {}};
+        return {true, std::nullopt};
     }
-    return {Path_State::Blocked,
-            S_ISDIR(Status.st_mode) ? "it is a directory" : "it exists and is not a regular file"};
+    return {false,
+            Create_Problem(Path, S_ISDIR(Status.st_mode) ? "it is a directory"
+                                                         : "it exists and is not a regular file")};
 }
 
-Path_State Test_Output_Path(const std::string& Path) {
+bool Holds_File(const std::string& Path) {
     Output_Path Look = Look_At_Output_Path(Path);
-    if (Look.State == Path_State::Blocked) {
-        throw Run_Failure("cannot create " + Quote(Path) + ": " + Look.Problem);
+    if (Look.Blocked) {
+        throw Run_Failure(std::move(*Look.Blocked));
     }
-    return Look.State;
+    return Look.Holds_File;
 }
 
-std::string Creation_Problem(const std::string& Path, struct stat& Status) {
-    const std::string Directory(Directory_Of(Path));
+std::optional<Problem> Creation_Problem(const std::string& Path, struct stat& Status) {
+    const std::string Directory = Directory_Of(Path);
     if (::stat(Directory.c_str(), &Status) != 0) {
-        return Why_Create_Failed(Path, errno);
+        return Create_Failed(Path, errno);
     }
     if (!S_ISDIR(Status.st_mode)) {
-        return Why_Create_Failed(Path, ENOTDIR);
+        return Create_Failed(Path, ENOTDIR);
     }
     if (::access(Directory.c_str(), W_OK | X_OK) != 0) {
-        return Why_Create_Failed(Path, errno);
+        return Create_Failed(Path, errno);
     }
-    return {};
+    return std::nullopt;
 }
 
 Pending_File::~Pending_File() {
@@ -163,27 +164,33 @@ Pending_File::~Pending_File() {
     }
 }
 
-void Create_Pending(Pending_File& File, const std::string& Path) {
+Pending_File Create_Pending(const std::string& Path) {
+    Pending_File File;
     File.Path = Path;
     if (Unnamed_Files_Linkable()) {
-        const std::string Directory(Directory_Of(Path));
-        File.Fd = Owned_Fd(::open(Directory.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
+        File.Fd =
+            Owned_Fd(::open(Directory_Of(Path).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
         if (File.Fd.Value >= 0) {
-            return;
+            return File;
         }
         // These say the file system or kernel has no unnamed files; others are real.
         if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
-            Raise_Create_Failure(Path, errno);
+            throw Run_Failure(Create_Failed(Path, errno));
         }
     }
     Create_Hidden(File);
+    return File;
 }
 
-Publish_Result Publish(Pending_File& File, std::string_view Content) {
+void Publish(Pending_File& File, std::string_view Content) {
     if (const int Error = Write_All(File.Fd.Value, Content); Error != 0) {
         Raise_System_Failure("cannot write", File.Path, Error);
     }
-    return File.Temp_Path.empty() ? Link_Unnamed(File) : Link_Hidden(File);
+    if (File.Temp_Path.empty()) {
+        Link_Unnamed(File);
+    } else {
+        Link_Hidden(File);
+    }
 }
 
 } // namespace adaskel

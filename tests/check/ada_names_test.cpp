@@ -1,26 +1,23 @@
 // Tests of the Ada name checks: each check with projects that trigger it and projects
 // that must pass, given as the project lines a user writes.
 #include "check/ada_names.hpp"
-#include "inputs/unit_names.hpp"
+#include "inputs/project_file.hpp"
 
 #include <gtest/gtest.h>
 
 namespace adaskel {
 namespace {
 
-// The units of a project file's lines, as the checker makes them.
+// The units of a project file's lines, derived as a run derives them.
 std::vector<Ada_Unit> Units_Of(const std::vector<std::string>& Lines) {
-    std::vector<Ada_Unit> Units;
-    for (std::size_t I = 1; I < Lines.size(); ++I) {
-        std::string Name = Lines[I];
-        To_Filename(Name);
-        const bool Is_Main = I == 1;
-        const std::size_t File_Index = Is_Main ? 0 : I;
-        Units.push_back({static_cast<std::int32_t>(I + 1), Name,
-                         Lines[File_Index] + (Is_Main ? ".adb" : ".ads"),
-                         static_cast<std::int32_t>(File_Index + 1), Is_Main});
+    Run_Record Record;
+    Record.Project_Lines = Create_String_Set(static_cast<std::int32_t>(Lines.size()));
+    Record.Unit_Names = Create_String_Set(Record.Project_Lines.Capacity);
+    for (const auto& Line : Lines) {
+        Store(Record.Project_Lines, ++Record.Line_Count, Line);
     }
-    return Units;
+    const std::vector<Problem> Unconverted = Derive_Unit_Names(Record);
+    return Ada_Units_Of(Record, Unconverted);
 }
 
 // The project lines and the diagnostics they must give, in order, each written as

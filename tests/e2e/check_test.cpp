@@ -11,6 +11,7 @@
 namespace {
 
 using namespace harness;
+using namespace std::string_literals;
 
 struct Case {
     std::string Name{};
@@ -63,10 +64,7 @@ Promise Read_Report(const std::string& Out) {
 
 void Run_Case(const Case& Row) {
     const Sandbox Box;
-    Prepare(Box, Row.Dirs, Row.Inputs, Row.Made_Links);
-    for (const auto& Fifo : Row.Fifos) {
-        ASSERT_EQ(::mkfifo((Box.Tree() / Fifo).c_str(), 0644), 0);
-    }
+    Prepare(Box, Row.Dirs, Row.Inputs, Row.Made_Links, Row.Fifos);
     const Files Before = Snapshot(Box.Tree());
     const Outcome Check = Run(Box, ADASKEL_CHECK_BINARY, Row.Args);
     EXPECT_EQ(Snapshot(Box.Tree()), Before) << "the check wrote into the tree";
@@ -185,6 +183,17 @@ TEST_P(CheckAgainstRun, PlanIsWhatTheRunDoes) {
 INSTANTIATE_TEST_SUITE_P(Trees, CheckAgainstRun, testing::ValuesIn(Trees()),
                          [](const auto& Info) { return Info.param.Name; });
 
+// Neither a FIFO read nor a line cut at a NUL byte: every such line is an error, and
+// nothing is judged of names cut there.
+TEST(CheckReport, RefusesWhatIsNoText) {
+    Case Row{"NoText", Texts("app\napp\nut\0il\nutil-\0\n"s), App_Dirs, {}, {"Versions.lst"}};
+    Row.Inputs.erase("Versions.lst");
+    Row.Out = "Versions.lst: error: cannot read 'Versions.lst': it is not a regular file\n"
+              "list:3: error: line 3 holds a NUL byte\nlist:4: error: line 4 holds a NUL byte\n"
+              "summary: 0 to create, 0 to skip, 0 to fail; 3 errors, 0 warnings\n";
+    Run_Case(Row);
+}
+
 // The whole report, spelled out: input errors, plan, Ada checks, summary.
 TEST(CheckReport, SpelledOut) {
     Case Row = App("SpelledOut", {{"list", "app\napp\nutil\nutil-Io\n\nutil\n"}, {"Copyright", ""}},
@@ -195,7 +204,9 @@ TEST(CheckReport, SpelledOut) {
               "create app/util/src/lib/util.ads\n"
               "error app/util-Io/src/lib/util-Io.ads: directory 'app/util-Io/src/lib' does not "
               "exist\n"
+              "hint: adaskel-layout list creates 'app/util-Io/src/lib'\n"
               "error app//src/lib/.ads: directory 'app//src/lib' does not exist\n"
+              "hint: adaskel-layout list creates 'app//src/lib'\n"
               "exists app/util/src/lib/util.ads\n"
               "list:4: error: package 'Util.Io' goes into 'util-Io.ads', but GNAT looks for it in "
               "'util-io.ads'\n"

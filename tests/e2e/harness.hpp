@@ -8,6 +8,8 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <utility>
@@ -42,7 +44,7 @@ struct Sandbox {
 };
 
 inline void Prepare(const Sandbox& Box, const std::vector<std::string>& Dirs, const Files& Inputs,
-                    const Links& Made_Links) {
+                    const Links& Made_Links, const std::vector<std::string>& Fifos = {}) {
     for (const auto& Dir : Dirs) {
         fs::create_directories(Box.Tree() / Dir);
     }
@@ -53,6 +55,9 @@ inline void Prepare(const Sandbox& Box, const std::vector<std::string>& Dirs, co
     for (const auto& [Path, Target] : Made_Links) {
         fs::create_symlink(Target, Box.Tree() / Path);
     }
+    for (const auto& Fifo : Fifos) {
+        ASSERT_EQ(::mkfifo((Box.Tree() / Fifo).c_str(), 0644), 0) << Fifo;
+    }
 }
 
 struct Outcome {
@@ -61,8 +66,11 @@ struct Outcome {
     std::string Err;
 };
 
-// Runs Binary with Args in the tree, standard input empty; its streams go to out and err.
-inline Outcome Run(const Sandbox& Box, const std::string& Binary, std::vector<std::string> Args) {
+// Runs Binary with Args in the tree, standard input empty; its streams go to out and err,
+// or standard output to Stdout when one is named (and is then not read back). The files it
+// writes may grow to File_Limit bytes; a run that hangs is killed after a minute.
+inline Outcome Run(const Sandbox& Box, const std::string& Binary, std::vector<std::string> Args,
+                   const std::string& Stdout = {}, rlim_t File_Limit = RLIM_INFINITY) {
     Args.insert(Args.begin(), Binary);
     std::vector<char*> Argv;
     for (auto& Arg : Args) {
@@ -70,11 +78,14 @@ inline Outcome Run(const Sandbox& Box, const std::string& Binary, std::vector<st
     }
     Argv.push_back(nullptr);
     const std::string Tree = Box.Tree().string();
-    const std::string Out = (Box.Root / "out").string();
+    const std::string Out = Stdout.empty() ? (Box.Root / "out").string() : Stdout;
     const std::string Err = (Box.Root / "err").string();
     const pid_t Child = ::fork();
     if (Child == 0) { // only async-signal-safe calls until execv
-        if (::dup2(::open("/dev/null", O_RDONLY), 0) == 0 &&
+        const rlimit Limit{File_Limit, File_Limit};
+        ::alarm(60);
+        if ((File_Limit == RLIM_INFINITY || ::setrlimit(RLIMIT_FSIZE, &Limit) == 0) &&
+            ::dup2(::open("/dev/null", O_RDONLY), 0) == 0 &&
             ::dup2(::open(Out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1) == 1 &&
             ::dup2(::open(Err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2) == 2 &&
             ::chdir(Tree.c_str()) == 0) {
@@ -84,7 +95,8 @@ inline Outcome Run(const Sandbox& Box, const std::string& Binary, std::vector<st
     }
     int Status = 0;
     ::waitpid(Child, &Status, 0);
-    return {WIFEXITED(Status) ? WEXITSTATUS(Status) : -1, Read_File(Out), Read_File(Err)};
+    return {WIFEXITED(Status) ? WEXITSTATUS(Status) : -1, Stdout.empty() ? Read_File(Out) : "",
+            Read_File(Err)};
 }
 
 // Every file and link of the tree (directories aside) with its bytes or link target.
