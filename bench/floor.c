@@ -5,6 +5,10 @@
  *   floor atomic LIST   open(dir, O_TMPFILE) + write + linkat(/proc/self/fd/N) + close
  *   floor plain LIST    open(O_CREAT|O_EXCL) + write + close
  *   floor stat LIST     stat only: what a run costs when every file is already there
+ *   floor durable LIST [BATCH]
+ *                       as atomic, but BATCH files (default 256) are written before one
+ *                       syncfs makes their data durable and they are linked; a last
+ *                       syncfs makes the names durable: what a power loss cannot undo
  *
  * Paths are used as written, relative to the current directory. Any failure ends the run
  * with a message on standard error and status 1; the last line on standard output says
@@ -19,7 +23,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-enum mode { ATOMIC, PLAIN, STAT_ONLY };
+enum mode { ATOMIC, PLAIN, STAT_ONLY, DURABLE };
 
 static void die(const char *what, const char *path) {
     fprintf(stderr, "floor: %s '%s': %s\n", what, path, strerror(errno));
@@ -61,7 +65,8 @@ static void write_whole(int fd, const char *bytes, size_t size, const char *path
     }
 }
 
-static void create_atomic(const char *path, const char *bytes, size_t size) {
+/* An unnamed file in the directory of path, holding size bytes. */
+static int write_unnamed(const char *path, const char *bytes, size_t size) {
     char directory[4096];
     const char *slash = strrchr(path, '/');
     if (slash == NULL) {
@@ -76,6 +81,10 @@ static void create_atomic(const char *path, const char *bytes, size_t size) {
         die("cannot open an unnamed file in", directory);
     }
     write_whole(fd, bytes, size, path);
+    return fd;
+}
+
+static void link_unnamed(int fd, const char *path) {
     char name[64];
     snprintf(name, sizeof name, "/proc/self/fd/%d", fd);
     if (linkat(AT_FDCWD, name, AT_FDCWD, path, AT_SYMLINK_FOLLOW) != 0) {
@@ -83,6 +92,42 @@ static void create_atomic(const char *path, const char *bytes, size_t size) {
     }
     if (close(fd) != 0) {
         die("cannot close", path);
+    }
+}
+
+static void create_atomic(const char *path, const char *bytes, size_t size) {
+    link_unnamed(write_unnamed(path, bytes, size), path);
+}
+
+/* The durable way: files written and waiting for their sync, then linked in order. The
+ * tree is on the file system of the current directory, which syncfs is given. */
+static int *pending_fds;
+static const char **pending_paths;
+static size_t pending, batch = 256;
+static int here = -1;
+
+static void sync_here(void) {
+    if (syncfs(here) != 0) {
+        die("cannot sync", ".");
+    }
+}
+
+static void publish_pending(void) {
+    if (pending == 0) {
+        return;
+    }
+    sync_here();
+    for (size_t i = 0; i < pending; ++i) {
+        link_unnamed(pending_fds[i], pending_paths[i]);
+    }
+    pending = 0;
+}
+
+static void create_durable(const char *path, const char *bytes, size_t size) {
+    pending_fds[pending] = write_unnamed(path, bytes, size);
+    pending_paths[pending++] = path;
+    if (pending == batch) {
+        publish_pending();
     }
 }
 
@@ -98,8 +143,8 @@ static void create_plain(const char *path, const char *bytes, size_t size) {
 }
 
 int main(int argc, char **argv) {
-    if (argc != 3) {
-        fprintf(stderr, "usage: floor atomic|plain|stat LIST\n");
+    if (argc != 3 && !(argc == 4 && strcmp(argv[1], "durable") == 0)) {
+        fprintf(stderr, "usage: floor atomic|plain|stat LIST, or floor durable LIST [BATCH]\n");
         return 2;
     }
     enum mode mode;
@@ -109,6 +154,16 @@ int main(int argc, char **argv) {
         mode = PLAIN;
     } else if (strcmp(argv[1], "stat") == 0) {
         mode = STAT_ONLY;
+    } else if (strcmp(argv[1], "durable") == 0) {
+        mode = DURABLE;
+        batch = argc == 4 ? strtoul(argv[3], NULL, 10) : batch;
+        pending_fds = malloc((batch ? batch : 1) * sizeof *pending_fds);
+        pending_paths = malloc((batch ? batch : 1) * sizeof *pending_paths);
+        here = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (batch == 0 || pending_fds == NULL || pending_paths == NULL || here < 0) {
+            fprintf(stderr, "floor: bad batch size, no current directory or no memory\n");
+            return 2;
+        }
     } else {
         fprintf(stderr, "floor: unknown mode '%s'\n", argv[1]);
         return 2;
@@ -170,7 +225,14 @@ int main(int argc, char **argv) {
         } else if (mode == PLAIN) {
             create_plain(paths[i], bytes, sizes[i]);
             ++created;
+        } else if (mode == DURABLE) {
+            create_durable(paths[i], bytes, sizes[i]);
+            ++created;
         }
+    }
+    if (mode == DURABLE && created > 0) {
+        publish_pending();
+        sync_here(); /* the names, now */
     }
     printf("created %ld files\n", created);
     return 0;

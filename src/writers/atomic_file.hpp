@@ -1,13 +1,16 @@
 // Publishing a generated file atomically and without clobbering: the content goes into
 // an unnamed file in the target's directory, which is then linked at the target path.
 // The link fails if anything at all is at the path, a symbolic link included, so an
-// existing file is never replaced and a link is never followed. A file therefore
-// appears at its path complete, or not at all.
+// existing file is never replaced and a link is never followed, and it is made only once
+// the file's data is durable. A file therefore appears at its path complete, or not at all,
+// even after a power loss.
 #pragma once
 
 #include "driver/failure.hpp"
 #include "driver/owned_fd.hpp"
 
+#include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,7 +23,12 @@ struct Output_Path {
     bool Holds_File = false;        // a regular file, or a symbolic link to one
     std::optional<Problem> Blocked; // a directory, a dangling link, another kind of file,
                                     // or an error looking at it
+    bool Empty = false;             // the file holds no byte (as a crash of a version
+                                    // that did not sync could leave it)
 };
+
+// The directory part of Path: everything before its last "/" ("." when there is none).
+std::string Directory_Of(const std::string& Path);
 
 // Looks at what is at an output path, changing nothing.
 Output_Path Look_At_Output_Path(const std::string& Path);
@@ -34,16 +42,19 @@ bool Holds_File(const std::string& Path);
 // receives the directory's status, for a caller that tells directories apart.
 std::optional<Problem> Creation_Problem(const std::string& Path, struct stat& Directory);
 
+// The most files written and not yet published at any time: a batch of them shares one
+// sync (see durable_batch.hpp). MEASURED
+inline constexpr std::size_t Batch_Size = 256;
+
 // A file being written, not yet visible at Path. Discarded unless published.
 struct Pending_File {
     std::string Path;
     Owned_Fd Fd;
-    std::string Temp_Path; // the hidden name, where unnamed files are not supported
+    std::unique_ptr<char[]> Hidden; // its hidden path, where unnamed files are not supported;
+                                    // kept in place for the interrupt handler to remove
 
     Pending_File() = default;
-    Pending_File(Pending_File&& Other) noexcept
-        : Path(std::move(Other.Path)), Fd(std::move(Other.Fd)),
-          Temp_Path(std::exchange(Other.Temp_Path, {})) {}
+    Pending_File(Pending_File&&) noexcept = default;
     Pending_File(const Pending_File&) = delete;
     Pending_File& operator=(const Pending_File&) = delete;
     Pending_File& operator=(Pending_File&&) = delete;
@@ -54,9 +65,12 @@ struct Pending_File {
 // directory is missing or the file cannot be created there.
 Pending_File Create_Pending(const std::string& Path);
 
-// Writes Content, then links the file at its path and closes it. A regular file that
-// appeared at the path meanwhile is left alone, as one that was there all along. Every
-// write, link and close error is a failure naming the path.
-void Publish(Pending_File& File, std::string_view Content);
+// Writes Content into the file; a write error is a failure naming the path.
+void Write_Pending(Pending_File& File, std::string_view Content);
+
+// Links the file at its path and closes it; its data must be durable by then. A regular
+// file that appeared at the path meanwhile is left alone, as one that was there all
+// along. Every link and close error is a failure naming the path.
+void Link_Pending(Pending_File& File);
 
 } // namespace adaskel

@@ -1,0 +1,143 @@
+// The batches: a syncfs of each file system written to makes the data of a batch, and the
+// names published before it, durable. syncfs reports the write-back errors of the whole
+// file system (since Linux 5.8), another program's included; so only when it fails, or is
+// missing, are the directories and files synced one at a time, which tells whose the
+// error is and which file it stops at.
+#include "writers/durable_batch.hpp"
+
+#include "driver/failure.hpp"
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+namespace adaskel {
+
+namespace {
+
+// Keeps a descriptor of File's file system, opened before any write of the run there, so
+// that syncfs through it reports every write-back error since.
+void Note_File_System(Pending_Batch& Batch, const Pending_File& File) {
+    struct stat Status {};
+    if (::fstat(File.Fd.Value, &Status) != 0) {
+        Raise_System_Failure("cannot sync", File.Path, errno);
+    }
+    if (std::find(Batch.Devices.begin(), Batch.Devices.end(), Status.st_dev) !=
+        Batch.Devices.end()) {
+        return;
+    }
+    Owned_Fd Syncer(::fcntl(File.Fd.Value, F_DUPFD_CLOEXEC, 0));
+    if (Syncer.Value < 0) {
+        Raise_System_Failure("cannot sync", File.Path, errno);
+    }
+    Batch.Devices.push_back(Status.st_dev);
+    Batch.Syncers.push_back(std::move(Syncer));
+}
+
+// Whether a syncfs of every file system written to succeeded.
+bool Sync_File_Systems(const Pending_Batch& Batch) {
+    bool Synced = true;
+    for (const Owned_Fd& Syncer : Batch.Syncers) {
+        Synced = ::syncfs(Syncer.Value) == 0 && Synced;
+    }
+    return Synced;
+}
+
+// Makes the names of the files at Paths durable by a sync of each directory; fails naming
+// the first file whose name cannot be.
+void Sync_Directories(const std::vector<std::string>& Paths) {
+    std::string Synced;
+    for (const std::string& Path : Paths) {
+        std::string Directory = Directory_Of(Path);
+        if (Directory == Synced) {
+            continue;
+        }
+        const Owned_Fd Fd(::open(Directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (Fd.Value < 0 || ::fsync(Fd.Value) != 0) {
+            Raise_System_Failure("cannot sync", Path, errno);
+        }
+        Synced = std::move(Directory);
+    }
+}
+
+// Links each file at its path, in order; its name is then durable at the next sync.
+void Link_All(Pending_Batch& Batch, std::vector<Pending_File>& Files) {
+    for (Pending_File& File : Files) {
+        Link_Pending(File);
+        Batch.Linked.push_back(std::move(File.Path));
+    }
+}
+
+// Makes the data of Files durable by a sync of each. At the first that cannot be, the
+// files before it are published, and the failure names it.
+void Sync_Each(Pending_Batch& Batch, std::vector<Pending_File>& Files) {
+    for (std::size_t I = 0; I < Files.size(); ++I) {
+        if (::fdatasync(Files[I].Fd.Value) != 0) {
+            const int Error = errno;
+            const std::string Path = Files[I].Path;
+            Files.resize(I);
+            Link_All(Batch, Files);
+            Raise_System_Failure("cannot sync", Path, Error);
+        }
+    }
+}
+
+// Makes the names published since the last sync durable.
+void Sync_Names(Pending_Batch& Batch) {
+    const std::vector<std::string> Linked = std::exchange(Batch.Linked, {});
+    if (!Linked.empty() && !Sync_File_Systems(Batch)) {
+        Sync_Directories(Linked);
+    }
+}
+
+} // namespace
+
+Pending_Batch Create_Batch() {
+    // Half the open-files limit, so that the descriptors of the rest of the run never run
+    // short; a limit too low for even that is met by publishing the batch early.
+    Pending_Batch Batch;
+    rlimit Limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &Limit) == 0) {
+        Batch.Capacity = std::clamp<rlim_t>(Limit.rlim_cur / 2, 1, Batch_Size);
+    }
+    Batch.Written.reserve(Batch.Capacity);
+    return Batch;
+}
+
+void Add_To_Batch(Pending_Batch& Batch, Pending_File File) {
+    Note_File_System(Batch, File);
+    Batch.Written.push_back(std::move(File));
+    if (Batch.Written.size() >= Batch.Capacity) {
+        Publish_Batch(Batch);
+    }
+}
+
+void Publish_Batch(Pending_Batch& Batch) {
+    if (Batch.Written.empty()) {
+        return;
+    }
+    std::vector<Pending_File> Files = std::exchange(Batch.Written, {});
+    Batch.Written.reserve(Batch.Capacity);
+    const std::vector<std::string> Linked = std::exchange(Batch.Linked, {});
+    if (!Sync_File_Systems(Batch)) {
+        Sync_Directories(Linked);
+        Sync_Each(Batch, Files);
+    }
+    Link_All(Batch, Files);
+}
+
+void Finish_Batch(Pending_Batch& Batch) {
+    try {
+        Publish_Batch(Batch);
+    } catch (...) {
+        Sync_Names(Batch);
+        throw;
+    }
+    Sync_Names(Batch);
+}
+
+} // namespace adaskel
