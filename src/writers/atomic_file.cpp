@@ -152,12 +152,10 @@ void Create_Hidden(Pending_File& File) {
     throw Run_Failure(Create_Failed(File.Path, Error));
 }
 
-// Removes the hidden name, and then its slot: an interrupt in between finds it gone.
-int Remove_Hidden(Pending_File& File) {
-    const int Error = ::unlink(File.Hidden.get()) == 0 ? 0 : errno;
+// Frees the hidden name's slot once the file is no longer there.
+void Forget_Hidden(Pending_File& File) {
     Swap_Hidden(File.Hidden.get(), nullptr);
     File.Hidden.reset();
-    return Error;
 }
 
 // The path was taken between the test and the link: a regular file there now counts
@@ -195,10 +193,10 @@ void Link_Hidden(Pending_File& File) {
         }
         Raise_System_Failure("cannot create", File.Path, errno);
     }
-    const std::string Hidden = File.Hidden.get();
-    if (const int Error = Remove_Hidden(File); Error != 0) {
-        Raise_System_Failure("cannot remove the temporary file", Hidden, Error);
+    if (::unlink(File.Hidden.get()) != 0) { // the file is dropped, and tried again
+        Raise_System_Failure("cannot remove the temporary file", File.Hidden.get(), errno);
     }
+    Forget_Hidden(File);
 }
 
 } // namespace
@@ -257,7 +255,8 @@ std::optional<Problem> Creation_Problem(const std::string& Path, struct stat& St
 
 Pending_File::~Pending_File() {
     if (Hidden) {
-        (void)Remove_Hidden(*this);
+        ::unlink(Hidden.get());
+        Forget_Hidden(*this);
     }
 }
 

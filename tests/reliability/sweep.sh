@@ -10,9 +10,12 @@ Program=$(realpath -- "${1:-$Here/../../build/adaskel}") && [[ -x $Program ]] ||
 Work=$(mktemp -d "${TMPDIR:-/tmp}/adaskel-sweep.XXXXXX") || exit 2
 trap 'rm -rf -- "$Work"' EXIT
 Run=$Work/run Err=$Work/run/err Shim=$Work/shim.so Target=proj/proj-util/src/lib/proj-util.ads
-# The injected errors; a failed write, linkat or link must always fail the run.
+# The injected errors, "CALL ERROR [CALL]": the second call, if any, fails every time (a
+# sync of each file and directory is tried only once syncfs has failed). A failed write,
+# link, linkat, fdatasync or fsync must always fail the run.
 Errors=("write ENOSPC" "write EIO" "openat EMFILE" "openat EACCES" "linkat ENOSPC"
-    "linkat EDQUOT" "link ENOSPC" "unlink EIO" "close EIO" "newfstatat EIO")
+    "linkat EDQUOT" "link ENOSPC" "unlink EIO" "close EIO" "newfstatat EIO" "syncfs EIO"
+    "fdatasync EIO syncfs" "fsync EIO syncfs")
 declare -A Figure=() Env=([unnamed]="") && Faults=0 Traced=() Status=0 Tree=
 tally() { Figure[$1]=$((${Figure[$1]:-0} + ${2:-1})); }
 # Counts a fault of Kind at What, and shows the first ones with what the run left.
@@ -22,10 +25,23 @@ norm() { sed '18s/^-- Date := "[0-9 :-]\{19\}"$/-- Date := "D"/' "$1" 2>/dev/nul
 fresh() { rm -rf "$Run" && cp -a "$Work/proto/$1" "$Run"; }
 # Runs the program on Run's project in Mode, under the rest of the arguments if any.
 run() { (cd "$Run" && env ${Env[$1]} "${@:2}" "$Program" project.txt >out 2>err); Status=$?; }
+# Runs in Mode with call $2 tampered with as $3 says, and call $4, if given, failing always.
 # Quiet: the shell reports every strace that dies with a killed program.
-inject() { run "$1" strace -f -qq -o /dev/null -e trace="$2" -e inject="$2:$3"; } 2>/dev/null
+inject() {
+    run "$1" strace -f -qq -o /dev/null -e trace="$2${4:+,$4}" -e inject="$2:$3" \
+        ${4:+-e inject="$4:error=EIO"}
+} 2>/dev/null
 one_report() { [[ $(wc -l <"$Err") == 1 && $(<"$Err") == "adaskel: "* ]]; }
-failed_cleanly() { ((Status == 1 && Short + Lost + Temps + Strays == 0)) && one_report; }
+# A failure naming an output path left every file before it (and none after a missing
+# one, as Lost tells).
+in_order() {
+    local -n files=Files_$Project
+    local named i
+    named=$(sed -n "s/^adaskel: [^']*'\([^']*\)'.*/\1/p" "$Err")
+    for ((i = 0; i < ${#files[@]}; i++)); do [[ ${files[i]} == "$named" ]] && break; done
+    ((i == ${#files[@]} || Missing <= ${#files[@]} - i))
+}
+failed_cleanly() { ((Status == 1 && Short + Lost + Temps + Strays == 0)) && one_report && in_order; }
 # Status 0, the whole tree, and no word but the loader's that an error hit its open of a shim.
 complete() { ((Status == 0 && Missing + Short + Temps + Strays == 0)) &&
     ! grep -qv "^ERROR: ld.so: object '.*' from LD_PRELOAD cannot be preloaded" "$Err"; }
@@ -50,13 +66,13 @@ prepare() {
 inspect() {
     local p=$1 f gap=0
     local -n files=Files_$p
-    Missing=0 Short=0 Lost=0 Temps=0 Strays=0
+    Project=$p Missing=0 Short=0 Lost=0 Temps=0 Strays=0
     for f in "${files[@]}"; do
         if [[ ! -e $Run/$f && ! -L $Run/$f ]]; then ((++Missing)) && gap=1
         else ((Lost += gap)); norm "$Run/$f" | cmp -s - "$Work/ref/$p/$f" || ((++Short)); fi
     done
-    Temps=$(find "$Run/proj" -name '.*.tmp-*' | wc -l)
-    Strays=$(cd "$Run" && find proj ! -type d ! -name '.*.tmp-*' | grep -cvxFf "$Work/$p.list")
+    Temps=$(find "$Run/proj" -name '.ask*' | wc -l)
+    Strays=$(cd "$Run" && find proj ! -type d ! -name '.ask*' | grep -cvxFf "$Work/$p.list")
     Tree="missing $Missing, short $Short, lost $Lost, temp $Temps, stray $Strays"
 }
 
@@ -68,16 +84,17 @@ strace -f -qq -o /dev/null true 2>/dev/null && Traced=("${!Env[@]}") ||
     echo "skipped: no strace that can trace here, so no error and kill sweeps"
 for mode in "${Traced[@]}"; do
     for row in "${Errors[@]}"; do
-        read -r sys err <<<"$row"
-        fresh small && run "$mode" strace -f -qq -o "$Work/trace" -e trace="$sys"
+        read -r sys err always <<<"$row"
+        fresh small && run "$mode" strace -f -qq -o "$Work/trace" -e trace="$sys${always:+,$always}" \
+            ${always:+-e inject="$always:error=EIO"}
         mapfile -t calls < <(grep "^[0-9 ]*$sys(" "$Work/trace") && tally injected ${#calls[@]}
         for ((n = 1; n <= ${#calls[@]} + 1; n++)); do  # the last has nothing injected
-            at="$mode $sys $err when=$n" && call=${calls[n - 1]:-none}
-            fresh small && inject "$mode" "$sys" "error=$err:when=$n" && inspect small
+            at="$mode $sys $err when=$n${always:+, $always failing}" && call=${calls[n - 1]:-none}
+            fresh small && inject "$mode" "$sys" "error=$err:when=$n" $always && inspect small
             if [[ $call == none ]]; then complete || fault damaged "$at, past the last call"
             elif ((Status == 0)); then
                 [[ $call == *"$sys(1,"* ]] && fault stdout_zero "$at"
-                [[ $sys != @(write|link|linkat) ]] && complete || fault damaged "$at"
+                [[ $sys != @(write|link|linkat|fdatasync|fsync) ]] && complete || fault damaged "$at"
             elif ((Status == 127)) && grep -q 'error while loading shared lib' "$Err"; then
                 ((Missing == ${#Files_small[@]})) && tally loader || fault damaged "$at"
             else failed_cleanly || fault damaged "$at"; fi
@@ -92,6 +109,12 @@ for mode in "${Traced[@]}"; do
             fault partial "$at"
         run "$mode" && inspect small
         ((Status == 0 && Missing + Short + Strays == 0)) || fault rerun "$at, rerun"
+        # An interrupt or a termination leaves not even a hidden file.
+        [[ $mode == hidden ]] || continue
+        signal=$((n % 2 ? 2 : 15)) && at="$mode signal $signal at $sys when=$n" && tally signals
+        fresh small && inject "$mode" "$sys" "signal=$signal:when=$n" && inspect small
+        ((Status == 128 + signal && Short + Lost + Strays + Temps == 0)) || complete ||
+            fault interrupt "$at"
     done 3< <(awk -F'(' '{ sub(/^[0-9]+ +/, "", $1); print $1, ++n[$1] }' "$Work/trace")
 done
 
@@ -125,6 +148,22 @@ planted_ok() {
     inspect small && planted_ok $kind || fault race "$mode planted $kind"
 done; done
 
+# The longest names the system takes: a file name of 255 bytes, and a path of 4094 bytes
+# with a short name of its own, which a hidden name of the usual length would not fit.
+# Paths are relative to Run: Run's own path and such a path exceed the limit together.
+longest_names() {
+    local long deep files
+    long=$(printf "%0251d" 0) deep=$(printf "%0254d/" 0 0 0 0 0 0 0)$(printf "%0251d/" 0)x
+    files=$(printf '%s\n' proj/proj/src/proj.adb "proj/$long/src/lib/$long.ads" \
+        "proj/$deep/src/lib/$deep.ads" | sort)
+    rm -rf "$Run" && cp -r "$Work/proto/small" "$Run" && rm -r "$Run/proj" && (cd "$Run" &&
+        printf '%s\n' proj app "$long" "$deep" >project.txt && mkdir -p proj/proj/src \
+            "proj/$long/src/lib" "proj/$deep/src/lib/${deep%/*}") && run "$1" &&
+        [[ $Status == 0 && ! -s $Err && $(cd "$Run" && find proj -type f -size +0 | sort) == "$files" &&
+            -z $(cd "$Run" && find proj -type f -empty) ]]
+}
+for mode in "${!Env[@]}"; do longest_names "$mode" || fault long "$mode longest names"; done
+
 for redirect in '>/dev/full' '>&-'; do
     fresh small && (cd "$Run" && eval '"$Program" project.txt 2>err' "$redirect"); Status=$?
     inspect small && failed_cleanly || fault stdout "standard output $redirect"
@@ -134,6 +173,8 @@ F() { echo "${Figure[$1]:-0}"; }
 echo "injected errors: $(F injected), refused by the loader: $(F loader); ending 0 despite a" \
     "failed write of standard output: $(F stdout_zero); damaged trees: $(F damaged)"
 echo "kill points tried: $(F kills); partial files found: $(F partial); bad reruns: $(F rerun)"
+echo "interrupts and terminations: $(F signals); leaving a file: $(F interrupt)"
 echo "disk-full runs: $(F full); short files found: $(F short)"
-echo "race runs failing: $(F race); standard output runs failing: $(F stdout)"
+echo "race runs failing: $(F race); standard output runs failing: $(F stdout);" \
+    "runs with the longest names failing: $(F long)"
 ((Faults == 0)) && echo "no fault found" || { echo "FAILED: $Faults faults"; exit 1; }
