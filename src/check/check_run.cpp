@@ -100,6 +100,11 @@ void Report_Plan(Check_Record& Check, const std::vector<Plan_Line>& Plan) {
             ++(Create ? Check.Creates : Check.Skips);
             Put_Line(Check.Out, (Create ? "create " : "exists ") + Escape(Line.Path));
         }
+        if (Line.Empty) { // every run skips it, so the user has to act
+            Report(Check, Escape(Line.Path), false,
+                   "exists but is empty: it may be left by a crash; remove it and run again to "
+                   "regenerate it");
+        }
     }
 }
 

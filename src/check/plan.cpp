@@ -54,7 +54,7 @@ void Plan_File(Planner& Plan, const std::string& Path) {
     if (Look.Blocked) {
         Plan.Lines.push_back({Plan_Action::Error, Path, std::move(Look.Blocked->Message)});
     } else if (Look.Holds_File) {
-        Plan.Lines.push_back({Plan_Action::Exists, Path, {}});
+        Plan.Lines.push_back({Plan_Action::Exists, Path, {}, Look.Empty});
     } else {
         Plan.Lines.push_back(Plan_New_File(Plan, Path));
     }

@@ -19,6 +19,7 @@ struct Plan_Line {
     Plan_Action Action = Plan_Action::Create;
     std::string Path;
     std::string Problem; // why the run fails here, for an Error
+    bool Empty = false;  // for Exists: the file there holds no byte
 };
 
 // The body file, then each library unit's spec file. Needs the project lines (at least

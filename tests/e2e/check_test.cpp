@@ -240,4 +240,16 @@ TEST(CheckInformation, AnsweredBeforeAnyInput) {
     }
 }
 
+// A file left empty by a crash is skipped by every run: the check says how to repair it.
+TEST(CheckReport, EmptyFileWarned) {
+    Case Row = App("EmptyFile", {{Util_Spec, ""}});
+    Row.Out = "create app/app/src/app.adb\n"
+              "exists app/util/src/lib/util.ads\n"
+              "app/util/src/lib/util.ads: warning: exists but is empty: it may be left by a "
+              "crash; remove it and run again to regenerate it\n"
+              "create app/util-io/src/lib/util-io.ads\n"
+              "summary: 2 to create, 1 to skip, 0 to fail; 0 errors, 1 warning\n";
+    Run_Case(Row);
+}
+
 } // namespace

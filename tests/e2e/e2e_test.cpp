@@ -313,6 +313,10 @@ std::vector<Case> Generation_Cases() {
                         {Demo_Dirs[0], Demo_Dirs[1], Io_Dir}, {{Io_Spec, Spec("Demo", "Demo.Io")}})),
         Body_There(Tree(Demo("LinkToFileAtBodyPath", Demo_List, {"list"}, {{"demo/real.adb", "real\n"}}),
                         Demo_Dirs, {{Util_Spec, Util_Text}}, {{Demo_Body, "../../real.adb"}})),
+        // The link leads to a file of the same run, made just before: it counts as there.
+        Tree(Demo("LinkToFileMadeEarlier", Demo_List + "demo-io\n"), {Demo_Dirs[0], Demo_Dirs[1], Io_Dir},
+             {{Demo_Body, Body("Demo", {"Demo.Util", "Demo.Io"})}, {Util_Spec, Util_Text}},
+             {{Io_Spec, "../../../demo-util/src/lib/demo-util.ads"}}),
         Body_There(Tree(Demo("OneLineProjectWithBodyThere", "demo\n", {"list"}, {{Demo_Body, "mine\n"}}), Demo_Dirs)),
         {.Name = "EmptyProject", .Inputs = Inputs(""), .Out = Console(Opened + "\n"), .Status = 1,
          .Err = "adaskel: project file 'list' has no line: the root directory is missing\n"},
