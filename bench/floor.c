@@ -6,7 +6,7 @@
  *   floor plain LIST    open(O_CREAT|O_EXCL) + write + close
  *   floor stat LIST     stat only: what a run costs when every file is already there
  *   floor durable LIST [BATCH]
- *                       as atomic, but BATCH files (default 256) are written before one
+ *                       as atomic, but BATCH files (default 64) are written before one
  *                       syncfs makes their data durable and they are linked; a last
  *                       syncfs makes the names durable: what a power loss cannot undo
  *
@@ -103,7 +103,7 @@ static void create_atomic(const char *path, const char *bytes, size_t size) {
  * tree is on the file system of the current directory, which syncfs is given. */
 static int *pending_fds;
 static const char **pending_paths;
-static size_t pending, batch = 256;
+static size_t pending, batch = 64;
 static int here = -1;
 
 static void sync_here(void) {
