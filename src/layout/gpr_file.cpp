@@ -4,6 +4,7 @@
 
 #include "inputs/unit_names.hpp"
 #include "writers/atomic_file.hpp"
+#include "writers/durable_batch.hpp"
 
 namespace adaskel {
 

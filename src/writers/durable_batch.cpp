@@ -140,4 +140,11 @@ void Finish_Batch(Pending_Batch& Batch) {
     Sync_Names(Batch);
 }
 
+void Publish(Pending_File& File, std::string_view Content) {
+    Write_Pending(File, Content);
+    Pending_Batch Batch = Create_Batch();
+    Add_To_Batch(Batch, std::move(File));
+    Finish_Batch(Batch);
+}
+
 } // namespace adaskel

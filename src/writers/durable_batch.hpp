@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <sys/types.h>
 #include <vector>
 
@@ -37,5 +38,8 @@ void Publish_Batch(Pending_Batch& Batch);
 // returns, a power loss takes nothing the run made. After a failure, the files published
 // before it are made durable all the same.
 void Finish_Batch(Pending_Batch& Batch);
+
+// Writes Content into File and publishes it alone, durable once this returns.
+void Publish(Pending_File& File, std::string_view Content);
 
 } // namespace adaskel
