@@ -41,7 +41,9 @@ in_order() {
     for ((i = 0; i < ${#files[@]}; i++)); do [[ ${files[i]} == "$named" ]] && break; done
     ((i == ${#files[@]} || Missing <= ${#files[@]} - i))
 }
-failed_cleanly() { ((Status == 1 && Short + Lost + Temps + Strays == 0)) && one_report && in_order; }
+failed_cleanly() {
+    ((Status == 1 && Short + Lost + Temps + Strays == 0)) && one_report && in_order
+}
 # Status 0, the whole tree, and no word but the loader's that an error hit its open of a shim.
 complete() { ((Status == 0 && Missing + Short + Temps + Strays == 0)) &&
     ! grep -qv "^ERROR: ld.so: object '.*' from LD_PRELOAD cannot be preloaded" "$Err"; }
@@ -85,8 +87,8 @@ strace -f -qq -o /dev/null true 2>/dev/null && Traced=("${!Env[@]}") ||
 for mode in "${Traced[@]}"; do
     for row in "${Errors[@]}"; do
         read -r sys err always <<<"$row"
-        fresh small && run "$mode" strace -f -qq -o "$Work/trace" -e trace="$sys${always:+,$always}" \
-            ${always:+-e inject="$always:error=EIO"}
+        fresh small && run "$mode" strace -f -qq -o "$Work/trace" \
+            -e trace="$sys${always:+,$always}" ${always:+-e inject="$always:error=EIO"}
         mapfile -t calls < <(grep "^[0-9 ]*$sys(" "$Work/trace") && tally injected ${#calls[@]}
         for ((n = 1; n <= ${#calls[@]} + 1; n++)); do  # the last has nothing injected
             at="$mode $sys $err when=$n${always:+, $always failing}" && call=${calls[n - 1]:-none}
@@ -94,7 +96,8 @@ for mode in "${Traced[@]}"; do
             if [[ $call == none ]]; then complete || fault damaged "$at, past the last call"
             elif ((Status == 0)); then
                 [[ $call == *"$sys(1,"* ]] && fault stdout_zero "$at"
-                [[ $sys != @(write|link|linkat|fdatasync|fsync) ]] && complete || fault damaged "$at"
+                [[ $sys != @(write|link|linkat|fdatasync|fsync) ]] && complete ||
+                    fault damaged "$at"
             elif ((Status == 127)) && grep -q 'error while loading shared lib' "$Err"; then
                 ((Missing == ${#Files_small[@]})) && tally loader || fault damaged "$at"
             else failed_cleanly || fault damaged "$at"; fi
@@ -159,8 +162,9 @@ longest_names() {
     rm -rf "$Run" && cp -r "$Work/proto/small" "$Run" && rm -r "$Run/proj" && (cd "$Run" &&
         printf '%s\n' proj app "$long" "$deep" >project.txt && mkdir -p proj/proj/src \
             "proj/$long/src/lib" "proj/$deep/src/lib/${deep%/*}") && run "$1" &&
-        [[ $Status == 0 && ! -s $Err && $(cd "$Run" && find proj -type f -size +0 | sort) == "$files" &&
-            -z $(cd "$Run" && find proj -type f -empty) ]]
+        [[ $Status == 0 && ! -s $Err ]] &&
+        [[ $(cd "$Run" && find proj -type f -size +0 | sort) == "$files" ]] &&
+        [[ -z $(cd "$Run" && find proj -type f -empty) ]]
 }
 for mode in "${!Env[@]}"; do longest_names "$mode" || fault long "$mode longest names"; done
 
