@@ -292,7 +292,8 @@ awk -v first="$(median_of first wall)" -v atomic="$(median_of floor-atomic wall)
 # The source tree's file system, unless it is held in memory: there a sync costs what it
 # costs on a disk. Each run starts on a clean disk (the files of the run before removed
 # and synced, untimed), and the rounds are fewer, since every run writes through.
-readonly Disk_Rounds=5
+Disk_Rounds=5
+! $Quick || Disk_Rounds=1
 case $(df --output=fstype -- "$Source_Dir" | tail -n 1) in
     tmpfs | ramfs) Disk_Dir= ;;
     *) Disk_Dir=$(mktemp -d "$Source_Dir/build-bench-disk.XXXXXX") ;;
