@@ -20,7 +20,8 @@ namespace adaskel {
 namespace {
 
 // Keeps a descriptor of File's file system, opened before any write of the run there, so
-// that syncfs through it reports every write-back error since.
+// that syncfs through it reports every write-back error since. Under an open-files limit
+// that leaves none to spare, the syncfs fails and the files are synced one by one.
 void Note_File_System(Pending_Batch& Batch, const Pending_File& File) {
     struct stat Status {};
     if (::fstat(File.Fd.Value, &Status) != 0) {
@@ -30,12 +31,8 @@ void Note_File_System(Pending_Batch& Batch, const Pending_File& File) {
         Batch.Devices.end()) {
         return;
     }
-    Owned_Fd Syncer(::fcntl(File.Fd.Value, F_DUPFD_CLOEXEC, 0));
-    if (Syncer.Value < 0) {
-        Raise_System_Failure("cannot sync", File.Path, errno);
-    }
     Batch.Devices.push_back(Status.st_dev);
-    Batch.Syncers.push_back(std::move(Syncer));
+    Batch.Syncers.emplace_back(::fcntl(File.Fd.Value, F_DUPFD_CLOEXEC, 0));
 }
 
 // Whether a syncfs of every file system written to succeeded.
