@@ -76,6 +76,10 @@ Took=$(awk -v s="$Start" -v e="$EPOCHREALTIME" 'BEGIN { printf "%d", (e - s) * 1
 (cd "$Mnt" && mkdir "$Work/ref" && cp -a proj "$Work/ref/" &&
     xargs stat -c '%n %s' <"$Work/paths") >"$Work/sizes"
 release
+cp --sparse=always "$Work/pristine.img" "$Img" && attach "$Img" &&
+    "$Work/cut" "$Mnt" after 0 /bin/true >/dev/null 2>&1 ||
+    { release; skip "the file system cannot be shut down here (no shutdown ioctl)"; }
+release
 echo "an uncut run takes $((Took / 1000)) ms"
 
 for Mode in unnamed hidden; do
