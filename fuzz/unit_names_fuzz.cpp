@@ -44,8 +44,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
         Holds = Holds && Name.size() == Unit.size() && !Unit.empty() && !Unit.ends_with('-');
         const std::vector<adaskel::Ada_Unit> Units = {{2, Name, Root + ".adb", 1, true},
                                                       {3, Name, Unit + ".ads", 3, false}};
-        Holds = Holds && !adaskel::Check_Ada_Units(Units).empty();
-        if (!adaskel::Ada_Name_Problem(Name)) {
+        const auto No_File = [](const std::string&) { return false; };
+        Holds = Holds && !adaskel::Check_Ada_Units(Units, Root, No_File).empty();
+        if (!adaskel::Ada_Name_Problem(Name) && Name.find('[') == std::string::npos) {
             Holds = Holds && Name.find_first_of(" \t\n") == std::string::npos &&
                     Name.find("..") == std::string::npos && !Name.ends_with('.') &&
                     !(Name[0] >= '0' && Name[0] <= '9') &&

@@ -3,6 +3,7 @@
 #include "check/ada_names.hpp"
 
 #include "driver/failure.hpp"
+#include "inputs/paths.hpp"
 
 #include <algorithm>
 #include <array>
@@ -27,9 +28,29 @@ constexpr std::array<std::string_view, 73> Reserved_Words = {
     "task",    "terminate",  "then",      "type",      "until",   "use",          "when",
     "while",   "with",       "xor"};
 
-// The roots of the hierarchies GNAT keeps for its own units.
-constexpr std::array<std::string_view, 4> Predefined_Roots = {"ada", "system", "interfaces",
-                                                              "gnat"};
+// GNAT's own top-level units, in lower case: the roots of the language's hierarchies and
+// of GNAT's, and the old names the language keeps as renamings. A unit of the project
+// with one of these names is never compiled: GNAT takes its own.
+constexpr std::array<std::string_view, 12> Predefined_Units = {"ada",
+                                                               "calendar",
+                                                               "direct_io",
+                                                               "gnat",
+                                                               "interfaces",
+                                                               "io_exceptions",
+                                                               "machine_code",
+                                                               "sequential_io",
+                                                               "system",
+                                                               "text_io",
+                                                               "unchecked_conversion",
+                                                               "unchecked_deallocation"};
+
+// The other top-level files of GNAT's library: a unit named as one is looked for there.
+constexpr std::array<std::string_view, 8> Predefined_Files = {
+    "directio.ads", "interfac.ads", "ioexcept.ads", "machcode.ads",
+    "memtrack.adb", "sequenio.ads", "unchconv.ads", "unchdeal.ads"};
+
+// Stands for a wide character in the syntax rules: a letter no reserved word holds.
+constexpr char Wide_Letter = '\xc0';
 
 // Letters of Latin-1 identifiers: A to Z, a to z, and 192 to 255 but for 215 and 247.
 bool Is_Letter(unsigned char C) {
@@ -52,6 +73,36 @@ std::string To_Lower_Latin_1(std::string_view Text) {
     return Lower;
 }
 
+// The length of GNAT's bracket notation of a wide character at the start of Text
+// (["hh"], ["hhhh"], ["hhhhhh"] or ["hhhhhhhh"], in hexadecimal digits), or 0.
+std::size_t Bracket_Length(std::string_view Text) {
+    if (!Text.starts_with("[\"")) {
+        return 0;
+    }
+    const std::size_t End = Text.find_first_not_of("0123456789abcdefABCDEF", 2);
+    const std::size_t Digits = End == std::string_view::npos ? 0 : End - 2;
+    const bool Closed = Digits > 0 && Text.substr(End).starts_with("\"]");
+    return Closed && Digits % 2 == 0 && Digits <= 8 ? End + 2 : 0;
+}
+
+// Text with each bracket notation replaced by Wide_Letter.
+std::string Without_Brackets(std::string_view Text) {
+    std::string Shape;
+    for (std::size_t K = 0; K < Text.size(); ++K) {
+        if (const std::size_t Length = Bracket_Length(Text.substr(K)); Length > 0) {
+            Shape += Wide_Letter;
+            K += Length - 1;
+        } else {
+            Shape += Text[K];
+        }
+    }
+    return Shape;
+}
+
+bool Holds_Wide_Character(std::string_view Name) {
+    return Without_Brackets(Name).size() != Name.size();
+}
+
 bool Is_Identifier(std::string_view Part) {
     if (Part.empty() || !Is_Letter(static_cast<unsigned char>(Part.front())) ||
         Part.back() == '_' || Part.find("__") != std::string_view::npos) {
@@ -63,14 +114,17 @@ bool Is_Identifier(std::string_view Part) {
     });
 }
 
+// A wide character in bracket notation counts as a letter here; what it codes is not
+// judged (see Check_Valid_Unit).
 std::optional<std::string> Identifier_Problem(std::string_view Part) {
     if (Part.empty()) {
         return "it has an empty part";
     }
-    if (!Is_Identifier(Part)) {
+    const std::string Shape = Without_Brackets(Part);
+    if (!Is_Identifier(Shape)) {
         return Quote(Part) + " is not an identifier";
     }
-    const std::string Lower = To_Lower_Latin_1(Part);
+    const std::string Lower = To_Lower_Latin_1(Shape);
     if (std::find(Reserved_Words.begin(), Reserved_Words.end(), Lower) != Reserved_Words.end()) {
         return Quote(Part) + " is a reserved word";
     }
@@ -89,7 +143,23 @@ std::string_view Parent_Of(std::string_view Name) {
 // The units seen so far, by their name in lower case.
 using Seen_Units = std::map<std::string, const Ada_Unit*>;
 
+template <std::size_t Size>
+bool Contains(const std::array<std::string_view, Size>& Names, std::string_view Name) {
+    return std::find(Names.begin(), Names.end(), Name) != Names.end();
+}
+
+// The file of GNAT's library whose name, but for its extension, is Lower; "" if none.
+std::string_view Predefined_File(std::string_view Lower) {
+    const auto* File =
+        std::find_if(Predefined_Files.begin(), Predefined_Files.end(), [&](std::string_view Name) {
+            return Name.substr(0, Name.size() - 4) == Lower;
+        });
+    return File == Predefined_Files.end() ? std::string_view() : *File;
+}
+
 struct Checker {
+    std::string_view Root; // the project's line 1, the root of the tree
+    const File_Test& Is_File;
     std::vector<Diagnostic> Found;
     Seen_Units Seen;                // the units listed before the one being checked
     std::set<std::string> Packages; // every valid package of the project, in lower case
@@ -107,18 +177,31 @@ std::string Line_Note(const Ada_Unit& Unit) {
     return " (line " + std::to_string(Unit.Line) + ")";
 }
 
-// A unit in a predefined hierarchy, or named as its root: GNAT refuses to bind it.
+// A unit named as one of GNAT's own, or in the hierarchy of one: GNAT takes its own
+// unit, or refuses to compile or bind. A main procedure under GNAT's root is refused only
+// if GNAT's library has a unit of its name, which only GNAT's list of files tells.
 bool Check_Predefined(Checker& Check, const Ada_Unit& Unit) {
-    const std::string Root = To_Lower_Latin_1(Root_Of(Unit.Name));
-    if (std::find(Predefined_Roots.begin(), Predefined_Roots.end(), Root) ==
-        Predefined_Roots.end()) {
+    const std::string_view Root = Root_Of(Unit.Name);
+    const std::string Lower = To_Lower_Latin_1(Root);
+    const std::string_view File = Predefined_File(Lower);
+    const bool Is_Child = Root.size() < Unit.Name.size();
+    if (!File.empty()) {
+        Check.Error(Unit, Quote(Root) + " would be taken from " + Quote(File) +
+                              ", a file of GNAT's own library");
+    } else if (!Contains(Predefined_Units, Lower)) {
         return false;
-    }
-    if (Root.size() == Unit.Name.size()) {
-        Check.Error(Unit, Quote(Unit.Name) + " is the name of a predefined package");
+    } else if (!Is_Child) {
+        Check.Error(Unit, Quote(Unit.Name) + " is the name of a predefined unit: GNAT takes "
+                                             "its own in its place");
+    } else if (Unit.Is_Main && Lower == "gnat") {
+        Check.Warning(Unit, "procedure " + Quote(Unit.Name) + " is in the hierarchy " +
+                                Quote(Root) +
+                                " of GNAT's own library, which the check does "
+                                "not judge: GNAT refuses it if the library has "
+                                "a unit of that name");
     } else {
-        Check.Error(Unit, Quote(Unit.Name) + " is in the predefined hierarchy " +
-                              Quote(Root_Of(Unit.Name)) + ", which GNAT keeps for its own units");
+        Check.Error(Unit, Quote(Unit.Name) + " is in the predefined hierarchy " + Quote(Root) +
+                              ", which GNAT keeps for its own units");
     }
     return true;
 }
@@ -167,6 +250,8 @@ bool Check_Repeats(Checker& Check, const Ada_Unit& Unit, const std::string& Lowe
     return false;
 }
 
+// GNAT compiles a child only with its parent's spec: a unit of the project, or a spec
+// already in the tree where the run would write it.
 void Check_Parent(Checker& Check, const Ada_Unit& Unit) {
     const std::string_view Parent = Parent_Of(Unit.Name);
     if (Parent.empty()) {
@@ -177,9 +262,18 @@ void Check_Parent(Checker& Check, const Ada_Unit& Unit) {
         Check.Error(Unit, "the parent of " + Quote(Unit.Name) + " is the main procedure " +
                               Quote(Check.Main->Name) + Line_Note(*Check.Main) +
                               ": a parent unit must be a package");
-    } else if (Check.Packages.count(Lower) == 0) {
-        Check.Warning(Unit, "the parent " + Quote(Parent) + " of " + Quote(Unit.Name) +
-                                " is not in the project file");
+        return;
+    }
+    if (Check.Packages.count(Lower) > 0) {
+        return;
+    }
+    const std::string File = Gnat_File_Name(Parent, false);
+    const std::string Spec =
+        Spec_Path(Check.Root, std::string_view(File).substr(0, File.size() - 4));
+    if (!Check.Is_File(Spec)) {
+        Check.Error(Unit, "the parent " + Quote(Parent) + " of " + Quote(Unit.Name) +
+                              " is neither in the project file nor at " + Quote(Spec) +
+                              ": GNAT will not find its spec");
     }
 }
 
@@ -208,11 +302,22 @@ void Check_Valid_Unit(Checker& Check, const Ada_Unit& Unit) {
     if (Check_Repeats(Check, Unit, Lower)) {
         return; // the first listing had every other check
     }
-    // A predefined unit's own error says all: its file and parent are GNAT's.
-    if (!Check_Predefined(Check, Unit)) {
-        Check_File_Name(Check, Unit);
-        Check_Parent(Check, Unit);
+    // A predefined unit's own diagnostic says all: its file and parent are GNAT's.
+    if (Check_Predefined(Check, Unit)) {
+        Check.Seen.emplace(Lower, &Unit);
+        return;
     }
+    if (Holds_Wide_Character(Unit.Name)) {
+        // Whether it codes a letter, and the file name GNAT makes of it, need the
+        // character tables of the whole of Unicode.
+        Check.Warning(Unit, Quote(Unit.Name) + " holds a wide character in GNAT's bracket "
+                                               "notation, which the check does not judge: "
+                                               "GNAT takes it for a letter or a digit only, "
+                                               "and names its file its own way");
+    } else {
+        Check_File_Name(Check, Unit);
+    }
+    Check_Parent(Check, Unit);
     Check.Seen.emplace(Lower, &Unit);
 }
 
@@ -220,6 +325,10 @@ void Check_Valid_Unit(Checker& Check, const Ada_Unit& Unit) {
 
 std::vector<Ada_Unit> Ada_Units_Of(const Run_Record& Record, std::span<const Problem> Unconverted) {
     std::vector<Ada_Unit> Units;
+    if (Record.Line_Count < 2) {
+        return Units;
+    }
+    const std::string& Root = Read(Record.Project_Lines, 1);
     auto Next_Unconverted = Unconverted.begin();
     for (std::int32_t I = 2; I <= Record.Line_Count; ++I) {
         if (Next_Unconverted != Unconverted.end() && Next_Unconverted->Line == I) {
@@ -227,10 +336,10 @@ std::vector<Ada_Unit> Ada_Units_Of(const Run_Record& Record, std::span<const Pro
             continue;
         }
         const bool Is_Main = I == 2;
-        const std::int32_t File_Line = Is_Main ? 1 : I;
-        Units.push_back({I, Read(Record.Unit_Names, I),
-                         Read(Record.Project_Lines, File_Line) + (Is_Main ? ".adb" : ".ads"),
-                         File_Line, Is_Main});
+        const std::string Path =
+            Is_Main ? Body_Path(Root) : Spec_Path(Root, Read(Record.Project_Lines, I));
+        Units.push_back({I, Read(Record.Unit_Names, I), Path.substr(Path.rfind('/') + 1),
+                         Is_Main ? 1 : I, Is_Main});
     }
     return Units;
 }
@@ -261,8 +370,9 @@ std::string Gnat_File_Name(std::string_view Name, bool Is_Body) {
     return File + (Is_Body ? ".adb" : ".ads");
 }
 
-std::vector<Diagnostic> Check_Ada_Units(std::span<const Ada_Unit> Units) {
-    Checker Check;
+std::vector<Diagnostic> Check_Ada_Units(std::span<const Ada_Unit> Units, std::string_view Root,
+                                        const File_Test& Is_File) {
+    Checker Check{Root, Is_File, {}, {}, {}, nullptr};
     const std::vector<std::optional<std::string>> Problems = Index_Units(Check, Units);
     for (std::size_t K = 0; K < Units.size(); ++K) {
         if (Problems[K]) {

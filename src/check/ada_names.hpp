@@ -1,13 +1,14 @@
 // The Ada checks of a project's unit names: what the Ada compiler will refuse in the
 // files adaskel writes, found before they are written. The rules are those of GNAT with
-// its defaults: Latin-1 sources, and a unit's file named by its name in lower case with
-// "." turned into "-".
+// its defaults: Latin-1 sources, a unit's file named by its name in lower case with "."
+// turned into "-", and a parent unit looked for in the file its name gives.
 #pragma once
 
 #include "driver/failure.hpp"
 #include "driver/run_record.hpp"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -20,7 +21,7 @@ namespace adaskel {
 struct Ada_Unit {
     std::int32_t Line = 0;      // the project line of the name
     std::string Name;           // the dotted name, as the file declares it
-    std::string File_Name;      // the base name of that file
+    std::string File_Name;      // the base name of the file the run writes
     std::int32_t File_Line = 0; // the project line the file name is made of
     bool Is_Main = false;       // the main procedure; every other unit is a package
 };
@@ -43,7 +44,13 @@ std::optional<std::string> Ada_Name_Problem(std::string_view Name);
 // after a one-letter a, g, i or s), and the extension of a spec (.ads) or of a body (.adb).
 std::string Gnat_File_Name(std::string_view Name, bool Is_Body);
 
-// The diagnostics of all Units, given in project-file order, ordered by line.
-std::vector<Diagnostic> Check_Ada_Units(std::span<const Ada_Unit> Units);
+// Tells whether a regular file is at a path of the tree.
+using File_Test = std::function<bool(const std::string& Path)>;
+
+// The diagnostics of all Units, given in project-file order, ordered by line. A parent
+// that is not in the project file is looked for, with Is_File, where the run would write
+// its spec: Root/P/src/lib/P.ads, P being the file name GNAT gives the parent.
+std::vector<Diagnostic> Check_Ada_Units(std::span<const Ada_Unit> Units, std::string_view Root,
+                                        const File_Test& Is_File);
 
 } // namespace adaskel

@@ -10,8 +10,11 @@
 namespace adaskel {
 
 struct Check_Record {
-    Console Out;       // the check's report, on standard output
-    Run_Record Inputs; // its console discards the run's messages
+    Console Out;               // the check's report, on standard output
+    Run_Record Inputs;         // its console discards the run's messages
+    bool Input_Failed = false; // the run stops at an input, before it creates any file
+    // What the run does, up to where it stops: files created and skipped, and 1 to fail
+    // when it stops at an input or a file.
     std::int32_t Creates = 0;
     std::int32_t Skips = 0;
     std::int32_t Fails = 0;

@@ -5,6 +5,7 @@
 #include "check/check_run.hpp"
 
 #include "check/ada_names.hpp"
+#include "check/header_texts.hpp"
 #include "check/plan.hpp"
 #include "driver/command_line.hpp"
 #include "driver/entry.hpp"
@@ -14,6 +15,7 @@
 
 #include <cerrno>
 #include <functional>
+#include <optional>
 #include <string>
 #include <sys/stat.h>
 
@@ -67,6 +69,13 @@ void Report_Error(Check_Record& Check, const Problem& Found) {
     Report(Check, Place(Found.File, Found.Line), true, Found.Message);
 }
 
+// An input the run stops on, before it writes any file.
+void Report_Input_Error(Check_Record& Check, const Problem& Found) {
+    Report_Error(Check, Found);
+    Check.Input_Failed = true;
+    Check.Fails = 1;
+}
+
 // Runs one input step of a run; the failure it raises is what the run would stop on,
 // reported as an error at its place. Returns whether the step completed.
 bool Try_Step(Check_Record& Check, const std::function<void()>& Step) {
@@ -74,7 +83,7 @@ bool Try_Step(Check_Record& Check, const std::function<void()>& Step) {
         Step();
         return true;
     } catch (const Run_Failure& Failure) {
-        Report_Error(Check, Failure.Found);
+        Report_Input_Error(Check, Failure.Found);
         return false;
     }
 }
@@ -89,15 +98,18 @@ void Hint_Layout(Check_Record& Check, const std::string& Path) {
     }
 }
 
+// Every line of the plan is shown; what the run does is counted up to where it stops.
 void Report_Plan(Check_Record& Check, const std::vector<Plan_Line>& Plan) {
+    bool Stopped = Check.Input_Failed;
     for (const Plan_Line& Line : Plan) {
         if (Line.Action == Plan_Action::Error) {
-            ++Check.Fails;
+            Check.Fails = 1;
+            Stopped = true;
             Put_Line(Check.Out, "error " + Escape(Line.Path) + ": " + Line.Problem);
             Hint_Layout(Check, Line.Path);
         } else {
             const bool Create = Line.Action == Plan_Action::Create;
-            ++(Create ? Check.Creates : Check.Skips);
+            (Create ? Check.Creates : Check.Skips) += Stopped ? 0 : 1;
             Put_Line(Check.Out, (Create ? "create " : "exists ") + Escape(Line.Path));
         }
         if (Line.Empty) { // every run skips it, so the user has to act
@@ -108,9 +120,21 @@ void Report_Plan(Check_Record& Check, const std::vector<Plan_Line>& Plan) {
     }
 }
 
+bool Is_Regular(const std::string& Path) {
+    struct stat Status {};
+    return ::stat(Path.c_str(), &Status) == 0 && S_ISREG(Status.st_mode);
+}
+
+// The header texts, then the unit names, as GNAT will read the files made of them.
 void Report_Ada(Check_Record& Check, const std::vector<Problem>& Unconverted) {
-    for (const Diagnostic& Found : Check_Ada_Units(Ada_Units_Of(Check.Inputs, Unconverted))) {
-        Report(Check, Place(Check.Inputs.Project_Name, Found.Line), Found.Is_Error, Found.Message);
+    const Run_Record& Inputs = Check.Inputs;
+    for (const Problem& Found : Check_Header_Texts(Inputs)) {
+        Report_Error(Check, Found);
+    }
+    const std::string Root = Inputs.Line_Count > 0 ? Read(Inputs.Project_Lines, 1) : "";
+    for (const Diagnostic& Found :
+         Check_Ada_Units(Ada_Units_Of(Inputs, Unconverted), Root, Is_Regular)) {
+        Report(Check, Place(Inputs.Project_Name, Found.Line), Found.Is_Error, Found.Message);
     }
 }
 
@@ -125,23 +149,28 @@ void Report_Summary(Check_Record& Check) {
                             Count(Check.Errors, "error") + ", " + Count(Check.Warnings, "warning"));
 }
 
-// The project file and what is made of it: names, plan and Ada checks.
-void Check_Project(Check_Record& Check, bool Licence_Read) {
+// The project file and what is made of it: names, plan and Ada checks. Unseen is the
+// failure to look at the file when the command line was tested, if it failed.
+void Check_Project(Check_Record& Check, bool Licence_Read, const std::optional<Problem>& Unseen) {
     Run_Record& Inputs = Check.Inputs;
+    if (Unseen) {
+        Report_Input_Error(Check, *Unseen);
+        return;
+    }
     if (!Try_Step(Check, [&] { Read_Project_File(Inputs); })) {
         return;
     }
     // Names and paths cut at a NUL byte would only mislead: nothing more is judged.
     const std::vector<Problem> Not_Text = Nul_Byte_Problems(Inputs);
     for (const Problem& Found : Not_Text) {
-        Report_Error(Check, Found);
+        Report_Input_Error(Check, Found);
     }
     if (!Not_Text.empty()) {
         return;
     }
     const std::vector<Problem> Unconverted = Derive_Unit_Names(Inputs);
     for (const Problem& Found : Unconverted) {
-        Report_Error(Check, Found);
+        Report_Input_Error(Check, Found);
     }
     if (Try_Step(Check, [&] { (void)Root_Name(Inputs); })) {
         Report_Plan(Check, Make_Plan(Inputs, Licence_Read));
@@ -156,7 +185,16 @@ int Check_Sequence(Check_Record& Check, std::span<const char* const> Arguments) 
         return Exit_Complete;
     }
     Run_Record& Inputs = Check.Inputs;
-    if (const auto Fault = Accept_Arguments(Inputs, Arguments)) {
+    // The run fails at a project file it cannot look at, reading its texts first; here
+    // that is an input error like a project file it cannot open.
+    std::optional<Argument_Fault> Fault;
+    std::optional<Problem> Unseen;
+    try {
+        Fault = Accept_Arguments(Inputs, Arguments);
+    } catch (const Run_Failure& Failure) {
+        Unseen = Failure.Found;
+    }
+    if (Fault) {
         Report_Refusal("adaskel-check", *Fault, Arguments);
         return Exit_Command_Line;
     }
@@ -167,7 +205,7 @@ int Check_Sequence(Check_Record& Check, std::span<const char* const> Arguments) 
     Try_Step(Check, [&] { Read_Abstract(Inputs); });
     const bool Licence_Read = Try_Step(Check, [&] { Read_Licence(Inputs); });
     Try_Step(Check, [&] { Read_Holder_Name(Inputs); });
-    Check_Project(Check, Licence_Read);
+    Check_Project(Check, Licence_Read, Unseen);
     Report_Summary(Check);
     const bool Clean = Check.Fails == 0 && Check.Errors == 0;
     return Clean ? Exit_Complete : Exit_Problems;

@@ -1,7 +1,8 @@
 // Working out the plan with the run's own tests: what is at each path, whether its
 // directory takes a new file, and whether a header can be formed. Files the run would
 // have created earlier in the same run are remembered, by directory and name, so that
-// a unit listed twice (or under two spellings of one path) is skipped the second time.
+// a unit listed twice (or under two spellings of one path) is skipped the second time,
+// and a symbolic link that leads to one of them is a link to a file by then.
 #include "check/plan.hpp"
 
 #include "inputs/paths.hpp"
@@ -9,9 +10,12 @@
 #include "writers/atomic_file.hpp"
 #include "writers/header.hpp"
 
+#include <array>
+#include <cerrno>
 #include <set>
 #include <sys/stat.h>
 #include <tuple>
+#include <unistd.h>
 
 namespace adaskel {
 
@@ -26,6 +30,40 @@ struct Planner {
     std::set<File_Key> Created;
     std::vector<Plan_Line> Lines;
 };
+
+// The directory part of Path, "." when it has none.
+std::string Directory_Of(const std::string& Path) {
+    const auto Slash = Path.rfind('/');
+    return Slash == std::string::npos ? "." : Path.substr(0, Slash == 0 ? 1 : Slash);
+}
+
+// Whether nothing is at Path now, but the run has created a file there by this point.
+bool Is_Created(const Planner& Plan, const std::string& Path) {
+    struct stat Directory {};
+    if (::lstat(Path.c_str(), &Directory) == 0 || errno != ENOENT ||
+        ::stat(Directory_Of(Path).c_str(), &Directory) != 0) {
+        return false;
+    }
+    return Plan.Created.count(
+               {Directory.st_dev, Directory.st_ino, Path.substr(Path.rfind('/') + 1)}) > 0;
+}
+
+// Whether the symbolic links from Path on end at a file the run has created by this
+// point: dangling now, the link then leads to a regular file, which the run skips. The
+// kernel follows at most 40 links.
+bool Leads_To_Created(const Planner& Plan, std::string Path) {
+    for (int Link = 0; Link < 40; ++Link) {
+        std::array<char, 4096> Target{};
+        const ssize_t Length = ::readlink(Path.c_str(), Target.data(), Target.size());
+        if (Length <= 0 || static_cast<std::size_t>(Length) >= Target.size()) {
+            return Is_Created(Plan, Path);
+        }
+        const std::string_view Next(Target.data(), static_cast<std::size_t>(Length));
+        Path = Next.front() == '/' ? std::string() : Directory_Of(Path) + '/';
+        Path += Next;
+    }
+    return false;
+}
 
 // What the run does at a free path.
 Plan_Line Plan_New_File(Planner& Plan, const std::string& Path) {
@@ -51,10 +89,10 @@ Plan_Line Plan_New_File(Planner& Plan, const std::string& Path) {
 
 void Plan_File(Planner& Plan, const std::string& Path) {
     Output_Path Look = Look_At_Output_Path(Path);
-    if (Look.Blocked) {
+    if (Look.Holds_File || (Look.Blocked && Leads_To_Created(Plan, Path))) {
+        Plan.Lines.push_back({Plan_Action::Exists, Path, {}, Look.Holds_File && Look.Empty});
+    } else if (Look.Blocked) {
         Plan.Lines.push_back({Plan_Action::Error, Path, std::move(Look.Blocked->Message)});
-    } else if (Look.Holds_File) {
-        Plan.Lines.push_back({Plan_Action::Exists, Path, {}, Look.Empty});
     } else {
         Plan.Lines.push_back(Plan_New_File(Plan, Path));
     }

@@ -23,7 +23,8 @@ struct Run_Record {
     String_Set Licence_Lines = Create_String_Set(Licence_Capacity);
     std::string Run_Date;
     std::optional<std::string> Version;
-    Owned_Fd Versions_File; // "Versions.lst", read to its end, kept open until the run ends
+    std::int32_t Version_Line = 0; // the line of "Versions.lst" the version is on
+    Owned_Fd Versions_File;        // "Versions.lst", read to its end, kept open until the run ends
     std::string Abstract;
     std::string Project_Name;
     String_Set Project_Lines;

@@ -31,6 +31,7 @@ void Read_Version(Run_Record& Record) {
     while (!End_Of_File(Reader)) {
         Record.Version = Read_Line(Reader);
     }
+    Record.Version_Line = Reader.Lines_Read;
     Record.Versions_File = std::move(Reader.Fd);
     if (!Record.Version) {
         throw Run_Failure(

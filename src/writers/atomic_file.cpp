@@ -125,7 +125,8 @@ std::optional<Problem> Creation_Problem(const std::string& Path, struct stat& St
     if (!S_ISDIR(Status.st_mode)) {
         return Create_Failed(Path, ENOTDIR);
     }
-    if (::access(Directory.c_str(), W_OK | X_OK) != 0) {
+    // Judged with the effective ids and capabilities, as the create itself will be.
+    if (::faccessat(AT_FDCWD, Directory.c_str(), W_OK | X_OK, AT_EACCESS) != 0) {
         return Create_Failed(Path, errno);
     }
     return std::nullopt;

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 namespace adaskel {
 namespace {
 
@@ -21,16 +23,18 @@ std::vector<Ada_Unit> Units_Of(const std::vector<std::string>& Lines) {
 }
 
 // The project lines and the diagnostics they must give, in order, each written as
-// "LINE E|W fragment of the message".
+// "LINE E|W fragment of the message"; the files of the tree, when any matter.
 struct Case {
     std::vector<std::string> Lines;
     std::vector<std::string> Expected;
+    std::set<std::string> Files{};
 };
 
 void Expect_All(const std::vector<Case>& Cases) {
-    for (const auto& [Lines, Expected] : Cases) {
+    for (const auto& [Lines, Expected, Files] : Cases) {
         const auto Units = Units_Of(Lines);
-        const auto Found = Check_Ada_Units(Units);
+        const auto Is_File = [&](const std::string& Path) { return Files.count(Path) > 0; };
+        const auto Found = Check_Ada_Units(Units, Lines[0], Is_File);
         std::string Report;
         bool Matches = Found.size() == Expected.size();
         for (std::size_t K = 0; K < Found.size(); ++K) {
@@ -58,7 +62,7 @@ TEST(CheckAdaUnits, AcceptsCleanProjects) {
 TEST(CheckAdaUnits, RefusesNamesThatAreNotAda) {
     Expect_All({
         {{"app", "app", "util-body"}, {"3 E 'Body' is a reserved word"}},
-        {{"app", "app", "util-bodyguard"}, {"3 W parent 'Util'"}},
+        {{"app", "app", "util-bodyguard"}, {"3 E parent 'Util'"}},
         {{"app", "app", "some", "xor-x"}, {"3 E 'Some' is a reserved", "4 E 'Xor' is a reserved"}},
         {{"app", "app", "my unit"}, {"3 E 'My unit' is not an identifier"}},
         {{"app", "app", "2x", "a__b", "util_", "_u"},
@@ -72,10 +76,11 @@ TEST(CheckAdaUnits, RefusesNamesThatAreNotAda) {
 
 TEST(CheckAdaUnits, MatchesGnatFileNames) {
     Expect_All({
-        {{"app", "app", "util-Io"}, {"3 E GNAT looks for it in 'util-io.ads'", "3 W parent"}},
+        {{"app", "app", "util-Io"}, {"3 E GNAT looks for it in 'util-io.ads'", "3 E parent"}},
         {{"app", "app", "\xc9t\xe9"}, {"3 E GNAT looks for it in '\xe9t\xe9.ads'"}},
         {{"proj", "app", "util"}, {"2 W procedure 'App' goes into 'proj.adb' (named by line 1)"}},
         {{"App", "app", "util"}, {"2 W GNAT expects 'app.adb'"}},
+        {{"./app", "app", "util"}, {}}, // the body file is app.adb all the same
         {{"app", "app", "a", "a-b"}, {"4 E GNAT looks for it in 'a~b.ads'"}},
     });
     EXPECT_EQ(Gnat_File_Name("Tree.Node.List", false), "tree-node-list.ads");
@@ -89,9 +94,16 @@ TEST(CheckAdaUnits, RefusesParentsThatCannotBeParents) {
         {{"demo", "demo", "demo-util"}, {"3 E the parent of 'Demo.Util' is the main procedure"}},
         {{"demo", "demo", "DEMO-util"},
          {"3 E GNAT looks", "3 E parent of 'DEMO.Util' is the main"}},
-        {{"app", "app", "proj-io"}, {"3 W the parent 'Proj' of 'Proj.Io' is not in the project"}},
+        {{"app", "app", "proj-io"},
+         {"3 E the parent 'Proj' of 'Proj.Io' is neither in the project file nor at "
+          "'app/proj/src/lib/proj.ads'"}},
+        {{"app", "app", "proj-io"}, {}, {"app/proj/src/lib/proj.ads"}},
+        {{"app", "app", "Proj-io"},
+         {"3 E GNAT looks", "3 E parent 'Proj'"},
+         {"app/Proj/src/lib/Proj.ads"}},
+        {{"app", "app", "a-b"}, {"3 E GNAT looks", "3 E at 'app/a/src/lib/a.ads'"}},
         {{"app", "proj-app", "proj"}, {"2 W GNAT expects"}},
-        {{"app", "proj-app"}, {"2 W GNAT expects", "2 W parent 'Proj'"}},
+        {{"app", "proj-app"}, {"2 W GNAT expects", "2 E parent 'Proj'"}},
     });
 }
 
@@ -109,12 +121,25 @@ TEST(CheckAdaUnits, TellsRepeatsApartByLetterCase) {
     });
 }
 
-TEST(CheckAdaUnits, KeepsPredefinedHierarchiesApart) {
+TEST(CheckAdaUnits, KeepsGnatsOwnUnitsApart) {
     Expect_All({
         {{"app", "app", "ada-extra"}, {"3 E 'Ada.Extra' is in the predefined hierarchy 'Ada'"}},
         {{"app", "app", "gnat-os", "Interfaces-c-x"}, {"3 E predefined", "4 E predefined"}},
-        {{"app", "app", "system"}, {"3 E 'System' is the name of a predefined package"}},
-        {{"app", "app", "adam", "systems", "gnats-x"}, {"5 W parent 'Gnats'"}},
+        {{"app", "app", "system"}, {"3 E 'System' is the name of a predefined unit"}},
+        {{"app", "app", "text_IO", "calendar-x"}, {"3 E predefined unit", "4 E hierarchy"}},
+        {{"app", "app", "directio", "memtrack"},
+         {"3 E taken from 'directio.ads'", "4 E taken from 'memtrack.adb'"}},
+        {{"calendar", "calendar"}, {"2 E predefined unit"}},
+        {{"app", "gnat-x"}, {"2 W hierarchy 'Gnat' of GNAT's own library, which the check"}},
+        {{"app", "app", "adam", "systems", "gnats-x"}, {"5 E parent 'Gnats'"}},
+    });
+}
+
+TEST(CheckAdaUnits, LeavesWideCharactersToGnat) {
+    Expect_All({
+        {{"app", "app", "x[\"0391\"]", "x[\"0391\"]-y"}, {"3 W does not judge", "4 W does not"}},
+        {{"app", "app", "x[\"0391\"", "x[\"039\"]", "x[0391]", "x[\"0391\"]_"},
+         {"3 E not an identifier", "4 E not an", "5 E not an", "6 E not an"}},
     });
 }
 

@@ -2,7 +2,8 @@
 // runs first, then adaskel, and what adaskel did must be what the plan said. adaskel
 // stops at its first failure, so it creates the "create" files listed before the first
 // failing line and nothing after, it fails where that line says and for its reason,
-// and an input error before the plan means it writes nothing at all.
+// and an input error before the plan means it writes nothing at all. Some trees are
+// checked and run under another user id, or with other capabilities (which needs root).
 #include "harness.hpp"
 
 #include <set>
@@ -20,7 +21,9 @@ struct Case {
     Links Made_Links{};
     std::vector<std::string> Fifos{};
     std::vector<std::string> Args{"list"};
-    std::string Out{}; // the check's whole output, when given
+    std::string Out{};                  // the check's whole output, when given
+    std::vector<std::string> Wrapper{}; // the command both programs run under, if any
+    std::vector<std::pair<std::string, fs::perms>> Modes{}; // set once the tree is made
 };
 
 [[maybe_unused]] void PrintTo(const Case& Row, std::ostream* Stream) {
@@ -62,16 +65,38 @@ Promise Read_Report(const std::string& Out) {
     return Said;
 }
 
+// Runs Binary on Row's arguments, under Row's wrapper, which gets copies of the programs
+// where any user can run them.
+Outcome Run_Program(const Sandbox& Box, const Case& Row, const std::string& Binary) {
+    if (Row.Wrapper.empty()) {
+        return Run(Box, Binary, Row.Args);
+    }
+    const fs::path Copy = Box.Root / fs::path(Binary).filename();
+    fs::copy_file(Binary, Copy, fs::copy_options::skip_existing);
+    std::vector<std::string> Args(Row.Wrapper.begin() + 1, Row.Wrapper.end());
+    Args.push_back(Copy.string());
+    Args.insert(Args.end(), Row.Args.begin(), Row.Args.end());
+    return Run(Box, Row.Wrapper.front(), Args);
+}
+
 void Run_Case(const Case& Row) {
+    if (!Row.Wrapper.empty() && (::geteuid() != 0 || !fs::exists(Row.Wrapper.front()))) {
+        GTEST_SKIP() << "needs root and " << Row.Wrapper.front();
+    }
     const Sandbox Box;
     Prepare(Box, Row.Dirs, Row.Inputs, Row.Made_Links, Row.Fifos);
+    fs::permissions(Box.Root, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                  fs::perms::others_read | fs::perms::others_exec);
+    for (const auto& [Path, Mode] : Row.Modes) {
+        fs::permissions(Box.Tree() / Path, Mode);
+    }
     const Files Before = Snapshot(Box.Tree());
-    const Outcome Check = Run(Box, ADASKEL_CHECK_BINARY, Row.Args);
+    const Outcome Check = Run_Program(Box, Row, ADASKEL_CHECK_BINARY);
     EXPECT_EQ(Snapshot(Box.Tree()), Before) << "the check wrote into the tree";
     if (!Row.Out.empty()) {
         EXPECT_EQ(Check.Out, Row.Out);
     }
-    const Outcome Generated = Run(Box, ADASKEL_BINARY, Row.Args);
+    const Outcome Generated = Run_Program(Box, Row, ADASKEL_BINARY);
     const Files After = Snapshot(Box.Tree());
     std::multiset<std::string> Created;
     for (const auto& [Path, Bytes] : After) {
@@ -94,7 +119,7 @@ void Run_Case(const Case& Row) {
     EXPECT_NE(Generated.Err.find(Said.Stop), std::string::npos)
         << "adaskel said: " << Generated.Err << "the check said: " << Said.Stop;
     if (Generated.Status == 0) { // a second look finds everything in place
-        const std::string Again = Run(Box, ADASKEL_CHECK_BINARY, Row.Args).Out;
+        const std::string Again = Run_Program(Box, Row, ADASKEL_CHECK_BINARY).Out;
         EXPECT_TRUE(Read_Report(Again).Creates.empty()) << Again;
     }
 }
@@ -128,6 +153,26 @@ Case App(std::string Name, Files Extra = {}, std::vector<std::string> Dirs = App
     return {std::move(Name), Texts(App_List, std::move(Extra)), std::move(Dirs)};
 }
 
+// Row, checked and run under Wrapper, the tree's modes set to Modes.
+Case Under(std::vector<std::string> Wrapper, Case Row,
+           std::vector<std::pair<std::string, fs::perms>> Modes = {}) {
+    Row.Wrapper = std::move(Wrapper);
+    Row.Modes = std::move(Modes);
+    return Row;
+}
+
+// User nobody, whom the root-owned tree refuses, with and without the capability that
+// overrides file modes; and root with nobody as its effective user.
+const std::vector<std::string> Nobody = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534",
+                                         "--clear-groups"};
+const std::vector<std::string> Nobody_Overriding = {"/usr/bin/setpriv",
+                                                    "--reuid=65534",
+                                                    "--regid=65534",
+                                                    "--clear-groups",
+                                                    "--inh-caps=+dac_override",
+                                                    "--ambient-caps=+dac_override"};
+const std::vector<std::string> Effective_Nobody = {"/usr/bin/setpriv", "--euid=65534"};
+
 std::vector<Case> Trees() {
     const std::vector<std::string> No_Io = {"app/app/src", "app/util/src/lib"};
     return {
@@ -141,6 +186,15 @@ std::vector<Case> Trees() {
         App("BodyDirectoryMissing", {}, {"app/util/src/lib", "app/util-io/src/lib"}),
         App("DirectoryAtPath", {}, {"app/app/src", Util_Spec, "app/util-io/src/lib"}),
         {"DanglingLinkAtBody", Texts(App_List), App_Dirs, {{App_Body, "nowhere"}}},
+        {"LinksToFileCreatedEarlier",
+         Texts(App_List),
+         App_Dirs,
+         {{"app/util-io/src/lib/util-io.ads", "hop"},
+          {"app/util-io/src/lib/hop", "../../../util/src/lib/util.ads"}}},
+        {"LinkToFileCreatedLater",
+         Texts(App_List),
+         App_Dirs,
+         {{Util_Spec, "../../../util-io/src/lib/util-io.ads"}}},
         {"FifoAtSpec", Texts(App_List), App_Dirs, {}, {Util_Spec}},
         {"ListedTwice", Texts("app\napp\nutil\nutil\n"), No_Io},
         {"OnePathTwoSpellings", Texts("app\napp\nutil\n./util\n"), No_Io},
@@ -171,6 +225,10 @@ std::vector<Case> Trees() {
          {},
          {},
          {"./--help"}},
+        Under(Nobody_Overriding, App("NobodyOverridingModes")),
+        Under(Nobody, App("NobodyRefused")),
+        Under(Effective_Nobody, App("EffectiveNobodyRefused")),
+        Under(Nobody, App("ProjectFileUnreadable"), {{"list", fs::perms::none}}),
     };
 }
 
@@ -190,7 +248,7 @@ TEST(CheckReport, RefusesWhatIsNoText) {
     Row.Inputs.erase("Versions.lst");
     Row.Out = "Versions.lst: error: cannot read 'Versions.lst': it is not a regular file\n"
               "list:3: error: line 3 holds a NUL byte\nlist:4: error: line 4 holds a NUL byte\n"
-              "summary: 0 to create, 0 to skip, 0 to fail; 3 errors, 0 warnings\n";
+              "summary: 0 to create, 0 to skip, 1 to fail; 3 errors, 0 warnings\n";
     Run_Case(Row);
 }
 
@@ -212,7 +270,44 @@ TEST(CheckReport, SpelledOut) {
               "'util-io.ads'\n"
               "list:6: warning: 'Util' is listed twice (first at line 3); its spec file is "
               "written once\n"
-              "summary: 2 to create, 1 to skip, 2 to fail; 3 errors, 1 warning\n";
+              "summary: 0 to create, 0 to skip, 1 to fail; 3 errors, 1 warning\n";
+    Run_Case(Row);
+}
+
+// A project file that cannot be looked at is an input error like one that cannot be read.
+TEST(CheckReport, ProjectDirectoryUnsearchable) {
+    Case Row = Under(Nobody, App("Unsearchable", {{"sub/list", App_List}}),
+                     {{"sub", fs::perms::owner_read | fs::perms::owner_write}});
+    Row.Args = {"sub/list"};
+    Row.Out = "sub/list: error: cannot open 'sub/list': permission denied\n"
+              "summary: 0 to create, 0 to skip, 1 to fail; 1 error, 0 warnings\n";
+    Run_Case(Row);
+}
+
+// The header texts and the names as GNAT reads them, and the root written "./app".
+TEST(CheckReport, HeaderAndNames) {
+    Case Row = App(
+        "HeaderAndNames",
+        {{"list", "./app\napp\ndb-cache\ncalendar\nx[\"0391\"]\n"},
+         {"Versions.lst", "0.9\r\n1.0\r\n"},
+         {"Abstract.txt", "A\x01 abstract\n"}},
+        {"app/app/src", "app/db-cache/src/lib", "app/calendar/src/lib", "app/x[\"0391\"]/src/lib"});
+    Row.Out = "create ./app/./app/src/./app.adb\n"
+              "create ./app/db-cache/src/lib/db-cache.ads\n"
+              "create ./app/calendar/src/lib/calendar.ads\n"
+              "create ./app/x[\"0391\"]/src/lib/x[\"0391\"].ads\n"
+              "Abstract.txt:1: error: byte '\\x01' at column 2 is not allowed in an Ada "
+              "comment: every generated header would fail to compile\n"
+              "Versions.lst:2: error: ends in a carriage return (a CRLF file?): every generated "
+              "header would fail to compile\n"
+              "list:3: error: the parent 'Db' of 'Db.Cache' is neither in the project file nor "
+              "at './app/db/src/lib/db.ads': GNAT will not find its spec\n"
+              "list:4: error: 'Calendar' is the name of a predefined unit: GNAT takes its own in "
+              "its place\n"
+              "list:5: warning: 'X[\"0391\"]' holds a wide character in GNAT's bracket "
+              "notation, which the check does not judge: GNAT takes it for a letter or a digit "
+              "only, and names its file its own way\n"
+              "summary: 4 to create, 0 to skip, 0 to fail; 4 errors, 1 warning\n";
     Run_Case(Row);
 }
 
