@@ -31,9 +31,10 @@ struct Case {
 };
 
 void Expect_All(const std::vector<Case>& Cases) {
-    for (const auto& [Lines, Expected, Files] : Cases) {
+    for (const Case& Row : Cases) {
+        const auto& [Lines, Expected, Files] = Row;
         const auto Units = Units_Of(Lines);
-        const auto Is_File = [&](const std::string& Path) { return Files.count(Path) > 0; };
+        const auto Is_File = [&Row](const std::string& Path) { return Row.Files.count(Path) > 0; };
         const auto Found = Check_Ada_Units(Units, Lines[0], Is_File);
         std::string Report;
         bool Matches = Found.size() == Expected.size();
