@@ -51,14 +51,17 @@ std::vector<Problem> Derive_Unit_Names(Run_Record& Record) {
     std::vector<Problem> Problems;
     for (std::int32_t I = 2; I <= Record.Line_Count; ++I) {
         if (auto Message = Unit_Name_Problem(Read(Record.Unit_Names, I))) {
-            Problems.push_back({Record.Project_Name, I, std::move(*Message),
-                                "project file " + Quote(Record.Project_Name) + " line " +
-                                    std::to_string(I) + ": "});
+            Problems.push_back(Line_Problem(Record, I, std::move(*Message)));
         } else {
             To_Filename(Change(Record.Unit_Names, I));
         }
     }
     return Problems;
+}
+
+Problem Line_Problem(const Run_Record& Record, std::int32_t I, std::string Message) {
+    return {Record.Project_Name, I, std::move(Message),
+            "project file " + Quote(Record.Project_Name) + " line " + std::to_string(I) + ": "};
 }
 
 const std::string& Root_Name(const Run_Record& Record) {

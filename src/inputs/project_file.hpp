@@ -4,6 +4,7 @@
 #include "driver/failure.hpp"
 #include "driver/run_record.hpp"
 
+#include <string>
 #include <vector>
 
 namespace adaskel {
@@ -21,6 +22,9 @@ std::vector<Problem> Nul_Byte_Problems(const Run_Record& Record);
 // A line that cannot be converted is left as copied, and its problem returned: a run
 // fails on the first, before any file is created.
 std::vector<Problem> Derive_Unit_Names(Run_Record& Record);
+
+// A problem of project line I, reported as "project file 'P' line I: Message".
+Problem Line_Problem(const Run_Record& Record, std::int32_t I, std::string Message);
 
 // Project line 1, the root of the generated tree; fails when the file has no line.
 const std::string& Root_Name(const Run_Record& Record);

@@ -27,20 +27,13 @@ constexpr std::string_view Help =
     "and ROOT/UNIT/src/lib), and the GPR project file ROOT/ROOT.gpr that builds the tree\n"
     "with gprbuild. Nothing that exists is changed.";
 
-// Fails on line I of the project file, as a run fails on a line it cannot convert.
-[[noreturn]] void Raise_Line(const Run_Record& Record, std::int32_t I, std::string Message) {
-    throw Run_Failure(Problem{Record.Project_Name, I, std::move(Message),
-                              "project file " + Quote(Record.Project_Name) + " line " +
-                                  std::to_string(I) + ": "});
-}
-
 void Judge_Names(const Run_Record& Record) {
     if (auto Found = Root_Problem(Root_Name(Record))) {
-        Raise_Line(Record, 1, std::move(*Found));
+        throw Run_Failure(Line_Problem(Record, 1, std::move(*Found)));
     }
     for (std::int32_t J = 3; J <= Record.Line_Count; ++J) {
         if (auto Found = Unit_Directory_Problem(Read(Record.Project_Lines, J))) {
-            Raise_Line(Record, J, std::move(*Found));
+            throw Run_Failure(Line_Problem(Record, J, std::move(*Found)));
         }
     }
 }
