@@ -2,6 +2,7 @@
 // directories and links, a run of a built program in it, and a look at what it holds.
 #pragma once
 
+#include <algorithm>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
@@ -72,11 +73,8 @@ struct Outcome {
 inline Outcome Run(const Sandbox& Box, const std::string& Binary, std::vector<std::string> Args,
                    const std::string& Stdout = {}, rlim_t File_Limit = RLIM_INFINITY) {
     Args.insert(Args.begin(), Binary);
-    std::vector<char*> Argv;
-    for (auto& Arg : Args) {
-        Argv.push_back(Arg.data());
-    }
-    Argv.push_back(nullptr);
+    std::vector<char*> Argv(Args.size() + 1, nullptr);
+    std::transform(Args.begin(), Args.end(), Argv.begin(), [](auto& Arg) { return Arg.data(); });
     const std::string Tree = Box.Tree().string();
     const std::string Out = Stdout.empty() ? (Box.Root / "out").string() : Stdout;
     const std::string Err = (Box.Root / "err").string();

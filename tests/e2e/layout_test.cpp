@@ -22,27 +22,16 @@ struct Case {
     std::vector<std::string> Args{"list"};
 };
 
+// Names the row where a test lists its parameter, in place of the row's bytes.
 [[maybe_unused]] void PrintTo(const Case& Row, std::ostream* Stream) {
     *Stream << Row.Name;
 }
 
-const std::string List = "app\napp\nutil\nutil-io\nutil\n";
 const std::string Gpr = "--  The tree adaskel writes. Build it with: gprbuild -P app/app.gpr\n"
-                        "project App is\n"
-                        "   for Source_Dirs use\n"
-                        "     (\"app/src\",\n"
-                        "      \"util/src/lib\",\n"
-                        "      \"util-io/src/lib\");\n"
-                        "   for Main use (\"app.adb\");\n"
-                        "   for Object_Dir use \"obj\";\n"
-                        "   for Exec_Dir use \"bin\";\n"
-                        "end App;\n";
-const std::string All_Created = "created app/\ncreated app/app/\ncreated app/app/src/\n"
-                                "created app/util/\ncreated app/util/src/\n"
-                                "created app/util/src/lib/\ncreated app/util-io/\n"
-                                "created app/util-io/src/\ncreated app/util-io/src/lib/\n"
-                                "created app/app.gpr\n";
-const std::string Usage = "usage: adaskel-layout PROJECT_FILE [MAX_LINES]\n";
+                        "project App is\n   for Source_Dirs use\n     (\"app/src\",\n"
+                        "      \"util/src/lib\",\n      \"util-io/src/lib\");\n"
+                        "   for Main use (\"app.adb\");\n   for Object_Dir use \"obj\";\n"
+                        "   for Exec_Dir use \"bin\";\nend App;\n";
 
 std::set<std::string> Directories(const fs::path& Tree) {
     std::set<std::string> Found;
@@ -54,55 +43,41 @@ std::set<std::string> Directories(const fs::path& Tree) {
     return Found;
 }
 
-// A run that fails with Err, having printed nothing.
-Case Failing(std::string Name, std::vector<std::string> Dirs, Files Inputs, Links Made,
-             const std::string& Err) {
-    return {std::move(Name),
-            std::move(Dirs),
-            std::move(Inputs),
-            std::move(Made),
-            "",
-            1,
-            "adaskel-layout: " + Err + "\n"};
-}
-
-Case Bad_List(std::string Name, std::string Lines, const std::string& Err) {
-    return Failing(std::move(Name), {}, {{"list", std::move(Lines)}}, {}, Err);
-}
-
 std::vector<Case> Trees() {
-    const std::string Blocked = "cannot create directory 'app/util/src/lib': 'app/util' is ";
-    const std::string Not_Followed = Blocked + "a symbolic link, which is not followed";
-    const std::vector<std::string> Body_Dir{"app/app/src"};
+    const std::string Lead = "adaskel-layout: project file 'list' line ";
+    const std::string Blocked =
+        "adaskel-layout: cannot create directory 'app/util/src/lib': 'app/util' is ";
+    const std::string Not_Followed = Blocked + "a symbolic link, which is not followed\n";
+    // clang-format off
     return {
-        {"Fresh", {}, {}, {}, All_Created},
-        {"Partial",
-         {"app/app/src", "app/util/src"},
-         {},
-         {},
-         "created app/util/src/lib/\ncreated app/util-io/\ncreated app/util-io/src/\n"
-         "created app/util-io/src/lib/\ncreated app/app.gpr\n"},
-        Failing("BlockedByFile", Body_Dir, {{"app/util", "x\n"}}, {}, Blocked + "not a directory"),
-        Failing("DanglingLink", Body_Dir, {}, {{"app/util", "nowhere"}}, Not_Followed),
-        Failing("LinkToDirectory", {"app/app/src", "elsewhere"}, {}, {{"app/util", "../elsewhere"}},
-                Not_Followed),
-        {"GprThere",
-         {"app/app/src", "app/util/src/lib", "app/util-io/src/lib"},
-         {{"app/app.gpr", "mine\n"}}},
-        Bad_List("RootNotIdentifier", "a.b\napp\n",
-                 "project file 'list' line 1: root 'a.b' is not a GPR project name: it must be "
-                 "an identifier of ASCII letters, digits and underscores"),
-        Bad_List("UnitLeavesRoot", "app\napp\nutil\n..\n",
-                 "project file 'list' line 4: '..' cannot be a directory of the tree: it is '.' "
-                 "or '..'"),
-        Bad_List("UnitWithSlash", "app\napp\nutil/io\n",
-                 "project file 'list' line 3: 'util/io' cannot be a directory of the tree: it "
-                 "holds '/'"),
-        Bad_List("NulByte", std::string("app\napp\nut\0il\n", 14),
-                 "project file 'list' line 3 holds a NUL byte"),
-        {"NoArgument", {}, {}, {}, "", 2, "adaskel-layout: no project file given\n" + Usage, {}},
-        {"Version", {}, {}, {}, "adaskel-layout " ADASKEL_VERSION "\n", 0, "", {"--version"}},
+        {.Name = "Fresh", .Out = "created app/\ncreated app/app/\ncreated app/app/src/\ncreated app/util/\n"
+                                 "created app/util/src/\ncreated app/util/src/lib/\ncreated app/util-io/\n"
+                                 "created app/util-io/src/\ncreated app/util-io/src/lib/\ncreated app/app.gpr\n"},
+        {.Name = "Partial", .Dirs = {"app/app/src", "app/util/src"},
+         .Out = "created app/util/src/lib/\ncreated app/util-io/\ncreated app/util-io/src/\n"
+                "created app/util-io/src/lib/\ncreated app/app.gpr\n"},
+        {.Name = "BlockedByFile", .Dirs = {"app/app/src"}, .Inputs = {{"app/util", "x\n"}}, .Status = 1,
+         .Err = Blocked + "not a directory\n"},
+        {.Name = "DanglingLink", .Dirs = {"app/app/src"}, .Made_Links = {{"app/util", "nowhere"}}, .Status = 1,
+         .Err = Not_Followed},
+        {.Name = "LinkToDirectory", .Dirs = {"app/app/src", "elsewhere"}, .Made_Links = {{"app/util", "../elsewhere"}},
+         .Status = 1, .Err = Not_Followed},
+        {.Name = "GprThere", .Dirs = {"app/app/src", "app/util/src/lib", "app/util-io/src/lib"},
+         .Inputs = {{"app/app.gpr", "mine\n"}}},
+        {.Name = "RootNotIdentifier", .Inputs = {{"list", "a.b\napp\n"}}, .Status = 1,
+         .Err = Lead + "1: root 'a.b' is not a GPR project name: it must be an identifier of ASCII letters, "
+                "digits and underscores\n"},
+        {.Name = "UnitLeavesRoot", .Inputs = {{"list", "app\napp\nutil\n..\n"}}, .Status = 1,
+         .Err = Lead + "4: '..' cannot be a directory of the tree: it is '.' or '..'\n"},
+        {.Name = "UnitWithSlash", .Inputs = {{"list", "app\napp\nutil/io\n"}}, .Status = 1,
+         .Err = Lead + "3: 'util/io' cannot be a directory of the tree: it holds '/'\n"},
+        {.Name = "NulByte", .Inputs = {{"list", std::string("app\napp\nut\0il\n", 14)}}, .Status = 1,
+         .Err = Lead + "3 holds a NUL byte\n"},
+        {.Name = "NoArgument", .Status = 2,
+         .Err = "adaskel-layout: no project file given\nusage: adaskel-layout PROJECT_FILE [MAX_LINES]\n", .Args = {}},
+        {.Name = "Version", .Out = "adaskel-layout " ADASKEL_VERSION "\n", .Args = {"--version"}},
     };
+    // clang-format on
 }
 
 class Layout : public testing::TestWithParam<Case> {};
@@ -111,12 +86,11 @@ TEST_P(Layout, CreatesOnlyWhatIsMissing) {
     const Case& Row = GetParam();
     const Sandbox Box;
     Files Inputs = Row.Inputs;
-    Inputs.try_emplace("list", List);
+    Inputs.try_emplace("list", "app\napp\nutil\nutil-io\nutil\n");
     Prepare(Box, Row.Dirs, Inputs, Row.Made_Links);
     std::set<std::string> Dirs = Directories(Box.Tree());
     Files Tree = Snapshot(Box.Tree());
-
-    const mode_t Mask = ::umask(027); // directories take mode 0777 less the umask
+    const mode_t Mask = ::umask(027);
     const Outcome Run = harness::Run(Box, ADASKEL_LAYOUT_BINARY, Row.Args);
     ::umask(Mask);
     EXPECT_EQ(Run.Status, Row.Status);

@@ -11,7 +11,6 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-// Every line a loop guarded by the end-of-file test delivers.
 Lines All_Lines(Line_Reader&& Reader) {
     Lines Result;
     while (!End_Of_File(Reader)) {
@@ -32,11 +31,9 @@ TEST(LineReader, DeliversLinesByTheEndOfFileRule) {
     for (const auto& [Text, Expected] : Cases) {
         EXPECT_EQ(All_Lines(Text_Reader("t", Text)), Expected) << Text;
     }
-}
-
-TEST(LineReader, ReadsPastTheTestOnlyWhileBytesAreLeft) {
+    // Past the end-of-file test, a last line feed still reads as an empty line; then nothing.
     Line_Reader Reader = Text_Reader("t", "\n\f");
-    EXPECT_EQ(Read_Line(Reader), ""); // a last line feed reads as an empty line
+    EXPECT_EQ(Read_Line(Reader), "");
     EXPECT_THROW((void)Read_Line(Reader), Run_Failure);
 }
 
@@ -45,11 +42,9 @@ TEST(LineReader, ReadsFilesAcrossBlockBoundaries) {
     // of 4096 bytes, so that the form feed comes with the next read.
     const std::string Long(10000, 'L');
     const std::string Padding(3 * 4096 - 1 - 10002, 'p');
-    const std::string Text = Long + "\n\n" + Padding + "\n\fend";
-    const Lines Expected = {Long, "", Padding, "end"};
     const std::string Path = testing::TempDir() + "line_reader_blocks.txt";
-    std::ofstream(Path, std::ios::binary) << Text;
-    EXPECT_EQ(All_Lines(Open_Reader(Path)), Expected);
+    std::ofstream(Path, std::ios::binary) << Long + "\n\n" + Padding + "\n\fend";
+    EXPECT_EQ(All_Lines(Open_Reader(Path)), (Lines{Long, "", Padding, "end"}));
 }
 
 } // namespace
