@@ -1,6 +1,5 @@
-// Tests of the header text checks: which reference text, line and column each fault is
-// placed at, and what it is called. Which bytes GNAT refuses is held against GNAT itself
-// by the end-to-end corpus.
+// Tests of where the header text checks place each fault and what they call it (which
+// bytes GNAT refuses is held against GNAT itself by the end-to-end corpus).
 #include "check/header_texts.hpp"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,6 @@
 #include "harness.hpp"
 
 #include <set>
-#include <sys/stat.h>
 
 namespace {
 
@@ -127,9 +126,8 @@ void Run_Case(const Case& Row) {
     EXPECT_EQ(Snapshot(Box.Tree()), Before) << "the check wrote into the tree";
     EXPECT_TRUE(Row.Out.empty() || Check.Out == Row.Out) << Check.Out;
     const Outcome Generated = Run_Program(Box, Row, ADASKEL_BINARY);
-    const Files After = Snapshot(Box.Tree());
     std::multiset<std::string> Created;
-    for (const auto& [Path, Bytes] : After) {
+    for (const auto& [Path, Bytes] : Snapshot(Box.Tree())) {
         const auto Was = Before.find(Path);
         EXPECT_TRUE(Was == Before.end() || Was->second == Bytes) << Path << " changed";
         if (Was == Before.end()) {
