@@ -19,7 +19,8 @@ struct Case {
 };
 
 void Expect_All(const std::vector<Case>& Cases) {
-    for (const auto& [Lines, Expected, Files] : Cases) {
+    for (const Case& Row : Cases) {
+        const auto& [Lines, Expected, Files] = Row;
         Run_Record Record; // the units derived as a run derives them
         Record.Project_Lines = Create_String_Set(static_cast<std::int32_t>(Lines.size()));
         Record.Unit_Names = Create_String_Set(Record.Project_Lines.Capacity);
@@ -28,7 +29,7 @@ void Expect_All(const std::vector<Case>& Cases) {
         }
         const auto Units = Ada_Units_Of(Record, Derive_Unit_Names(Record));
         const auto Found = Check_Ada_Units(
-            Units, Lines[0], [&Files](const std::string& Path) { return Files.count(Path) > 0; });
+            Units, Lines[0], [&Row](const std::string& Path) { return Row.Files.count(Path) > 0; });
         std::string Report;
         bool Matches = Found.size() == Expected.size();
         for (std::size_t K = 0; K < Found.size(); ++K) {
