@@ -1,106 +1,77 @@
 #!/usr/bin/env bash
-# Power-loss test of adaskel (usage: crash.sh PROGRAM; root only). A project of 2000 units
-# on an ext4 image; the file system is shut down without flushing its journal, as a power
-# loss would leave it, at moments during and after runs, then remounted (the journal is
-# replayed). No output path may then hold an empty or short file, a run that exited 0
-# must have left its whole tree, and a rerun must complete the tree. Both
-# ways of publishing are tried: unnamed files and, through shim.c, hidden names. Status 0
-# when all held or the test was skipped (the reason is printed), 1 otherwise.
+# Power-loss test of adaskel (usage: crash.sh PROGRAM; root only): a project of 2000 units
+# on an ext4 image, shut down without flushing its journal during and after runs, then
+# remounted. No output path may hold an empty or short file, a run that exited 0 must have
+# left its whole tree, and a rerun must complete it; with unnamed files and, through
+# shim.c, hidden names. Status 0 when all held or skipped (the reason printed), else 1.
 set -u
 Here=$(cd -- "$(dirname -- "${BASH_SOURCE[0]}")" && pwd)
 Program=$(realpath -- "${1:-$Here/../../build/adaskel}") && [[ -x $Program ]] ||
     { echo "no program at ${1:-build/adaskel}" >&2; exit 2; }
 skip() { echo "skipped: $*, so no power-loss test"; exit 0; }
 ((EUID == 0)) || skip "not root"
-for Tool in losetup mkfs.ext4 mount umount cc; do
-    command -v $Tool >/dev/null || skip "no $Tool"
+for Tool in losetup mkfs.ext4 mount umount cc; do command -v $Tool >/dev/null || skip "no $Tool"
 done
 Scratch=/dev/shm && [[ -d $Scratch && -w $Scratch ]] || Scratch=${TMPDIR:-/tmp}
 Work=$(mktemp -d "$Scratch/adaskel-crash.XXXXXX") || exit 2
-Loop= Mnt=$Work/mnt Img=$Work/trial.img
+Loop= Mnt=$Work/mnt Img=$Work/trial.img Faults=0
 release() { umount "$Mnt"; [[ -n $Loop ]] && losetup -d "$Loop"; Loop=; } 2>/dev/null
 trap 'release; rm -rf -- "$Work"' EXIT
-Units=2000 Faults=0
-declare -A Env=([unnamed]="" [hidden]="LD_PRELOAD=$Work/shim.so SHIM_NO_TMPFILE=1") Figure=()
-tally() { Figure[$1]=$((${Figure[$1]:-0} + ${2:-1})); }
+declare -A Env=([unnamed]="" [hidden]="LD_PRELOAD=$Work/shim.so SHIM_NO_TMPFILE=1")
 cc -O2 -o "$Work/cut" "$Here/cut.c" &&
     cc -shared -fPIC -O1 -o "$Work/shim.so" "$Here/shim.c" -ldl || skip "the helpers do not build"
+# Direct I/O: the image's file takes each write as the disk would, with no cache between.
+attach() { Loop=$(losetup -f --show --direct-io=on "$1") && mount -t ext4 "$Loop" "$Mnt"
+} 2>/dev/null
+fresh() { cp --sparse=always "$Work/pristine.img" "$Img" && attach "$Img"; }
 
-# The image of the project before any run: the texts, the project file, every directory.
 mkdir -p "$Mnt" && truncate -s 64M "$Work/pristine.img" &&
     mkfs.ext4 -q -F -N 12000 "$Work/pristine.img" || skip "mkfs.ext4 fails here"
-# Direct I/O: the image's file takes each write as the disk would, with no cache between.
-attach() {
-    Loop=$(losetup -f --show --direct-io=on "$1") && mount -t ext4 "$Loop" "$Mnt"
-} 2>/dev/null
 attach "$Work/pristine.img" || { release; skip "no loop device can be set up and mounted"; }
-(cd "$Mnt" && printf '1.0\n' >Versions.lst && echo Crash Holder >Copyright &&
-    echo 'Skeletons for the power-loss test' >Abstract.txt &&
+cd "$Mnt" && echo 1.0 >Versions.lst && echo Holder >Copyright && echo Crashes >Abstract.txt &&
     seq -f ' %g: This program is free software; a line of the licence.' 330 >gpl.txt &&
-    { echo proj && echo proj && seq -f 'proj-u%04g' $Units; } >project.txt &&
+    { echo proj && echo proj && seq -f 'proj-u%04g' 2000; } >project.txt &&
     mkdir -p proj/proj/src && sed -n '3,$s|.*|proj/&/src/lib|p' project.txt | xargs mkdir -p &&
     { echo proj/proj/src/proj.adb && sed -n '3,$s|.*|proj/&/src/lib/&.ads|p' project.txt; } \
-        >"$Work/paths")
-release
+        >"$Work/paths" && cd "$Work" && release && Paths=$(wc -l <paths)
 
-# A trial: a fresh copy of the image, one run of the program in Mode, cut When Delay (see
-# cut.c), the file system remounted. Sets Status.
-trial() {
-    cp --sparse=always "$Work/pristine.img" "$Img" && attach "$Img" || return 1
-    Status=$(cd "$Mnt" && env ${Env[$1]} "$Work/cut" "$Mnt" "$2" "$3" "$Program" project.txt \
-        2>/dev/null)
-    umount "$Mnt" && mount -t ext4 "$Loop" "$Mnt"
-}
-# Sets Missing, Empty, Short (or longer, or other bytes), Temps and Tree for the tree.
+# Sets Missing, Empty, Short (wrong size, or other bytes but the date line) and Tree.
 inspect() {
     (cd "$Mnt" && find proj -type f -printf '%p %s\n') >"$Work/found"
     read -r Missing Empty Short Temps < <(awk 'NR == FNR { size[$1] = $2; next }
         { if ($1 in size) { n++; e += $2 == 0; s += $2 != 0 && $2 != size[$1] } else t++ }
         END { print length(size) - n, e + 0, s + 0, t + 0 }' "$Work/sizes" "$Work/found")
-    # The files of the right size, without their date lines, against the reference.
     awk 'NR == FNR { size[$1] = $2; next } $1 in size && size[$1] == $2 { print $1 }' \
         "$Work/sizes" "$Work/found" >"$Work/same"
     [[ $(cd "$Mnt" && xargs -r awk 'FNR != 18' <"$Work/same" | cksum) == \
         $(cd "$Work/ref" && xargs -r awk 'FNR != 18' <"$Work/same" | cksum) ]] || ((++Short))
-    Tree="$(($(wc -l <"$Work/paths") - Missing)) present, $Empty empty, $Short short or damaged,"
-    Tree+=" $Temps other"
+    Tree="$((Paths - Missing)) present, $Empty empty, $Short short or damaged, $Temps other"
 }
 fault() { ((++Faults)) && echo "FAULT: $*: status $Status, $Tree"; }
-
 # The reference: an uncut run, its files, and how long it ran.
-cp --sparse=always "$Work/pristine.img" "$Img" && attach "$Img" ||
-    skip "the image cannot be copied and mounted"
+fresh || skip "the image cannot be copied and mounted"
 Start=$EPOCHREALTIME && (cd "$Mnt" && "$Program" project.txt >/dev/null) ||
     { echo "the uncut run failed"; exit 1; }
 Took=$(awk -v s="$Start" -v e="$EPOCHREALTIME" 'BEGIN { printf "%d", (e - s) * 1e6 }')
 (cd "$Mnt" && mkdir "$Work/ref" && cp -a proj "$Work/ref/" &&
     xargs stat -c '%n %s' <"$Work/paths") >"$Work/sizes"
-release
-cp --sparse=always "$Work/pristine.img" "$Img" && attach "$Img" &&
-    "$Work/cut" "$Mnt" after 0 /bin/true >/dev/null 2>&1 ||
+release && fresh && "$Work/cut" "$Mnt" after 0 /bin/true >/dev/null 2>&1 && release ||
     { release; skip "the file system cannot be shut down here (no shutdown ioctl)"; }
-release
-echo "an uncut run takes $((Took / 1000)) ms"
 
+Cuts=() && for ((I = 1; I <= 12; I++)); do Cuts+=("during $((Took * I / 12))"); done
+for Delay in 0 0 100 1000 3000 10000 30000 100000; do Cuts+=("after $Delay"); done
 for Mode in unnamed hidden; do
-    # During: spread over the run; after: at once, and soon after the exit.
-    Cuts=()
-    for ((I = 1; I <= 12; I++)); do Cuts+=("during $((Took * I / 12))"); done
-    for Delay in 0 0 100 1000 3000 10000 30000 100000; do Cuts+=("after $Delay"); done
     for Cut in "${Cuts[@]}"; do
-        read -r When Delay <<<"$Cut" && tally "$Mode cuts"
-        trial "$Mode" "$When" "$Delay" || { fault "$Mode $Cut: no trial"; release; continue; }
-        [[ $Status == 0 ]] || tally "$Mode stopped"
-        inspect && tally "$Mode empty" "$Empty" && tally "$Mode short" "$Short"
-        tally "$Mode found" $(($(wc -l <"$Work/paths") - Missing))
-        ((Empty + Short == 0)) || fault "$Mode cut $Cut"
+        Status=? Tree="no trial"
+        fresh && Status=$(cd "$Mnt" && env ${Env[$Mode]} "$Work/cut" "$Mnt" $Cut "$Program" \
+            project.txt 2>/dev/null) && umount "$Mnt" && mount -t ext4 "$Loop" "$Mnt" ||
+            { fault "$Mode $Cut"; release; continue; }
+        inspect && ((Empty + Short == 0)) || fault "$Mode cut $Cut"
         [[ $Status != 0 || $Missing == 0 ]] || fault "$Mode cut $Cut, though the run ended 0"
         (cd "$Mnt" && env ${Env[$Mode]} "$Program" project.txt >/dev/null 2>&1) && inspect &&
             ((Missing + Empty + Short == 0)) || fault "$Mode cut $Cut, rerun"
         release
     done
-    F() { echo "${Figure[$Mode $1]:-0}"; }
-    echo "$Mode: $(F cuts) power cuts, $(F stopped) of them stopping a run; files found" \
-        "after them: $(F found); empty: $(F empty); short or damaged: $(F short)"
 done
-((Faults == 0)) && echo "no fault found" || { echo "FAILED: $Faults faults"; exit 1; }
+((Faults == 0)) && echo "no fault found in $((2 * ${#Cuts[@]})) power cuts" ||
+    { echo "FAILED: $Faults faults"; exit 1; }

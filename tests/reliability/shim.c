@@ -1,7 +1,6 @@
-// Test shim preloaded into adaskel by sweep.sh. SHIM_NO_TMPFILE=1 stands for a file
-// system without unnamed files: every O_TMPFILE open fails with EOPNOTSUPP. PLANT_PATH
-// stands for another process taking that path just before the program links a file
-// there: PLANT_KIND=file plants a regular file, anything else a dangling symbolic link.
+// Preloaded into adaskel by the reliability tests. SHIM_NO_TMPFILE=1: every O_TMPFILE open
+// fails with EOPNOTSUPP. PLANT_PATH: another process takes that path just before a link
+// there, with a regular file when PLANT_KIND=file, else a dangling symbolic link.
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <errno.h>
@@ -48,11 +47,9 @@ static void plant(const char *path) {
 }
 int linkat(int old_dir, const char *old_path, int new_dir, const char *new_path, int flags) {
     REAL(linkat);
-    plant(new_path);
-    return real(old_dir, old_path, new_dir, new_path, flags);
+    return plant(new_path), real(old_dir, old_path, new_dir, new_path, flags);
 }
 int link(const char *old_path, const char *new_path) {
     REAL(link);
-    plant(new_path);
-    return real(old_path, new_path);
+    return plant(new_path), real(old_path, new_path);
 }
