@@ -1,7 +1,7 @@
 // Fuzz target: the max lines conversion. Plain decimal text must agree with the C library,
 // a value must come back the same from its decimal and based images, and max lines must
 // be exactly "a value of 1 or more".
-#include "driver/command_line.hpp"
+#include "inputs/command_line.hpp"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 // Fuzz target: the line reader against a plain model of the rule: a line is the bytes up
 // to a line feed, a form feed right after a line feed belongs to no line, and nothing,
 // "\n" or "\n\f" left is the end of the file.
-#include "driver/failure.hpp"
+#include "base/failure.hpp"
 #include "inputs/line_reader.hpp"
 
 #include <cstdint>

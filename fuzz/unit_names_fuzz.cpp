@@ -3,10 +3,10 @@
 // the paths against their plain concatenation; the Ada checks of the unit under a main
 // procedure of the same name must find at least that clash, and a name they pass must
 // have no blank, empty part or leading digit.
-#include "check/ada_names.hpp"
-#include "driver/failure.hpp"
+#include "base/failure.hpp"
 #include "inputs/paths.hpp"
 #include "inputs/unit_names.hpp"
+#include "names/ada_names.hpp"
 
 #include <cstdint>
 #include <cstdlib>

@@ -4,19 +4,19 @@
 set -euo pipefail
 cd -- "$1"
 
-# The folders each folder may include, besides itself.
-declare -A Allowed=([driver]="" [writers]="driver" [inputs]="driver"
-    [check]="driver inputs writers" [layout]="driver inputs writers check")
-# The run sequence calls the steps; the generation pass calls the writers.
-declare -A Excepted=([driver/run.cpp]="inputs" [driver/main.cpp]="inputs"
-    [inputs/generation.cpp]="writers")
+# The folders each folder may include, besides itself: base at the bottom, then inputs,
+# writers and the shared name rules, then the two companions side by side, and the
+# programs' mains on top.
+declare -A Allowed=([base]="" [inputs]="base" [writers]="base inputs" [names]="base inputs"
+    [check]="base inputs writers names" [layout]="base inputs writers names"
+    [programs]="base inputs writers names check layout")
 
 Status=0
 while IFS=: read -r File Included; do
     Own=${File%%/*}
     Target=${Included%%/*}
     [ "$Target" = "$Own" ] && continue
-    if [[ " ${Allowed[$Own]-} ${Excepted[$File]-} " != *" $Target "* ]]; then
+    if [[ -z ${Allowed[$Own]+set} || " ${Allowed[$Own]} " != *" $Target "* ]]; then
         echo "upward include: $File includes $Included"
         Status=1
     fi

@@ -2,8 +2,8 @@
 // run's own way but silently, the check's own console, and the counts of its summary.
 #pragma once
 
-#include "driver/console.hpp"
-#include "driver/run_record.hpp"
+#include "base/console.hpp"
+#include "inputs/run_record.hpp"
 
 #include <cstdint>
 

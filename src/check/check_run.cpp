@@ -4,14 +4,16 @@
 // are not caught here and end the check.
 #include "check/check_run.hpp"
 
-#include "check/ada_names.hpp"
+#include "base/entry.hpp"
+#include "base/failure.hpp"
+#include "base/path_parts.hpp"
 #include "check/header_texts.hpp"
 #include "check/plan.hpp"
-#include "driver/command_line.hpp"
-#include "driver/entry.hpp"
-#include "driver/failure.hpp"
+#include "inputs/command_line.hpp"
+#include "inputs/load_inputs.hpp"
 #include "inputs/project_file.hpp"
 #include "inputs/reference_texts.hpp"
+#include "names/ada_names.hpp"
 
 #include <cerrno>
 #include <functional>
@@ -76,21 +78,9 @@ void Report_Input_Error(Check_Record& Check, const Problem& Found) {
     Check.Fails = 1;
 }
 
-// Runs one input step of a run; the failure it raises is what the run would stop on,
-// reported as an error at its place. Returns whether the step completed.
-bool Try_Step(Check_Record& Check, const std::function<void()>& Step) {
-    try {
-        Step();
-        return true;
-    } catch (const Run_Failure& Failure) {
-        Report_Input_Error(Check, Failure.Found);
-        return false;
-    }
-}
-
 // After a plan line whose file's directory does not exist: adaskel-layout creates it.
 void Hint_Layout(Check_Record& Check, const std::string& Path) {
-    const std::string Directory = Path.substr(0, Path.rfind('/'));
+    const std::string Directory = Directory_Of(Path);
     struct stat Status {};
     if (::stat(Directory.c_str(), &Status) != 0 && errno == ENOENT) {
         Put_Line(Check.Out, "hint: adaskel-layout " + Escape(Check.Inputs.Project_Name) +
@@ -126,14 +116,13 @@ bool Is_Regular(const std::string& Path) {
 }
 
 // The header texts, then the unit names, as GNAT will read the files made of them.
-void Report_Ada(Check_Record& Check, const std::vector<Problem>& Unconverted) {
+void Report_Ada(Check_Record& Check) {
     const Run_Record& Inputs = Check.Inputs;
     for (const Problem& Found : Check_Header_Texts(Inputs)) {
         Report_Error(Check, Found);
     }
-    const std::string Root = Inputs.Line_Count > 0 ? Read(Inputs.Project_Lines, 1) : "";
-    for (const Diagnostic& Found :
-         Check_Ada_Units(Ada_Units_Of(Inputs, Unconverted), Root, Is_Regular)) {
+    const std::string Root = Inputs.Line_Count > 0 ? Root_Name(Inputs) : "";
+    for (const Diagnostic& Found : Check_Ada_Units(Ada_Units_Of(Inputs), Root, Is_Regular)) {
         Report(Check, Place(Inputs.Project_Name, Found.Line), Found.Is_Error, Found.Message);
     }
 }
@@ -149,33 +138,30 @@ void Report_Summary(Check_Record& Check) {
                             Count(Check.Errors, "error") + ", " + Count(Check.Warnings, "warning"));
 }
 
-// The project file and what is made of it: names, plan and Ada checks. Unseen is the
-// failure to look at the file when the command line was tested, if it failed.
-void Check_Project(Check_Record& Check, bool Licence_Read, const std::optional<Problem>& Unseen) {
+// Every input a run reads, in its order, each problem an input error; then what is made
+// of the project file: plan and Ada checks. Unseen is the failure to look at the project
+// file when the command line was tested, if it failed.
+void Check_Inputs(Check_Record& Check, const std::optional<Problem>& Unseen) {
     Run_Record& Inputs = Check.Inputs;
+    Input_Sink Sink{.Record_All = true, .Found = {}};
+    const bool Licence_Read = Load_Reference_Texts(Inputs, Sink);
+    Take_Step(Sink, [&] { Read_Holder_Name(Inputs); });
+    bool Project_Read = false;
     if (Unseen) {
-        Report_Input_Error(Check, *Unseen);
-        return;
+        Sink.Found.push_back(*Unseen);
+    } else {
+        Project_Read = Load_Project(Inputs, Sink);
     }
-    if (!Try_Step(Check, [&] { Read_Project_File(Inputs); })) {
-        return;
-    }
-    // Names and paths cut at a NUL byte would only mislead: nothing more is judged.
-    const std::vector<Problem> Not_Text = Nul_Byte_Problems(Inputs);
-    for (const Problem& Found : Not_Text) {
+    for (const Problem& Found : Sink.Found) {
         Report_Input_Error(Check, Found);
     }
-    if (!Not_Text.empty()) {
+    if (!Project_Read) {
         return;
     }
-    const std::vector<Problem> Unconverted = Derive_Unit_Names(Inputs);
-    for (const Problem& Found : Unconverted) {
-        Report_Input_Error(Check, Found);
-    }
-    if (Try_Step(Check, [&] { (void)Root_Name(Inputs); })) {
+    if (Inputs.Line_Count >= Root_Line) {
         Report_Plan(Check, Make_Plan(Inputs, Licence_Read));
     }
-    Report_Ada(Check, Unconverted);
+    Report_Ada(Check);
 }
 
 } // namespace
@@ -199,13 +185,7 @@ int Check_Sequence(Check_Record& Check, std::span<const char* const> Arguments) 
         return Exit_Command_Line;
     }
     Inputs.Out.Fd = No_Console;
-    Inputs.Project_Lines = Create_String_Set(Inputs.Max_Lines);
-    Inputs.Unit_Names = Create_String_Set(Inputs.Max_Lines);
-    Try_Step(Check, [&] { Read_Version(Inputs); });
-    Try_Step(Check, [&] { Read_Abstract(Inputs); });
-    const bool Licence_Read = Try_Step(Check, [&] { Read_Licence(Inputs); });
-    Try_Step(Check, [&] { Read_Holder_Name(Inputs); });
-    Check_Project(Check, Licence_Read, Unseen);
+    Check_Inputs(Check, Unseen);
     Report_Summary(Check);
     const bool Clean = Check.Fails == 0 && Check.Errors == 0;
     return Clean ? Exit_Complete : Exit_Problems;

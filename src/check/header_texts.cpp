@@ -31,15 +31,6 @@ bool Is_Blank(unsigned char C) {
     return C == ' ' || C == '\t' || Ends_Comment(C);
 }
 
-// Where the text in a header line comes from.
-struct Source {
-    std::string File;
-    std::int32_t Line = 0;
-    std::size_t Start = 0; // of the text in the header line
-    std::size_t Size = 0;
-    std::size_t First_Column = 1; // of the text in its own line
-};
-
 std::string Byte_Note(unsigned char C, std::size_t Column) {
     return "byte " + Quote(std::string(1, static_cast<char>(C))) + " at column " +
            std::to_string(Column);
@@ -47,7 +38,7 @@ std::string Byte_Note(unsigned char C, std::size_t Column) {
 
 // The fault of header line Number, if any, placed in its source. A fault outside the
 // text is in the main procedure's name, which the Ada checks judge.
-std::optional<Problem> Judge(std::string_view Line, std::int32_t Number, const Source& From) {
+std::optional<Problem> Judge(std::string_view Line, std::int32_t Number, const Header_Line& From) {
     const auto Fault = Comment_Line_Fault(Line);
     if (!Fault) {
         return std::nullopt;
@@ -58,7 +49,8 @@ std::optional<Problem> Judge(std::string_view Line, std::int32_t Number, const S
                   (Number == 2 ? " (with the main procedure's name) " : " ") +
                   std::to_string(Fault->Position) + " characters long; GNAT reads at most " +
                   std::to_string(Longest_Gnat_Line);
-        return Problem{From.File, From.Line, Message + std::string(Consequence)};
+        return Problem{std::string(From.File), From.Source_Line,
+                       Message + std::string(Consequence)};
     }
     if (Fault->Position < From.Start || Fault->Position >= From.Start + From.Size) {
         return std::nullopt;
@@ -73,28 +65,7 @@ std::optional<Problem> Judge(std::string_view Line, std::int32_t Number, const S
         Message = Byte_Note(C, Column) + " ends the comment, and GNAT reads the rest of the "
                                          "header line as code";
     }
-    return Problem{From.File, From.Line, Message + std::string(Consequence)};
-}
-
-// The source of header line Number (1 to 19) as Write_Header forms it; the date of line
-// 18 is the check's own and has none.
-std::optional<Source> Source_Of(const Run_Record& Record, std::int32_t Number,
-                                std::string_view Line) {
-    if (Number == 1) {
-        return Source{"Abstract.txt", 1, 3, Record.Abstract.size()};
-    }
-    if (Number == 2) {
-        const std::size_t Size = Record.Holder_Name.size();
-        return Source{"Copyright", 1, Line.size() - 3 - Size, Size};
-    }
-    if (Number <= 17) {
-        const std::int32_t Licence_Line = Excerpt_First + Number - 3;
-        return Source{"gpl.txt", Licence_Line, 2, Line.size() - 2, 2};
-    }
-    if (Number == 19) {
-        return Source{"Versions.lst", Record.Version_Line, 15, Line.size() - 16};
-    }
-    return std::nullopt;
+    return Problem{std::string(From.File), From.Source_Line, Message + std::string(Consequence)};
 }
 
 } // namespace
@@ -130,22 +101,20 @@ std::optional<Comment_Fault> Comment_Line_Fault(std::string_view Line) {
 }
 
 std::vector<Problem> Check_Header_Texts(const Run_Record& Record) {
-    std::string Header;
-    try {
-        Write_Header(Header, Record);
-    } catch (const Run_Failure&) {
-        return {};
+    if (Main_Unit_Problem(Record) || Excerpt_Problem(Record)) {
+        return {}; // the plan tells what keeps the header from being formed
     }
+    const Header Block = Form_Header(Record);
     std::vector<Problem> Found;
-    std::int32_t Number = 0;
-    for (std::size_t Start = 0; Start < Header.size();) {
-        const std::size_t End = Header.find('\n', Start);
-        const std::string_view Line = std::string_view(Header).substr(Start, End - Start);
-        const auto From = Source_Of(Record, ++Number, Line);
-        if (auto Fault = From ? Judge(Line, Number, *From) : std::nullopt) {
+    for (std::size_t K = 0; K < Block.Lines.size(); ++K) {
+        const Header_Line& From = Block.Lines[K];
+        const std::size_t End = Block.Text.find('\n', From.Offset);
+        const std::string_view Line =
+            std::string_view(Block.Text).substr(From.Offset, End - From.Offset);
+        if (auto Fault = From.File.empty() ? std::nullopt
+                                           : Judge(Line, static_cast<std::int32_t>(K + 1), From)) {
             Found.push_back(std::move(*Fault));
         }
-        Start = End + 1;
     }
     return Found;
 }

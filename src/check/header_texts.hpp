@@ -4,8 +4,8 @@
 // of the run fail to compile.
 #pragma once
 
-#include "driver/failure.hpp"
-#include "driver/run_record.hpp"
+#include "base/failure.hpp"
+#include "inputs/run_record.hpp"
 
 #include <cstddef>
 #include <optional>

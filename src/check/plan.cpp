@@ -5,7 +5,7 @@
 // and a symbolic link that leads to one of them is a link to a file by then.
 #include "check/plan.hpp"
 
-#include "inputs/paths.hpp"
+#include "base/path_parts.hpp"
 #include "inputs/project_file.hpp"
 #include "writers/atomic_file.hpp"
 #include "writers/header.hpp"
@@ -31,12 +31,6 @@ struct Planner {
     std::vector<Plan_Line> Lines;
 };
 
-// The directory part of Path, "." when it has none.
-std::string Directory_Of(const std::string& Path) {
-    const auto Slash = Path.rfind('/');
-    return Slash == std::string::npos ? "." : Path.substr(0, Slash == 0 ? 1 : Slash);
-}
-
 // Whether nothing is at Path now, but the run has created a file there by this point.
 bool Is_Created(const Planner& Plan, const std::string& Path) {
     struct stat Directory {};
@@ -44,8 +38,8 @@ bool Is_Created(const Planner& Plan, const std::string& Path) {
         ::stat(Directory_Of(Path).c_str(), &Directory) != 0) {
         return false;
     }
-    return Plan.Created.count(
-               {Directory.st_dev, Directory.st_ino, Path.substr(Path.rfind('/') + 1)}) > 0;
+    return Plan.Created.count({Directory.st_dev, Directory.st_ino, std::string(Base_Name(Path))}) >
+           0;
 }
 
 // Whether the symbolic links from Path on end at a file the run has created by this
@@ -71,7 +65,7 @@ Plan_Line Plan_New_File(Planner& Plan, const std::string& Path) {
     if (auto Found = Creation_Problem(Path, Directory)) {
         return {Plan_Action::Error, Path, std::move(Found->Message)};
     }
-    const File_Key Key{Directory.st_dev, Directory.st_ino, Path.substr(Path.rfind('/') + 1)};
+    const File_Key Key{Directory.st_dev, Directory.st_ino, std::string(Base_Name(Path))};
     if (!Plan.Created.insert(Key).second) { // the run has created it earlier
         return {Plan_Action::Exists, Path, {}};
     }
@@ -102,10 +96,8 @@ void Plan_File(Planner& Plan, const std::string& Path) {
 
 std::vector<Plan_Line> Make_Plan(const Run_Record& Record, bool Licence_Read) {
     Planner Plan{Record, Licence_Read, {}, {}};
-    const std::string& Root = Root_Name(Record);
-    Plan_File(Plan, Body_Path(Root));
-    for (std::int32_t J = 3; J <= Record.Line_Count; ++J) {
-        Plan_File(Plan, Spec_Path(Root, Read(Record.Project_Lines, J)));
+    for (const Output_File& File : Output_Files(Record)) {
+        Plan_File(Plan, File.Path);
     }
     return std::move(Plan.Lines);
 }

@@ -2,7 +2,7 @@
 // there. Worked out from the tree as it is now, writing nothing.
 #pragma once
 
-#include "driver/run_record.hpp"
+#include "inputs/run_record.hpp"
 
 #include <string>
 #include <vector>

@@ -2,7 +2,7 @@
 // three bytes ahead, so a file is never read further than the lines asked for need.
 #include "inputs/line_reader.hpp"
 
-#include "driver/failure.hpp"
+#include "base/failure.hpp"
 
 #include <cerrno>
 #include <cstring>

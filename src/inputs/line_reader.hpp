@@ -5,8 +5,8 @@
 // or a line feed and a form feed. So a final empty line is never delivered.
 #pragma once
 
-#include "driver/line_store.hpp"
-#include "driver/owned_fd.hpp"
+#include "base/line_store.hpp"
+#include "base/owned_fd.hpp"
 
 #include <cstdint>
 #include <string>

@@ -1,10 +1,11 @@
-// Reading the project file and deriving the unit names, in two passes over the lines.
+// Reading the project file, deriving the unit names, and the files a run writes.
 #include "inputs/project_file.hpp"
 
-#include "driver/failure.hpp"
 #include "inputs/line_reader.hpp"
+#include "inputs/paths.hpp"
 #include "inputs/unit_names.hpp"
 
+#include <algorithm>
 #include <optional>
 #include <utility>
 
@@ -21,35 +22,24 @@ void Read_Project_File(Run_Record& Record) {
     }
 }
 
-namespace {
-
-// What is wrong with line I for holding a NUL byte, if it holds one.
-std::optional<Problem> Nul_Byte_Problem(const Run_Record& Record, std::int32_t I) {
-    if (Read(Record.Project_Lines, I).find('\0') == std::string::npos) {
-        return std::nullopt;
-    }
-    return Problem{Record.Project_Name, I, "line " + std::to_string(I) + " holds a NUL byte",
-                   "project file " + Quote(Record.Project_Name) + " "};
-}
-
-} // namespace
-
 std::vector<Problem> Nul_Byte_Problems(const Run_Record& Record) {
     std::vector<Problem> Problems;
-    for (std::int32_t I = 1; I <= Record.Line_Count; ++I) {
-        if (auto Found = Nul_Byte_Problem(Record, I)) {
-            Problems.push_back(std::move(*Found));
+    for (std::int32_t I = Root_Line; I <= Record.Line_Count; ++I) {
+        if (Read(Record.Project_Lines, I).find('\0') != std::string::npos) {
+            Problems.push_back({Record.Project_Name, I,
+                                "line " + std::to_string(I) + " holds a NUL byte",
+                                "project file " + Quote(Record.Project_Name) + " "});
         }
     }
     return Problems;
 }
 
 std::vector<Problem> Derive_Unit_Names(Run_Record& Record) {
-    for (std::int32_t I = 2; I <= Record.Line_Count; ++I) {
+    for (std::int32_t I = Main_Line; I <= Record.Line_Count; ++I) {
         Store(Record.Unit_Names, I, Read(Record.Project_Lines, I));
     }
     std::vector<Problem> Problems;
-    for (std::int32_t I = 2; I <= Record.Line_Count; ++I) {
+    for (std::int32_t I = Main_Line; I <= Record.Line_Count; ++I) {
         if (auto Message = Unit_Name_Problem(Read(Record.Unit_Names, I))) {
             Problems.push_back(Line_Problem(Record, I, std::move(*Message)));
         } else {
@@ -59,18 +49,41 @@ std::vector<Problem> Derive_Unit_Names(Run_Record& Record) {
     return Problems;
 }
 
+bool Is_Converted(const Run_Record& Record, std::int32_t I) {
+    return !Unit_Name_Problem(Read(Record.Project_Lines, I));
+}
+
 Problem Line_Problem(const Run_Record& Record, std::int32_t I, std::string Message) {
     return {Record.Project_Name, I, std::move(Message),
             "project file " + Quote(Record.Project_Name) + " line " + std::to_string(I) + ": "};
 }
 
 const std::string& Root_Name(const Run_Record& Record) {
-    if (Record.Line_Count < 1) {
+    if (Record.Line_Count < Root_Line) {
         throw Run_Failure(Problem{Record.Project_Name, 0,
                                   "project file " + Quote(Record.Project_Name) +
                                       " has no line: the root directory is missing"});
     }
-    return Read(Record.Project_Lines, 1);
+    return Read(Record.Project_Lines, Root_Line);
+}
+
+Output_File Output_File_Range::Iterator::operator*() const {
+    const std::string& Root = Root_Name(*Record);
+    if (Line == Main_Line) {
+        return {Line, true, Body_Path(Root)};
+    }
+    return {Line, false, Spec_Path(Root, Read(Record->Project_Lines, Line))};
+}
+
+Output_File_Range::Iterator Output_File_Range::end() const {
+    // The body file is written even for a project file without a main line: the run
+    // then fails on it, for want of the main procedure's name.
+    return {Record, std::max(Record->Line_Count, Main_Line) + 1};
+}
+
+Output_File_Range Output_Files(const Run_Record& Record) {
+    (void)Root_Name(Record);
+    return {&Record};
 }
 
 } // namespace adaskel

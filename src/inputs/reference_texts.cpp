@@ -1,7 +1,7 @@
 // Reading of "Versions.lst", "Abstract.txt", "gpl.txt" and "Copyright", and the run date.
 #include "inputs/reference_texts.hpp"
 
-#include "driver/failure.hpp"
+#include "base/failure.hpp"
 #include "inputs/line_reader.hpp"
 
 #include <array>
@@ -57,14 +57,6 @@ void Read_Licence(Run_Record& Record) {
                                       std::to_string(Record.Licence_Lines.Capacity) + " lines"});
     }
     Put_Line(Record.Out, "End traitment...");
-}
-
-void Read_Reference_Texts(Run_Record& Record) {
-    Record.Run_Date = Format_Run_Date(std::time(nullptr));
-    Put_Line(Record.Out, "We are the " + Record.Run_Date);
-    Read_Version(Record);
-    Read_Abstract(Record);
-    Read_Licence(Record);
 }
 
 void Read_Holder_Name(Run_Record& Record) {

@@ -2,19 +2,15 @@
 // version, the abstract, the licence text and the copyright holder's name.
 #pragma once
 
-#include "driver/run_record.hpp"
+#include "inputs/run_record.hpp"
 
 #include <ctime>
 #include <string>
 
 namespace adaskel {
 
-// First half, before the command line is looked at: Run_Date, Version, Abstract and
-// the licence lines, with the five progress lines on the console.
-void Read_Reference_Texts(Run_Record& Record);
-
-// The steps of the first half after the run date, one file each: "Versions.lst" (kept
-// open in the record), "Abstract.txt" and "gpl.txt", each with its progress lines.
+// The texts read before the command line is looked at, one file each: "Versions.lst"
+// (kept open in the record), "Abstract.txt" and "gpl.txt", each with its progress lines.
 void Read_Version(Run_Record& Record);
 void Read_Abstract(Run_Record& Record);
 void Read_Licence(Run_Record& Record);

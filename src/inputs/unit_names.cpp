@@ -3,7 +3,7 @@
 // turned into "." itself, and the "b" after it is raised.
 #include "inputs/unit_names.hpp"
 
-#include "driver/failure.hpp"
+#include "base/failure.hpp"
 
 #include <algorithm>
 

@@ -3,8 +3,8 @@
 // through; O_NOFOLLOW with O_DIRECTORY refuses a symbolic link as it refuses a file.
 #include "layout/directories.hpp"
 
-#include "driver/failure.hpp"
-#include "driver/owned_fd.hpp"
+#include "base/failure.hpp"
+#include "base/owned_fd.hpp"
 
 #include <algorithm>
 #include <cerrno>

@@ -3,7 +3,7 @@
 // and a level that is not a real directory stops the run.
 #pragma once
 
-#include "driver/console.hpp"
+#include "base/console.hpp"
 
 #include <string>
 

@@ -2,7 +2,7 @@
 // (their directories and the main body file), published as adaskel publishes its files.
 #pragma once
 
-#include "driver/console.hpp"
+#include "base/console.hpp"
 
 #include <string>
 #include <string_view>

@@ -2,8 +2,8 @@
 // own way but silently, and the layout's own console.
 #pragma once
 
-#include "driver/console.hpp"
-#include "driver/run_record.hpp"
+#include "base/console.hpp"
+#include "inputs/run_record.hpp"
 
 namespace adaskel {
 

@@ -3,14 +3,16 @@
 // the first directory is made.
 #include "layout/layout_run.hpp"
 
-#include "driver/command_line.hpp"
-#include "driver/entry.hpp"
-#include "driver/failure.hpp"
+#include "base/entry.hpp"
+#include "base/failure.hpp"
+#include "base/path_parts.hpp"
+#include "inputs/command_line.hpp"
+#include "inputs/load_inputs.hpp"
 #include "inputs/paths.hpp"
 #include "inputs/project_file.hpp"
 #include "layout/directories.hpp"
 #include "layout/gpr_file.hpp"
-#include "layout/tree_names.hpp"
+#include "names/tree_names.hpp"
 
 #include <algorithm>
 #include <string>
@@ -29,9 +31,9 @@ constexpr std::string_view Help =
 
 void Judge_Names(const Run_Record& Record) {
     if (auto Found = Root_Problem(Root_Name(Record))) {
-        throw Run_Failure(Line_Problem(Record, 1, std::move(*Found)));
+        throw Run_Failure(Line_Problem(Record, Root_Line, std::move(*Found)));
     }
-    for (std::int32_t J = 3; J <= Record.Line_Count; ++J) {
+    for (std::int32_t J = First_Unit_Line; J <= Record.Line_Count; ++J) {
         if (auto Found = Unit_Directory_Problem(Read(Record.Project_Lines, J))) {
             throw Run_Failure(Line_Problem(Record, J, std::move(*Found)));
         }
@@ -40,16 +42,11 @@ void Judge_Names(const Run_Record& Record) {
 
 // The directory of each file a run writes, in the run's order, each once.
 std::vector<std::string> Tree_Directories(const Run_Record& Record) {
-    const std::string& Root = Root_Name(Record);
-    std::vector<std::string> Paths{Body_Path(Root)};
-    for (std::int32_t J = 3; J <= Record.Line_Count; ++J) {
-        Paths.push_back(Spec_Path(Root, Read(Record.Project_Lines, J)));
-    }
     std::vector<std::string> Directories;
-    for (std::string& Path : Paths) {
-        Path.erase(Path.rfind('/'));
-        if (std::find(Directories.begin(), Directories.end(), Path) == Directories.end()) {
-            Directories.push_back(std::move(Path));
+    for (const Output_File& File : Output_Files(Record)) {
+        std::string Directory = Directory_Of(File.Path);
+        if (std::find(Directories.begin(), Directories.end(), Directory) == Directories.end()) {
+            Directories.push_back(std::move(Directory));
         }
     }
     return Directories;
@@ -63,9 +60,8 @@ void Lay_Out(Layout_Record& Layout) {
         Make_Directory(Layout.Out, Directory);
         Source_Dirs.push_back(Directory.substr(Root.size() + 1)); // relative to the root
     }
-    const std::string Body = Body_Path(Root);
     Write_Gpr_File(Layout.Out, Root + "/" + Root + ".gpr",
-                   Gpr_Text(Root, Source_Dirs, Body.substr(Body.rfind('/') + 1)));
+                   Gpr_Text(Root, Source_Dirs, Base_Name(Body_Path(Root))));
 }
 
 } // namespace
@@ -82,11 +78,8 @@ int Layout_Sequence(Layout_Record& Layout, std::span<const char* const> Argument
         return Exit_Command_Line;
     }
     Inputs.Out.Fd = No_Console;
-    Inputs.Project_Lines = Create_String_Set(Inputs.Max_Lines);
-    Inputs.Unit_Names = Create_String_Set(Inputs.Max_Lines);
-    Read_Project_File(Inputs);
-    Raise_First(Nul_Byte_Problems(Inputs));
-    Raise_First(Derive_Unit_Names(Inputs));
+    Input_Sink Stop_At_First;
+    Load_Project(Inputs, Stop_At_First);
     Judge_Names(Inputs);
     Lay_Out(Layout);
     return Exit_Complete;

@@ -4,6 +4,7 @@
 // kill in between can leave the hidden file, never a partial file at the path.
 #include "writers/atomic_file.hpp"
 
+#include "base/path_parts.hpp"
 #include "writers/hidden_name.hpp"
 
 #include <cerrno>
@@ -78,14 +79,6 @@ void Link_Hidden(Pending_File& File) {
 }
 
 } // namespace
-
-std::string Directory_Of(const std::string& Path) {
-    const auto Slash = Path.rfind('/');
-    if (Slash == std::string::npos) {
-        return ".";
-    }
-    return Path.substr(0, Slash == 0 ? 1 : Slash);
-}
 
 Output_Path Look_At_Output_Path(const std::string& Path) {
     // One lstat settles the usual cases, a free path or a regular file; only a symbolic

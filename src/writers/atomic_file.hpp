@@ -6,8 +6,8 @@
 // even after a power loss.
 #pragma once
 
-#include "driver/failure.hpp"
-#include "driver/owned_fd.hpp"
+#include "base/failure.hpp"
+#include "base/owned_fd.hpp"
 
 #include <cstddef>
 #include <memory>
@@ -26,9 +26,6 @@ struct Output_Path {
     bool Empty = false;             // the file holds no byte (as a crash of a version
                                     // that did not sync could leave it)
 };
-
-// The directory part of Path: everything before its last "/" ("." when there is none).
-std::string Directory_Of(const std::string& Path);
 
 // Looks at what is at an output path, changing nothing.
 Output_Path Look_At_Output_Path(const std::string& Path);

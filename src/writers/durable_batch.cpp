@@ -5,7 +5,8 @@
 // error is and which file it stops at.
 #include "writers/durable_batch.hpp"
 
-#include "driver/failure.hpp"
+#include "base/failure.hpp"
+#include "base/path_parts.hpp"
 
 #include <algorithm>
 #include <cerrno>
@@ -137,11 +138,38 @@ void Finish_Batch(Pending_Batch& Batch) {
     Sync_Names(Batch);
 }
 
+void With_Batch(const std::function<void(Pending_Batch&)>& Fill) {
+    Pending_Batch Batch = Create_Batch();
+    try {
+        Fill(Batch);
+    } catch (...) {
+        // The files before the failing one are published, and durable, before it is
+        // reported; a failure publishing them is met first, and reported instead.
+        Finish_Batch(Batch);
+        throw;
+    }
+    Finish_Batch(Batch);
+}
+
+std::optional<Pending_File> Pending_Unless_There(Pending_Batch& Batch, const std::string& Path) {
+    for (;;) {
+        try {
+            if (Holds_File(Path)) {
+                return std::nullopt;
+            }
+            return Create_Pending(Path);
+        } catch (const Run_Failure&) {
+            if (Batch.Written.empty()) {
+                throw;
+            }
+        }
+        Publish_Batch(Batch);
+    }
+}
+
 void Publish(Pending_File& File, std::string_view Content) {
     Write_Pending(File, Content);
-    Pending_Batch Batch = Create_Batch();
-    Add_To_Batch(Batch, std::move(File));
-    Finish_Batch(Batch);
+    With_Batch([&](Pending_Batch& Batch) { Add_To_Batch(Batch, std::move(File)); });
 }
 
 } // namespace adaskel

@@ -3,10 +3,12 @@
 // batch durable, at far less cost than a sync of each file.
 #pragma once
 
-#include "driver/owned_fd.hpp"
+#include "base/owned_fd.hpp"
 #include "writers/atomic_file.hpp"
 
 #include <cstddef>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <sys/types.h>
@@ -38,6 +40,16 @@ void Publish_Batch(Pending_Batch& Batch);
 // returns, a power loss takes nothing the run made. After a failure, the files published
 // before it are made durable all the same.
 void Finish_Batch(Pending_Batch& Batch);
+
+// Runs Fill on a new batch, then publishes what it holds and makes every name durable,
+// also when Fill fails: the files before a failure are published before it is reported.
+void With_Batch(const std::function<void(Pending_Batch&)>& Fill);
+
+// The file to write at Path, or none when a regular file is there. A failure met while
+// files are pending is met again once they are published, so that it is met on the tree
+// a run publishing each file at once would see (with a link at Path to a pending file,
+// say) and after the files before it are published.
+std::optional<Pending_File> Pending_Unless_There(Pending_Batch& Batch, const std::string& Path);
 
 // Writes Content into File and publishes it alone, durable once this returns.
 void Publish(Pending_File& File, std::string_view Content);

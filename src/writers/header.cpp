@@ -1,35 +1,35 @@
-// Forming the header block. The block is formed in memory, so a block that cannot be
-// completed leaves nothing behind.
+// Forming the header block, line by line, noting where each line's text comes from.
 #include "writers/header.hpp"
-
-#include <ctime>
 
 namespace adaskel {
 
 namespace {
 
-// Lines 1 and 2: the abstract, and the copyright line naming the main unit.
-void Append_Copyright(std::string& Output, const Run_Record& Record, std::time_t Now) {
-    Output += "-- ";
-    Output += Record.Abstract;
-    Output += "\n-- ";
-    Output += Read(Record.Unit_Names, 2);
-    Output += " is Copyright (C)";
-    Output += Local_Year_Image(Now);
-    Output += ' ';
-    Output += Record.Holder_Name;
-    Output += " ; \n";
+// Starts a header line with its fixed opening.
+void Begin_Line(Header& Block, std::string_view Opening) {
+    Block.Lines.push_back({.Offset = Block.Text.size(), .File = {}});
+    Block.Text += Opening;
+}
+
+// Appends the text of the current line that comes from line Source_Line of File.
+void Add_Source(Header& Block, std::string_view Text, std::string_view File,
+                std::int32_t Source_Line, std::size_t First_Column = 1) {
+    Header_Line& Line = Block.Lines.back();
+    Line.File = File;
+    Line.Source_Line = Source_Line;
+    Line.Start = Block.Text.size() - Line.Offset;
+    Line.Size = Text.size();
+    Line.First_Column = First_Column;
+    Block.Text += Text;
 }
 
 // Lines 3 to 17: each excerpt line without its first character.
-void Append_Excerpt(std::string& Output, const Run_Record& Record) {
+void Add_Excerpt(Header& Block, const Run_Record& Record) {
     for (std::int32_t K = Excerpt_First; K <= Excerpt_Last; ++K) {
         const std::string& Line = Read(Record.Licence_Lines, K);
-        Output += "--";
-        if (Line.size() > 1) {
-            Output.append(Line, 1);
-        }
-        Output += '\n';
+        Begin_Line(Block, "--");
+        Add_Source(Block, std::string_view(Line).substr(Line.empty() ? 0 : 1), "gpl.txt", K, 2);
+        Block.Text += '\n';
     }
 }
 
@@ -48,7 +48,7 @@ std::string Local_Year_Image(std::time_t Time) {
 }
 
 std::optional<Problem> Main_Unit_Problem(const Run_Record& Record) {
-    if (Is_Filled(Record.Unit_Names, 2)) {
+    if (Is_Filled(Record.Unit_Names, Main_Line)) {
         return std::nullopt;
     }
     return Problem{Record.Project_Name, 0,
@@ -66,20 +66,26 @@ std::optional<Problem> Excerpt_Problem(const Run_Record& Record) {
                        " to " + std::to_string(Excerpt_Last)};
 }
 
-void Write_Header(std::string& Output, const Run_Record& Record) {
-    if (auto Found = Main_Unit_Problem(Record)) {
-        throw Run_Failure(std::move(*Found));
+Header Form_Header(const Run_Record& Record) {
+    for (auto Found : {Main_Unit_Problem(Record), Excerpt_Problem(Record)}) {
+        if (Found) {
+            throw Run_Failure(std::move(*Found));
+        }
     }
-    if (auto Found = Excerpt_Problem(Record)) {
-        throw Run_Failure(std::move(*Found));
-    }
-    Append_Copyright(Output, Record, std::time(nullptr));
-    Append_Excerpt(Output, Record);
-    Output += "-- Date := \"";
-    Output += Record.Run_Date;
-    Output += "\"\n-- Version := \"";
-    Output += Record.Version.value_or("");
-    Output += "\"\n";
+    Header Block;
+    Begin_Line(Block, "-- ");
+    Add_Source(Block, Record.Abstract, "Abstract.txt", 1);
+    Block.Text += '\n';
+    Begin_Line(Block, "-- " + Read(Record.Unit_Names, Main_Line) + " is Copyright (C)" +
+                          Local_Year_Image(std::time(nullptr)) + " ");
+    Add_Source(Block, Record.Holder_Name, "Copyright", 1);
+    Block.Text += " ; \n";
+    Add_Excerpt(Block, Record);
+    Begin_Line(Block, "-- Date := \"" + Record.Run_Date + "\"\n");
+    Begin_Line(Block, "-- Version := \"");
+    Add_Source(Block, Record.Version.value_or(""), "Versions.lst", Record.Version_Line);
+    Block.Text += "\"\n";
+    return Block;
 }
 
 } // namespace adaskel

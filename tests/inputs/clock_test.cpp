@@ -1,5 +1,5 @@
 // Tests of the two images of a clock reading: the run date in UTC, the year in local time.
-#include "driver/failure.hpp"
+#include "base/failure.hpp"
 #include "inputs/reference_texts.hpp"
 #include "writers/header.hpp"
 

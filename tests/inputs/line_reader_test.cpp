@@ -1,5 +1,5 @@
 // Tests of the line reader: the line-feed and form-feed rules, exact bytes, block edges.
-#include "driver/failure.hpp"
+#include "base/failure.hpp"
 #include "inputs/line_reader.hpp"
 
 #include <gtest/gtest.h>

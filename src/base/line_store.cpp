@@ -1,7 +1,7 @@
 // Bounds-checked operations of the line store.
-#include "driver/line_store.hpp"
+#include "base/line_store.hpp"
 
-#include "driver/failure.hpp"
+#include "base/failure.hpp"
 
 #include <algorithm>
 #include <utility>

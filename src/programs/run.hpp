@@ -1,8 +1,8 @@
 // The run sequence: one run from the reference texts to the generated files.
 #pragma once
 
-#include "driver/entry.hpp"
-#include "driver/run_record.hpp"
+#include "base/entry.hpp"
+#include "inputs/run_record.hpp"
 
 #include <span>
 

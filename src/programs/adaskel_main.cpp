@@ -1,7 +1,7 @@
 // adaskel: writes the Ada source skeletons of a project into its existing tree.
 // A thin entry point: the run sequence does the work; the entry reports any failure.
-#include "driver/entry.hpp"
-#include "driver/run.hpp"
+#include "base/entry.hpp"
+#include "programs/run.hpp"
 
 #include <span>
 

@@ -1,8 +1,8 @@
 // The programs' common entry and their one failure report.
-#include "driver/entry.hpp"
+#include "base/entry.hpp"
 
-#include "driver/failure.hpp"
-#include "driver/owned_fd.hpp"
+#include "base/failure.hpp"
+#include "base/owned_fd.hpp"
 
 #include <csignal>
 #include <exception>

@@ -1,7 +1,7 @@
 // Tests of the Ada name checks, each given the project lines a user writes and the
 // diagnostics they must give.
-#include "check/ada_names.hpp"
 #include "inputs/project_file.hpp"
+#include "names/ada_names.hpp"
 
 #include <gtest/gtest.h>
 
@@ -27,7 +27,8 @@ void Expect_All(const std::vector<Case>& Cases) {
         for (const auto& Line : Lines) {
             Store(Record.Project_Lines, ++Record.Line_Count, Line);
         }
-        const auto Units = Ada_Units_Of(Record, Derive_Unit_Names(Record));
+        (void)Derive_Unit_Names(Record);
+        const auto Units = Ada_Units_Of(Record);
         const auto Found = Check_Ada_Units(
             Units, Lines[0], [&Row](const std::string& Path) { return Row.Files.count(Path) > 0; });
         std::string Report;

@@ -1,8 +1,8 @@
 // Standard output of the run. A failed write is a failure of the run, never ignored.
-#include "driver/console.hpp"
+#include "base/console.hpp"
 
-#include "driver/failure.hpp"
-#include "driver/owned_fd.hpp"
+#include "base/failure.hpp"
+#include "base/owned_fd.hpp"
 
 #include <string>
 

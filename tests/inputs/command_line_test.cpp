@@ -1,5 +1,5 @@
 // Tests of the max lines conversion: the integer literal syntax, its range, and its limits.
-#include "driver/command_line.hpp"
+#include "inputs/command_line.hpp"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // order; a file already at its path is left alone.
 #pragma once
 
-#include "driver/run_record.hpp"
+#include "inputs/run_record.hpp"
 
 namespace adaskel {
 

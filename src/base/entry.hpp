@@ -2,7 +2,7 @@
 // every failure of a run is caught and reported.
 #pragma once
 
-#include "driver/console.hpp"
+#include "base/console.hpp"
 
 #include <functional>
 #include <string_view>

@@ -2,9 +2,9 @@
 // inputs, read by the writers. Passed by reference; never copied.
 #pragma once
 
-#include "driver/console.hpp"
-#include "driver/line_store.hpp"
-#include "driver/owned_fd.hpp"
+#include "base/console.hpp"
+#include "base/line_store.hpp"
+#include "base/owned_fd.hpp"
 
 #include <cstdint>
 #include <optional>

@@ -1,6 +1,6 @@
 // adaskel-layout: creates the directories an adaskel run writes into, and a GPR project
 // file that builds the tree.
-#include "driver/entry.hpp"
+#include "base/entry.hpp"
 #include "layout/layout_run.hpp"
 
 #include <span>

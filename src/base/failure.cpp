@@ -1,5 +1,5 @@
 // Formatting of failure reports: quoting of names and the text of system errors.
-#include "driver/failure.hpp"
+#include "base/failure.hpp"
 
 #include <array>
 #include <cctype>

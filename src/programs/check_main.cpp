@@ -1,7 +1,7 @@
 // adaskel-check: tells what adaskel would create, skip and fail on in this directory,
 // and what the Ada compiler would refuse, writing nothing.
+#include "base/entry.hpp"
 #include "check/check_run.hpp"
-#include "driver/entry.hpp"
 
 #include <span>
 

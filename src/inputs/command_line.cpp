@@ -4,10 +4,10 @@
 // where a numeral is digits with single underscores between them, a base is 2 to 16
 // and the exponent scales by the base. Values are carried saturated so that no
 // intermediate result can overflow, however long the text.
-#include "driver/command_line.hpp"
+#include "inputs/command_line.hpp"
 
-#include "driver/failure.hpp"
-#include "driver/owned_fd.hpp"
+#include "base/failure.hpp"
+#include "base/owned_fd.hpp"
 
 #include <algorithm>
 #include <cerrno>

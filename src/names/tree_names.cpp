@@ -1,10 +1,10 @@
 // The name rules of the layout. The root is held to the rules of a project name in a
 // GPR file, which also make it a plain directory name; a unit line only has to name one
 // directory below the root and fit in a string of the GPR file.
-#include "layout/tree_names.hpp"
+#include "names/tree_names.hpp"
 
-#include "check/ada_names.hpp"
-#include "driver/failure.hpp"
+#include "base/failure.hpp"
+#include "names/ada_names.hpp"
 
 #include <algorithm>
 #include <array>

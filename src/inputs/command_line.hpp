@@ -3,7 +3,7 @@
 // 16#400#, 1E3, with blanks around and a sign).
 #pragma once
 
-#include "driver/run_record.hpp"
+#include "inputs/run_record.hpp"
 
 #include <cstdint>
 #include <optional>

@@ -4,8 +4,8 @@
 // turned into "-", and a parent unit looked for in the file its name gives.
 #pragma once
 
-#include "driver/failure.hpp"
-#include "driver/run_record.hpp"
+#include "base/failure.hpp"
+#include "inputs/run_record.hpp"
 
 #include <cstdint>
 #include <functional>
@@ -33,8 +33,8 @@ struct Diagnostic {
 };
 
 // The dotted names a run's project lines 2 and later have become, with the file each goes
-// into; the Unconverted lines (whose problems Derive_Unit_Names gave) have none.
-std::vector<Ada_Unit> Ada_Units_Of(const Run_Record& Record, std::span<const Problem> Unconverted);
+// into; a line that could not be converted has none.
+std::vector<Ada_Unit> Ada_Units_Of(const Run_Record& Record);
 
 // Why Name is not a valid Ada name, if it is not: every part between dots must be an
 // identifier of Latin-1 letters, digits and single underscores, and no reserved word.

@@ -1,9 +1,11 @@
 // The Ada name checks. Names are compared as Ada compares them, ignoring letter case
 // under the Latin-1 mapping, and each unit is checked against those listed before it.
-#include "check/ada_names.hpp"
+#include "names/ada_names.hpp"
 
-#include "driver/failure.hpp"
+#include "base/failure.hpp"
+#include "base/path_parts.hpp"
 #include "inputs/paths.hpp"
+#include "inputs/project_file.hpp"
 
 #include <algorithm>
 #include <array>
@@ -323,23 +325,17 @@ void Check_Valid_Unit(Checker& Check, const Ada_Unit& Unit) {
 
 } // namespace
 
-std::vector<Ada_Unit> Ada_Units_Of(const Run_Record& Record, std::span<const Problem> Unconverted) {
+std::vector<Ada_Unit> Ada_Units_Of(const Run_Record& Record) {
     std::vector<Ada_Unit> Units;
-    if (Record.Line_Count < 2) {
+    if (Record.Line_Count < Main_Line) {
         return Units;
     }
-    const std::string& Root = Read(Record.Project_Lines, 1);
-    auto Next_Unconverted = Unconverted.begin();
-    for (std::int32_t I = 2; I <= Record.Line_Count; ++I) {
-        if (Next_Unconverted != Unconverted.end() && Next_Unconverted->Line == I) {
-            ++Next_Unconverted;
-            continue;
+    for (const Output_File& File : Output_Files(Record)) {
+        if (Is_Converted(Record, File.Line)) {
+            Units.push_back({File.Line, Read(Record.Unit_Names, File.Line),
+                             std::string(Base_Name(File.Path)),
+                             File.Is_Body ? Root_Line : File.Line, File.Is_Body});
         }
-        const bool Is_Main = I == 2;
-        const std::string Path =
-            Is_Main ? Body_Path(Root) : Spec_Path(Root, Read(Record.Project_Lines, I));
-        Units.push_back({I, Read(Record.Unit_Names, I), Path.substr(Path.rfind('/') + 1),
-                         Is_Main ? 1 : I, Is_Main});
     }
     return Units;
 }
