@@ -45,14 +45,16 @@ void Report_Failure(Console& Out, std::string_view Program, std::string_view Mes
 
 } // namespace
 
-int Run_Program(Console& Out, std::string_view Program, const std::function<int()>& Body) {
+int Run_Program(Console& Out, std::string_view Program, int Count, char** Words,
+                const std::function<int(Arguments_After)>& Body) {
+    const Arguments_After All(Words, static_cast<std::size_t>(Count));
     Hold_Standard_Descriptors();
     // A reader that went away, or a file-size limit reached, is a write error to report
     // (EPIPE, EFBIG), not a silent death mid-run.
     (void)::signal(SIGPIPE, SIG_IGN);
     (void)::signal(SIGXFSZ, SIG_IGN);
     try {
-        return Body();
+        return Body(All.subspan(All.empty() ? 0 : 1));
     } catch (const Run_Failure& Failure) {
         Report_Failure(Out, Program, Failure.what());
     } catch (const std::bad_alloc&) {

@@ -32,13 +32,6 @@ struct Run_Failure : std::runtime_error {
     Problem Found;
 };
 
-// Raises the first of Problems, if there is any: a run stops on the first problem judged.
-inline void Raise_First(std::vector<Problem> Problems) {
-    if (!Problems.empty()) {
-        throw Run_Failure(std::move(Problems.front()));
-    }
-}
-
 // The name with control characters and backslashes escaped, so that a stray carriage
 // return or line feed in a name shows and cannot break a line of a report.
 std::string Escape(std::string_view Name);

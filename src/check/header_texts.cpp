@@ -14,6 +14,18 @@ namespace adaskel {
 
 namespace {
 
+enum class Comment_Fault_Kind {
+    Illegal_Byte, // a byte GNAT refuses even in a comment
+    Ends_Early,   // the byte ends the comment, and what follows on the line is not one
+    Too_Long      // the line is longer than GNAT reads
+};
+
+struct Comment_Fault {
+    Comment_Fault_Kind Kind = Comment_Fault_Kind::Illegal_Byte;
+    std::size_t Position = 0; // of the byte; for a line too long, its length
+};
+
+// The first fault of Line, a line that starts with "--", as GNAT reads it (Latin-1).
 constexpr unsigned char Substitute = 0x1a;
 constexpr unsigned char Escape_Character = 0x1b;
 constexpr unsigned char Delete = 0x7f;
@@ -34,6 +46,37 @@ bool Is_Blank(unsigned char C) {
 std::string Byte_Note(unsigned char C, std::size_t Column) {
     return "byte " + Quote(std::string(1, static_cast<char>(C))) + " at column " +
            std::to_string(Column);
+}
+
+// The first fault of Line, a line that starts with "--", as GNAT reads it (Latin-1).
+std::optional<Comment_Fault> Comment_Line_Fault(std::string_view Line) {
+    std::size_t Line_Start = 0;       // of the line GNAT counts
+    std::optional<std::size_t> Ender; // the byte that ended the comment, once one has
+    for (std::size_t P = 2; P < Line.size(); ++P) {
+        const auto C = static_cast<unsigned char>(Line[P]);
+        if (C == '\r') {
+            if (P - Line_Start > Longest_Gnat_Line) {
+                return Comment_Fault{Comment_Fault_Kind::Too_Long, P - Line_Start};
+            }
+            Line_Start = P + 1;
+        }
+        if (!Ender) {
+            if (Ends_Comment(C)) {
+                Ender = P;
+            } else if (Is_Illegal(C)) {
+                return Comment_Fault{Comment_Fault_Kind::Illegal_Byte, P};
+            }
+        } else if (Line.substr(P, 2) == "--") {
+            Ender.reset();
+            ++P;
+        } else if (!Is_Blank(C)) {
+            return Comment_Fault{Comment_Fault_Kind::Ends_Early, *Ender};
+        }
+    }
+    if (Line.size() - Line_Start > Longest_Gnat_Line) {
+        return Comment_Fault{Comment_Fault_Kind::Too_Long, Line.size() - Line_Start};
+    }
+    return std::nullopt;
 }
 
 // The fault of header line Number, if any, placed in its source. A fault outside the
@@ -69,36 +112,6 @@ std::optional<Problem> Judge(std::string_view Line, std::int32_t Number, const H
 }
 
 } // namespace
-
-std::optional<Comment_Fault> Comment_Line_Fault(std::string_view Line) {
-    std::size_t Line_Start = 0;       // of the line GNAT counts
-    std::optional<std::size_t> Ender; // the byte that ended the comment, once one has
-    for (std::size_t P = 2; P < Line.size(); ++P) {
-        const auto C = static_cast<unsigned char>(Line[P]);
-        if (C == '\r') {
-            if (P - Line_Start > Longest_Gnat_Line) {
-                return Comment_Fault{Comment_Fault_Kind::Too_Long, P - Line_Start};
-            }
-            Line_Start = P + 1;
-        }
-        if (!Ender) {
-            if (Ends_Comment(C)) {
-                Ender = P;
-            } else if (Is_Illegal(C)) {
-                return Comment_Fault{Comment_Fault_Kind::Illegal_Byte, P};
-            }
-        } else if (Line.substr(P, 2) == "--") {
-            Ender.reset();
-            ++P;
-        } else if (!Is_Blank(C)) {
-            return Comment_Fault{Comment_Fault_Kind::Ends_Early, *Ender};
-        }
-    }
-    if (Line.size() - Line_Start > Longest_Gnat_Line) {
-        return Comment_Fault{Comment_Fault_Kind::Too_Long, Line.size() - Line_Start};
-    }
-    return std::nullopt;
-}
 
 std::vector<Problem> Check_Header_Texts(const Run_Record& Record) {
     if (Main_Unit_Problem(Record) || Excerpt_Problem(Record)) {

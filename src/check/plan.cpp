@@ -96,9 +96,7 @@ void Plan_File(Planner& Plan, const std::string& Path) {
 
 std::vector<Plan_Line> Make_Plan(const Run_Record& Record, bool Licence_Read) {
     Planner Plan{Record, Licence_Read, {}, {}};
-    for (const Output_File& File : Output_Files(Record)) {
-        Plan_File(Plan, File.Path);
-    }
+    Each_Output_File(Record, [&](const Output_File& File) { Plan_File(Plan, File.Path); });
     return std::move(Plan.Lines);
 }
 

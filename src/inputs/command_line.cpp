@@ -159,6 +159,25 @@ std::optional<Argument_Fault> Accept_Arguments(Run_Record& Record,
     return std::nullopt;
 }
 
+namespace {
+
+std::string Usage(std::string_view Program) {
+    return "usage: " + std::string(Program) + " PROJECT_FILE [MAX_LINES]\n";
+}
+
+} // namespace
+
+bool Answer_Information(Console& Out, std::string_view Program, std::string_view Help,
+                        std::span<const char* const> Arguments) {
+    const std::string_view First = Arguments.empty() ? "" : Arguments[0];
+    if (First == "--help") {
+        Put_Line(Out, Usage(Program) + std::string(Help));
+    } else if (First == "--version") {
+        Put_Line(Out, std::string(Program) + " " ADASKEL_VERSION);
+    }
+    return First == "--help" || First == "--version";
+}
+
 void Report_Refusal(std::string_view Program, Argument_Fault Fault,
                     std::span<const char* const> Arguments) {
     std::string Text(Program);
@@ -169,9 +188,7 @@ void Report_Refusal(std::string_view Program, Argument_Fault Fault,
     } else {
         Text += ": max lines " + Quote(Arguments[1]) + " is not a positive integer";
     }
-    Text += "\nusage: ";
-    Text += Program;
-    Text += " PROJECT_FILE [MAX_LINES]\n";
+    Text += '\n' + Usage(Program);
     Write_All(STDERR_FILENO, Text);
 }
 

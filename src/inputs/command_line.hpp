@@ -3,6 +3,7 @@
 // 16#400#, 1E3, with blanks around and a sign).
 #pragma once
 
+#include "base/console.hpp"
 #include "inputs/run_record.hpp"
 
 #include <cstdint>
@@ -31,6 +32,12 @@ enum class Argument_Fault {
 // argument 1, such as a missing permission, fails instead: the file may well be there.
 std::optional<Argument_Fault> Accept_Arguments(Run_Record& Record,
                                                std::span<const char* const> Arguments);
+
+// Answers "--help" (the usage line, then Help) or "--version" given as the first argument
+// of a companion program, on Out; a project file of either name is written ./--help.
+// Returns whether one was answered.
+bool Answer_Information(Console& Out, std::string_view Program, std::string_view Help,
+                        std::span<const char* const> Arguments);
 
 // Refuses the command line of a companion program on standard error: Fault in the
 // program's words ("<Program>: no project file given", ...), then its usage line.

@@ -5,12 +5,14 @@
 #include "inputs/paths.hpp"
 #include "inputs/unit_names.hpp"
 
-#include <algorithm>
 #include <optional>
 #include <utility>
 
 namespace adaskel {
 
+namespace {
+
+// Stores every line, the bound of max lines tested before each line is read.
 void Read_Project_File(Run_Record& Record) {
     Line_Reader Reader = Open_Reader(Record.Project_Name);
     Put(Record.Out, "open project file ");
@@ -22,6 +24,7 @@ void Read_Project_File(Run_Record& Record) {
     }
 }
 
+// The lines holding a NUL byte, one problem each; a file in UTF-16, say, fails at line 1.
 std::vector<Problem> Nul_Byte_Problems(const Run_Record& Record) {
     std::vector<Problem> Problems;
     for (std::int32_t I = Root_Line; I <= Record.Line_Count; ++I) {
@@ -33,6 +36,8 @@ std::vector<Problem> Nul_Byte_Problems(const Run_Record& Record) {
     }
     return Problems;
 }
+
+} // namespace
 
 std::vector<Problem> Derive_Unit_Names(Run_Record& Record) {
     for (std::int32_t I = Main_Line; I <= Record.Line_Count; ++I) {
@@ -67,23 +72,31 @@ const std::string& Root_Name(const Run_Record& Record) {
     return Read(Record.Project_Lines, Root_Line);
 }
 
-Output_File Output_File_Range::Iterator::operator*() const {
-    const std::string& Root = Root_Name(*Record);
-    if (Line == Main_Line) {
-        return {Line, true, Body_Path(Root)};
-    }
-    return {Line, false, Spec_Path(Root, Read(Record->Project_Lines, Line))};
-}
-
-Output_File_Range::Iterator Output_File_Range::end() const {
+void Each_Output_File(const Run_Record& Record,
+                      const std::function<void(const Output_File&)>& Visit) {
+    const std::string& Root = Root_Name(Record);
     // The body file is written even for a project file without a main line: the run
     // then fails on it, for want of the main procedure's name.
-    return {Record, std::max(Record->Line_Count, Main_Line) + 1};
+    Visit({Main_Line, true, Body_Path(Root)});
+    for (std::int32_t J = First_Unit_Line; J <= Record.Line_Count; ++J) {
+        Visit({J, false, Spec_Path(Root, Read(Record.Project_Lines, J))});
+    }
 }
 
-Output_File_Range Output_Files(const Run_Record& Record) {
-    (void)Root_Name(Record);
-    return {&Record};
+bool Load_Project(Run_Record& Record, Input_Sink& Sink) {
+    Record.Project_Lines = Create_String_Set(Record.Max_Lines);
+    Record.Unit_Names = Create_String_Set(Record.Max_Lines);
+    if (!Take_Step(Sink, [&] { Read_Project_File(Record); })) {
+        return false;
+    }
+    std::vector<Problem> Not_Text = Nul_Byte_Problems(Record);
+    const bool Is_Text = Not_Text.empty();
+    Take_Problems(Sink, std::move(Not_Text));
+    if (Is_Text) {
+        Take_Problems(Sink, Derive_Unit_Names(Record));
+        Take_Step(Sink, [&] { (void)Root_Name(Record); });
+    }
+    return Is_Text;
 }
 
 } // namespace adaskel

@@ -4,9 +4,11 @@
 #pragma once
 
 #include "base/failure.hpp"
+#include "inputs/input_sink.hpp"
 #include "inputs/run_record.hpp"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,14 +20,11 @@ inline constexpr std::int32_t Root_Line = 1;
 inline constexpr std::int32_t Main_Line = 2;
 inline constexpr std::int32_t First_Unit_Line = 3;
 
-// Opens the project file, writes "open project file ", stores every line (the bound of
-// max lines tested before each line is read), and closes it.
-void Read_Project_File(Run_Record& Record);
-
-// The lines, the root included, that hold a NUL byte, one problem each in line order. No
-// path or name can hold one: the system would cut it there. A project file in UTF-16,
-// say, fails at line 1.
-std::vector<Problem> Nul_Byte_Problems(const Run_Record& Record);
+// The project stores (of max lines each), the project file, its NUL bytes (no path or name
+// can hold one), the unit names and the root line. Returns whether the lines were read
+// and hold no NUL byte: names and paths cut at a NUL byte would only mislead, so nothing
+// is derived then.
+bool Load_Project(Run_Record& Record, Input_Sink& Sink);
 
 // Copies project lines 2 and later into Unit_Names, then converts each copy in place.
 // A line that cannot be converted is left as copied, and its problem returned.
@@ -47,25 +46,9 @@ struct Output_File {
     std::string Path; // relative to the current directory
 };
 
-// The files a run writes, in its order: the body file, then each unit's spec file in
-// project-file order, repeats included. Each path is formed as it is reached.
-struct Output_File_Range {
-    struct Iterator {
-        const Run_Record* Record = nullptr;
-        std::int32_t Line = Main_Line;
-        Output_File operator*() const;
-        Iterator& operator++() {
-            ++Line;
-            return *this;
-        }
-        bool operator==(const Iterator& Other) const { return Line == Other.Line; }
-    };
-    const Run_Record* Record = nullptr;
-    [[nodiscard]] Iterator begin() const { return {Record, Main_Line}; }
-    [[nodiscard]] Iterator end() const;
-};
-
-// The files of the project the record holds; its root line must be there.
-Output_File_Range Output_Files(const Run_Record& Record);
+// Calls Visit with each file a run writes, in its order: the body file, then each unit's
+// spec file in project-file order, repeats included. Fails when there is no root line.
+void Each_Output_File(const Run_Record& Record,
+                      const std::function<void(const Output_File&)>& Visit);
 
 } // namespace adaskel

@@ -26,6 +26,8 @@ std::string Format_Run_Date(std::time_t Time) {
     return Date;
 }
 
+namespace {
+
 void Read_Version(Run_Record& Record) {
     Line_Reader Reader = Open_Reader("Versions.lst");
     while (!End_Of_File(Reader)) {
@@ -57,6 +59,18 @@ void Read_Licence(Run_Record& Record) {
                                       std::to_string(Record.Licence_Lines.Capacity) + " lines"});
     }
     Put_Line(Record.Out, "End traitment...");
+}
+
+} // namespace
+
+bool Load_Reference_Texts(Run_Record& Record, Input_Sink& Sink) {
+    Take_Step(Sink, [&] {
+        Record.Run_Date = Format_Run_Date(std::time(nullptr));
+        Put_Line(Record.Out, "We are the " + Record.Run_Date);
+    });
+    Take_Step(Sink, [&] { Read_Version(Record); });
+    Take_Step(Sink, [&] { Read_Abstract(Record); });
+    return Take_Step(Sink, [&] { Read_Licence(Record); });
 }
 
 void Read_Holder_Name(Run_Record& Record) {

@@ -2,6 +2,7 @@
 // version, the abstract, the licence text and the copyright holder's name.
 #pragma once
 
+#include "inputs/input_sink.hpp"
 #include "inputs/run_record.hpp"
 
 #include <ctime>
@@ -9,11 +10,10 @@
 
 namespace adaskel {
 
-// The texts read before the command line is looked at, one file each: "Versions.lst"
-// (kept open in the record), "Abstract.txt" and "gpl.txt", each with its progress lines.
-void Read_Version(Run_Record& Record);
-void Read_Abstract(Run_Record& Record);
-void Read_Licence(Run_Record& Record);
+// The run date, "Versions.lst" (kept open in the record), "Abstract.txt" and "gpl.txt",
+// each with its console lines, before the command line is looked at. Returns whether the
+// licence text was read whole (its line count then means something).
+bool Load_Reference_Texts(Run_Record& Record, Input_Sink& Sink);
 
 // Second half, after the prompt: Holder_Name from "Copyright", then "Name ok ! ! ! !  ".
 void Read_Holder_Name(Run_Record& Record);

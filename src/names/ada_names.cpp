@@ -330,13 +330,13 @@ std::vector<Ada_Unit> Ada_Units_Of(const Run_Record& Record) {
     if (Record.Line_Count < Main_Line) {
         return Units;
     }
-    for (const Output_File& File : Output_Files(Record)) {
+    Each_Output_File(Record, [&](const Output_File& File) {
         if (Is_Converted(Record, File.Line)) {
             Units.push_back({File.Line, Read(Record.Unit_Names, File.Line),
                              std::string(Base_Name(File.Path)),
                              File.Is_Body ? Root_Line : File.Line, File.Is_Body});
         }
-    }
+    });
     return Units;
 }
 

@@ -92,8 +92,7 @@ void Sync_Names(Pending_Batch& Batch) {
     }
 }
 
-} // namespace
-
+// An empty batch, as large as the open-files limit allows.
 Pending_Batch Create_Batch() {
     // Half the open-files limit, so that the descriptors of the rest of the run never run
     // short; a limit too low for even that is met by publishing the batch early.
@@ -106,14 +105,9 @@ Pending_Batch Create_Batch() {
     return Batch;
 }
 
-void Add_To_Batch(Pending_Batch& Batch, Pending_File File) {
-    Note_File_System(Batch, File);
-    Batch.Written.push_back(std::move(File));
-    if (Batch.Written.size() >= Batch.Capacity) {
-        Publish_Batch(Batch);
-    }
-}
-
+// Makes the data of the batch's files durable, then links each at its path, in order. At
+// the first failure (a sync, a link, a close) the files before it are published, none
+// after it, and the failure names its path.
 void Publish_Batch(Pending_Batch& Batch) {
     if (Batch.Written.empty()) {
         return;
@@ -128,6 +122,8 @@ void Publish_Batch(Pending_Batch& Batch) {
     Link_All(Batch, Files);
 }
 
+// Publishes what the batch holds, then makes every name published durable, also those
+// published before a failure.
 void Finish_Batch(Pending_Batch& Batch) {
     try {
         Publish_Batch(Batch);
@@ -136,6 +132,16 @@ void Finish_Batch(Pending_Batch& Batch) {
         throw;
     }
     Sync_Names(Batch);
+}
+
+} // namespace
+
+void Add_To_Batch(Pending_Batch& Batch, Pending_File File) {
+    Note_File_System(Batch, File);
+    Batch.Written.push_back(std::move(File));
+    if (Batch.Written.size() >= Batch.Capacity) {
+        Publish_Batch(Batch);
+    }
 }
 
 void With_Batch(const std::function<void(Pending_Batch&)>& Fill) {

@@ -25,24 +25,12 @@ struct Pending_Batch {
     std::vector<Owned_Fd> Syncers;     // a file opened before its writes, for syncfs
 };
 
-// An empty batch, as large as the open-files limit allows.
-Pending_Batch Create_Batch();
-
 // Adds a written file to the batch, publishing the batch when it is full.
 void Add_To_Batch(Pending_Batch& Batch, Pending_File File);
 
-// Makes the data of the batch's files durable, then links each at its path, in order. At
-// the first failure (a sync, a link, a close) the files before it are published, none
-// after it, and the failure names its path.
-void Publish_Batch(Pending_Batch& Batch);
-
-// Publishes what the batch holds, then makes every name published durable: once it
-// returns, a power loss takes nothing the run made. After a failure, the files published
-// before it are made durable all the same.
-void Finish_Batch(Pending_Batch& Batch);
-
-// Runs Fill on a new batch, then publishes what it holds and makes every name durable,
-// also when Fill fails: the files before a failure are published before it is reported.
+// Runs Fill on a new batch, then publishes what it holds and makes every name durable:
+// once it returns, a power loss takes nothing the run made. When Fill fails, the files
+// before the failure are published, and durable, before it is reported.
 void With_Batch(const std::function<void(Pending_Batch&)>& Fill);
 
 // The file to write at Path, or none when a regular file is there. A failure met while

@@ -48,9 +48,7 @@ void Generate(Generator& Run, const Output_File& File) {
 void Generate_Files(Run_Record& Record) {
     With_Batch([&](Pending_Batch& Batch) {
         Generator Run{Record, Batch};
-        for (const Output_File& File : Output_Files(Record)) {
-            Generate(Run, File);
-        }
+        Each_Output_File(Record, [&](const Output_File& File) { Generate(Run, File); });
     });
 }
 

@@ -67,10 +67,9 @@ std::optional<Problem> Excerpt_Problem(const Run_Record& Record) {
 }
 
 Header Form_Header(const Run_Record& Record) {
-    for (auto Found : {Main_Unit_Problem(Record), Excerpt_Problem(Record)}) {
-        if (Found) {
-            throw Run_Failure(std::move(*Found));
-        }
+    if (auto Found =
+            Main_Unit_Problem(Record) ? Main_Unit_Problem(Record) : Excerpt_Problem(Record)) {
+        throw Run_Failure(std::move(*Found));
     }
     Header Block;
     Begin_Line(Block, "-- ");

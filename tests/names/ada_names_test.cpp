@@ -19,7 +19,8 @@ struct Case {
 };
 
 void Expect_All(const std::vector<Case>& Cases) {
-    for (const Case& Row : Cases) {
+    for (std::size_t Number = 1; Number <= Cases.size(); ++Number) {
+        const Case& Row = Cases[Number - 1];
         const auto& [Lines, Expected, Files] = Row;
         Run_Record Record; // the units derived as a run derives them
         Record.Project_Lines = Create_String_Set(static_cast<std::int32_t>(Lines.size()));
@@ -41,7 +42,11 @@ void Expect_All(const std::vector<Case>& Cases) {
             Matches = Matches && Text.starts_with(Expected[K].substr(0, Head)) &&
                       Text.find(Expected[K].substr(Head), Head) != std::string::npos;
         }
-        EXPECT_TRUE(Matches) << Lines[0] << "/" << Lines[1] << "...: found\n" << Report;
+        std::string Listed; // the row's lines, so that a failing row says which it is
+        for (const auto& Line : Lines) {
+            Listed += (Listed.empty() ? "" : " / ") + Escape(Line);
+        }
+        EXPECT_TRUE(Matches) << "row " << Number << " (" << Listed << "): found\n" << Report;
     }
 }
 

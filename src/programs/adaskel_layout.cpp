@@ -1,15 +1,15 @@
-// The layout sequence. The project file is read and its names derived by the run's own
-// code, so the tree laid out is the one a run writes into; every name is judged before
-// the first directory is made.
-#include "layout/layout_run.hpp"
-
+// adaskel-layout: creates the directories an adaskel run writes into, and a GPR project
+// file that builds the tree. The project file is read and its names derived by the run's
+// own code, so the tree laid out is the one a run writes into; every name is judged
+// before the first directory is made.
+#include "base/console.hpp"
 #include "base/entry.hpp"
 #include "base/failure.hpp"
 #include "base/path_parts.hpp"
 #include "inputs/command_line.hpp"
-#include "inputs/load_inputs.hpp"
 #include "inputs/paths.hpp"
 #include "inputs/project_file.hpp"
+#include "inputs/run_record.hpp"
 #include "layout/directories.hpp"
 #include "layout/gpr_file.hpp"
 #include "names/tree_names.hpp"
@@ -23,8 +23,13 @@ namespace adaskel {
 
 namespace {
 
+// The values of one layout run, owned by its main.
+struct Layout_Record {
+    Console Out;       // one line for each directory and file created, on standard output
+    Run_Record Inputs; // its console discards the run's messages
+};
+
 constexpr std::string_view Help =
-    "usage: adaskel-layout PROJECT_FILE [MAX_LINES]\n"
     "Creates the directories an adaskel run on PROJECT_FILE writes into (ROOT/ROOT/src\n"
     "and ROOT/UNIT/src/lib), and the GPR project file ROOT/ROOT.gpr that builds the tree\n"
     "with gprbuild. Nothing that exists is changed.";
@@ -43,12 +48,12 @@ void Judge_Names(const Run_Record& Record) {
 // The directory of each file a run writes, in the run's order, each once.
 std::vector<std::string> Tree_Directories(const Run_Record& Record) {
     std::vector<std::string> Directories;
-    for (const Output_File& File : Output_Files(Record)) {
+    Each_Output_File(Record, [&](const Output_File& File) {
         std::string Directory = Directory_Of(File.Path);
         if (std::find(Directories.begin(), Directories.end(), Directory) == Directories.end()) {
             Directories.push_back(std::move(Directory));
         }
-    }
+    });
     return Directories;
 }
 
@@ -64,12 +69,10 @@ void Lay_Out(Layout_Record& Layout) {
                    Gpr_Text(Root, Source_Dirs, Base_Name(Body_Path(Root))));
 }
 
-} // namespace
-
+// Lays out the tree with the arguments after the program name. Returns Exit_Complete,
+// or Exit_Command_Line when the arguments are refused; every other failure is raised.
 int Layout_Sequence(Layout_Record& Layout, std::span<const char* const> Arguments) {
-    const std::string_view First = Arguments.empty() ? "" : Arguments[0];
-    if (First == "--help" || First == "--version") {
-        Put_Line(Layout.Out, First == "--help" ? Help : "adaskel-layout " ADASKEL_VERSION);
+    if (Answer_Information(Layout.Out, "adaskel-layout", Help, Arguments)) {
         return Exit_Complete;
     }
     Run_Record& Inputs = Layout.Inputs;
@@ -85,4 +88,14 @@ int Layout_Sequence(Layout_Record& Layout, std::span<const char* const> Argument
     return Exit_Complete;
 }
 
+} // namespace
+
 } // namespace adaskel
+
+int main(int argc, char** argv) {
+    adaskel::Layout_Record Layout;
+    return adaskel::Run_Program(Layout.Out, "adaskel-layout", argc, argv,
+                                [&](adaskel::Arguments_After Arguments) {
+                                    return adaskel::Layout_Sequence(Layout, Arguments);
+                                });
+}

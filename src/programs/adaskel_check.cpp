@@ -1,19 +1,20 @@
-// The check sequence. Each input step is the run's own; a failure it raises is what the
-// run would stop on, so here it becomes an error line and the check goes on to find the
-// rest. Failures of the check itself, such as a standard output that cannot be written,
-// are not caught here and end the check.
-#include "check/check_run.hpp"
-
+// adaskel-check: tells what adaskel would create, skip and fail on in this directory, and
+// what the Ada compiler would refuse, writing nothing. Each input step is the run's own;
+// a failure it raises is what the run would stop on, so here it becomes an error line and
+// the check goes on to find the rest. Failures of the check itself, such as a standard
+// output that cannot be written, end the check.
+#include "base/console.hpp"
 #include "base/entry.hpp"
 #include "base/failure.hpp"
 #include "base/path_parts.hpp"
 #include "check/header_texts.hpp"
 #include "check/plan.hpp"
 #include "inputs/command_line.hpp"
-#include "inputs/load_inputs.hpp"
 #include "inputs/project_file.hpp"
 #include "inputs/reference_texts.hpp"
+#include "inputs/run_record.hpp"
 #include "names/ada_names.hpp"
+#include "writers/atomic_file.hpp"
 
 #include <cerrno>
 #include <functional>
@@ -25,6 +26,23 @@ namespace adaskel {
 
 namespace {
 
+// The values of one check, owned by its main: the inputs a run would read, read the run's
+// own way but silently, the check's own console, and the counts of its summary.
+struct Check_Record {
+    Console Out;               // the check's report, on standard output
+    Run_Record Inputs;         // its console discards the run's messages
+    bool Input_Failed = false; // the run stops at an input, before it creates any file
+    // What the run does, up to where it stops: files created and skipped, and 1 to fail
+    // when it stops at an input or a file.
+    std::int32_t Creates = 0;
+    std::int32_t Skips = 0;
+    std::int32_t Fails = 0;
+    std::int32_t Errors = 0;
+    std::int32_t Warnings = 0;
+};
+
+constexpr int Exit_Problems = 1; // a run would fail, or GNAT refuse a file
+
 constexpr std::string_view Help =
     "Tells what adaskel would create, skip and fail on in the current directory, and what\n"
     "the Ada compiler would refuse in the files it writes. Writes nothing.\n"
@@ -33,20 +51,6 @@ constexpr std::string_view Help =
     "  --help        show this help and exit\n"
     "  --version     show the version and exit\n"
     "Exit status: 0 nothing found, 1 a problem found, 2 the command line refused.";
-
-// --help and --version as the first argument; a project file of that name is ./--help.
-// Returns whether one was answered.
-bool Answer_Information(Check_Record& Check, std::span<const char* const> Arguments) {
-    const std::string_view First = Arguments.empty() ? "" : Arguments[0];
-    if (First == "--help") {
-        Put_Line(Check.Out, "usage: adaskel-check PROJECT_FILE [MAX_LINES]\n" + std::string(Help));
-    } else if (First == "--version") {
-        Put_Line(Check.Out, "adaskel-check " ADASKEL_VERSION);
-    } else {
-        return false;
-    }
-    return true;
-}
 
 // "FILE" or "FILE:LINE", the place compilers and editors understand.
 std::string Place(std::string_view File, std::int32_t Line) {
@@ -110,11 +114,6 @@ void Report_Plan(Check_Record& Check, const std::vector<Plan_Line>& Plan) {
     }
 }
 
-bool Is_Regular(const std::string& Path) {
-    struct stat Status {};
-    return ::stat(Path.c_str(), &Status) == 0 && S_ISREG(Status.st_mode);
-}
-
 // The header texts, then the unit names, as GNAT will read the files made of them.
 void Report_Ada(Check_Record& Check) {
     const Run_Record& Inputs = Check.Inputs;
@@ -122,7 +121,10 @@ void Report_Ada(Check_Record& Check) {
         Report_Error(Check, Found);
     }
     const std::string Root = Inputs.Line_Count > 0 ? Root_Name(Inputs) : "";
-    for (const Diagnostic& Found : Check_Ada_Units(Ada_Units_Of(Inputs), Root, Is_Regular)) {
+    const auto Is_File = [](const std::string& Path) {
+        return Look_At_Output_Path(Path).Holds_File;
+    };
+    for (const Diagnostic& Found : Check_Ada_Units(Ada_Units_Of(Inputs), Root, Is_File)) {
         Report(Check, Place(Inputs.Project_Name, Found.Line), Found.Is_Error, Found.Message);
     }
 }
@@ -164,10 +166,11 @@ void Check_Inputs(Check_Record& Check, const std::optional<Problem>& Unseen) {
     Report_Ada(Check);
 }
 
-} // namespace
-
+// Checks with the arguments after the program name. Returns Exit_Complete when a run
+// would complete and GNAT would accept its files, Exit_Problems when not, and
+// Exit_Command_Line when the arguments are refused.
 int Check_Sequence(Check_Record& Check, std::span<const char* const> Arguments) {
-    if (Answer_Information(Check, Arguments)) {
+    if (Answer_Information(Check.Out, "adaskel-check", Help, Arguments)) {
         return Exit_Complete;
     }
     Run_Record& Inputs = Check.Inputs;
@@ -191,4 +194,14 @@ int Check_Sequence(Check_Record& Check, std::span<const char* const> Arguments) 
     return Clean ? Exit_Complete : Exit_Problems;
 }
 
+} // namespace
+
 } // namespace adaskel
+
+int main(int argc, char** argv) {
+    adaskel::Check_Record Check;
+    return adaskel::Run_Program(Check.Out, "adaskel-check", argc, argv,
+                                [&](adaskel::Arguments_After Arguments) {
+                                    return adaskel::Check_Sequence(Check, Arguments);
+                                });
+}

@@ -1,12 +1,12 @@
-// The run sequence and the command-line checks, in the fixed order of the run: reference
-// texts first (even when the command line is then rejected), then the arguments, then
-// the holder name and the generation pass.
-#include "programs/run.hpp"
-
+// adaskel: writes the Ada source skeletons of a project into its existing tree, in the
+// fixed order of the run: reference texts first (even when the command line is then
+// rejected), then the arguments, then the holder name and the generation pass.
+#include "base/entry.hpp"
 #include "base/failure.hpp"
 #include "inputs/command_line.hpp"
-#include "inputs/load_inputs.hpp"
+#include "inputs/project_file.hpp"
 #include "inputs/reference_texts.hpp"
+#include "inputs/run_record.hpp"
 #include "writers/generation.hpp"
 
 #include <string>
@@ -27,8 +27,8 @@ std::string Refusal(const Run_Record& Record, Argument_Fault Fault) {
     return "Max lines is not a positive.";
 }
 
-} // namespace
-
+// Performs the run with the arguments after the program name. Returns the exit status
+// of a run that ends by its own path; every other failure is raised as Run_Failure.
 int Run_Sequence(Run_Record& Record, std::span<const char* const> Arguments) {
     Input_Sink Stop_At_First;
     Load_Reference_Texts(Record, Stop_At_First);
@@ -44,4 +44,14 @@ int Run_Sequence(Run_Record& Record, std::span<const char* const> Arguments) {
     return Exit_Complete;
 }
 
+} // namespace
+
 } // namespace adaskel
+
+int main(int argc, char** argv) {
+    adaskel::Run_Record Record;
+    return adaskel::Run_Program(Record.Out, "adaskel", argc, argv,
+                                [&](adaskel::Arguments_After Arguments) {
+                                    return adaskel::Run_Sequence(Record, Arguments);
+                                });
+}
