@@ -76,7 +76,7 @@ std::vector<Case> Trees() {
         {.Name = "NoArgument", .Status = 2,
          .Err = "adaskel-layout: no project file given\nusage: adaskel-layout PROJECT_FILE [MAX_LINES]\n", .Args = {}},
         {.Name = "Version", .Out = "adaskel-layout " ADASKEL_VERSION "\n", .Args = {"--version"}},
-        {.Name = "Help", .Args = {"--help", "list"},
+        {.Name = "Help",
          .Out = "usage: adaskel-layout PROJECT_FILE [MAX_LINES]\n"
                 "Creates the directories an adaskel run on PROJECT_FILE writes into (ROOT/ROOT/src\n"
                 "and ROOT/UNIT/src/lib), and the GPR project file ROOT/ROOT.gpr that builds the tree\n"
@@ -85,7 +85,8 @@ std::vector<Case> Trees() {
                 "  MAX_LINES     the most lines the project file may have (default 16384)\n"
                 "  --help        show this help and exit\n"
                 "  --version     show the version and exit\n"
-                "Exit status: 0 the tree in place, 1 a failure, 2 the command line refused.\n"},
+                "Exit status: 0 the tree in place, 1 a failure, 2 the command line refused.\n",
+         .Args = {"--help", "list"}},
     };
     // clang-format on
 }
