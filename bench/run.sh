@@ -147,6 +147,7 @@ awk -v lines="$Licence_Lines" 'BEGIN {
     }
 }' >gpl.txt
 if $Scale; then
+    # shellcheck source=bench/scale.sh
     source "$Bench_Dir/scale.sh"
     exit
 fi

@@ -1,3 +1,4 @@
+# shellcheck shell=bash disable=SC2154 # Work, Program, Runner and Floor come from run.sh
 # The scale mode of bench/run.sh (sourced by it, in the workspace that holds the reference
 # texts): adaskel, adaskel-check and adaskel-layout on projects of 10^3 to 10^6 units,
 # each time beside the floors measured in the same rounds. It prints a table of times and
@@ -36,12 +37,12 @@ scale_note() {
 # limit, its figures added to NAME's results. Past the limit the program is killed, the
 # size's result for NAME is "over", and the larger sizes do not run it.
 timed() {
-    local Name=$1 Expected=$2 Out=$3 Wall Rss Status Cpu
+    local Name=$1 Expected=$2 Out=$3 Wall Rss Status
     shift 3
     if [ -n "${Over_At[$Name]:-}" ]; then
         return
     fi
-    read -r Wall Rss Status Cpu <<<"$("$Runner" -l "$Limit" "$Out" "$@")"
+    read -r Wall Rss Status _ <<<"$("$Runner" -l "$Limit" "$Out" "$@")"
     if [ "$Status" = limit ]; then
         scale_note "$Size units: $Name went over the limit of $Limit s and was killed"
         Over_At[$Name]=$Size:$Limit
@@ -118,9 +119,10 @@ check_outputs() {
     local Summary="summary: $((Size + 1)) to create, 0 to skip, 0 to fail; 0 errors, 0 warnings"
     local Complete=
     if [ -z "${Over_At[layout-fresh]:-}" ]; then
-        [ "$(wc -l <"$Work/layout-fresh.out")" -eq "$((3 * Size + 4))" ] &&
-            [ "$(tail -n 1 "$Work/layout-fresh.out")" = "created bench/bench.gpr" ] ||
+        if [ "$(wc -l <"$Work/layout-fresh.out")" -ne "$((3 * Size + 4))" ] ||
+            [ "$(tail -n 1 "$Work/layout-fresh.out")" != "created bench/bench.gpr" ]; then
             fail "$Size units: adaskel-layout did not create every directory and the GPR file"
+        fi
     else
         Complete="created bench/bench.gpr"
     fi
