@@ -50,7 +50,8 @@ constexpr std::string_view Help =
     "  MAX_LINES     the most lines the project file may have (default 16384)\n"
     "  --help        show this help and exit\n"
     "  --version     show the version and exit\n"
-    "Exit status: 0 nothing found, 1 a problem found, 2 the command line refused.";
+    "Exit status: 0 no error found (warnings may be shown), 1 an error found,\n"
+    "2 the command line refused.";
 
 // "FILE" or "FILE:LINE", the place compilers and editors understand.
 std::string Place(std::string_view File, std::int32_t Line) {

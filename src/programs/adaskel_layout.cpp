@@ -32,7 +32,12 @@ struct Layout_Record {
 constexpr std::string_view Help =
     "Creates the directories an adaskel run on PROJECT_FILE writes into (ROOT/ROOT/src\n"
     "and ROOT/UNIT/src/lib), and the GPR project file ROOT/ROOT.gpr that builds the tree\n"
-    "with gprbuild. Nothing that exists is changed.";
+    "with gprbuild. Nothing that exists is changed.\n"
+    "  PROJECT_FILE  the project file, as adaskel takes it\n"
+    "  MAX_LINES     the most lines the project file may have (default 16384)\n"
+    "  --help        show this help and exit\n"
+    "  --version     show the version and exit\n"
+    "Exit status: 0 the tree in place, 1 a failure, 2 the command line refused.";
 
 void Judge_Names(const Run_Record& Record) {
     if (auto Found = Root_Problem(Root_Name(Record))) {
