@@ -1,10 +1,17 @@
-// Forming the GPR project file. Names go into string literals, where a quotation mark
+// Forming the GPR project files. Names go into string literals, where a quotation mark
 // is doubled; the layout's name rules keep control characters out of them.
 #include "layout/gpr_file.hpp"
 
+#include "base/path_parts.hpp"
+#include "inputs/paths.hpp"
+#include "inputs/project_file.hpp"
 #include "inputs/unit_names.hpp"
+#include "names/ada_names.hpp"
 #include "writers/atomic_file.hpp"
 #include "writers/durable_batch.hpp"
+
+#include <algorithm>
+#include <set>
 
 namespace adaskel {
 
@@ -21,22 +28,100 @@ std::string Literal(std::string_view Text) {
     return Quoted + '"';
 }
 
+// The project name of Root: raised as a unit name is (the root holds no "-").
+std::string Project_Name(std::string_view Root) {
+    std::string Name(Root);
+    To_Filename(Name);
+    return Name;
+}
+
+void Add_Once(std::vector<std::string>& List, std::string Item) {
+    if (std::find(List.begin(), List.end(), Item) == List.end()) {
+        List.push_back(std::move(Item));
+    }
+}
+
+// GNAT's file name for a package, without ".ads": the key of a unit whatever its case.
+std::string Spec_Key(std::string_view Name) {
+    std::string File = Gnat_File_Name(Name, false);
+    File.resize(File.size() - 4);
+    return File;
+}
+
+std::string_view Parent_Of(std::string_view Name) {
+    const auto Dot = Name.rfind('.');
+    return Dot == std::string_view::npos ? std::string_view() : Name.substr(0, Dot);
+}
+
+// Adds the directory of each parent spec, not listed, that the tree holds where the run
+// would write it: the parent rule of the check takes it, so the build must see it.
+void Add_Parent_Dirs(std::vector<std::string>& Dirs, const std::vector<Ada_Unit>& Units,
+                     std::string_view Root) {
+    std::set<std::string> Listed;
+    for (const Ada_Unit& Unit : Units) {
+        Listed.insert(Spec_Key(Unit.Name));
+    }
+    for (const Ada_Unit& Unit : Units) {
+        for (std::string_view Parent = Parent_Of(Unit.Name);
+             !Parent.empty() && Listed.count(Spec_Key(Parent)) == 0; Parent = Parent_Of(Parent)) {
+            const std::string Spec = Spec_Path(Root, Spec_Key(Parent));
+            if (!Look_At_Output_Path(Spec).Holds_File) {
+                break;
+            }
+            Add_Once(Dirs, Directory_Of(Spec).substr(Root.size() + 1));
+        }
+    }
+}
+
+// "for Spec ("Name") use "File";" for each file not named as GNAT expects. A name in
+// GNAT's bracket notation is left to default naming: the check does not judge it.
+std::vector<std::string> Naming_Exceptions(const std::vector<Ada_Unit>& Units) {
+    std::vector<std::string> Lines;
+    for (const Ada_Unit& Unit : Units) {
+        if (Unit.File_Name == Gnat_File_Name(Unit.Name, Unit.Is_Main) ||
+            Unit.Name.find("[\"") != std::string::npos) {
+            continue;
+        }
+        Add_Once(Lines, std::string(Unit.Is_Main ? "for Body (" : "for Spec (") +
+                            Literal(Unit.Name) + ") use " + Literal(Unit.File_Name) + ";");
+    }
+    return Lines;
+}
+
 } // namespace
 
-std::string Gpr_Text(std::string_view Root, const std::vector<std::string>& Source_Dirs,
-                     std::string_view Main) {
-    std::string Name(Root); // raised as a unit name is: the root holds no "-"
-    To_Filename(Name);
-    std::string Text = "--  The tree adaskel writes. Build it with: gprbuild -P " +
-                       std::string(Root) + "/" + std::string(Root) + ".gpr\n";
-    Text += "project " + Name + " is\n   for Source_Dirs use\n";
-    for (std::size_t I = 0; I < Source_Dirs.size(); ++I) {
-        Text += (I == 0 ? "     (" : "      ") + Literal(Source_Dirs[I]) +
-                (I + 1 == Source_Dirs.size() ? ");\n" : ",\n");
+std::string Gpr_Text(std::string_view Root, std::string_view Main) {
+    const std::string Name = Project_Name(Root);
+    const std::string Tree(Base_Name(Tree_Gpr_Path(Root)));
+    return "--  The tree adaskel writes. Build it with: gprbuild -P " + Gpr_Path(Root) +
+           "\n--  Yours to edit: adaskel-layout writes it once. Its sources and naming come "
+           "from\n--  " +
+           Tree + ", which adaskel-layout derives from the list on every run.\n" + "with " +
+           Literal(Tree) + ";\nproject " + Name + " is\n" +
+           "   for Source_Dirs use " + Name + "_Tree.Source_Dirs;\n" +
+           "   package Naming renames " + Name + "_Tree.Naming;\n" + "   for Main use (" +
+           Literal(Main) + ");\n   for Object_Dir use \"obj\";\n   for Exec_Dir use \"bin\";\n" +
+           "end " + Name + ";\n";
+}
+
+std::string Tree_Gpr_Text(const Run_Record& Record, std::vector<std::string> Unit_Dirs) {
+    const std::string& Root = Root_Name(Record);
+    const std::string Name = Project_Name(Root) + "_Tree";
+    const std::vector<Ada_Unit> Units = Ada_Units_Of(Record);
+    Add_Parent_Dirs(Unit_Dirs, Units, Root);
+    std::string Text = "--  Generated by adaskel-layout from the project list and the tree, and "
+                       "rewritten\n--  whole on every run: do not edit. " +
+                       Root + ".gpr takes its sources and naming from here.\n";
+    Text += "abstract project " + Name + " is\n   Source_Dirs :=\n";
+    for (std::size_t I = 0; I < Unit_Dirs.size(); ++I) {
+        Text += (I == 0 ? "     (" : "      ") + Literal(Unit_Dirs[I]) +
+                (I + 1 == Unit_Dirs.size() ? ");\n" : ",\n");
     }
-    Text += "   for Main use (" + Literal(Main) + ");\n";
-    Text += "   for Object_Dir use \"obj\";\n   for Exec_Dir use \"bin\";\n";
-    return Text + "end " + Name + ";\n";
+    Text += "   for Source_Files use ();\n   package Naming is\n";
+    for (const std::string& Line : Naming_Exceptions(Units)) {
+        Text += "      " + Line + "\n";
+    }
+    return Text + "   end Naming;\nend " + Name + ";\n";
 }
 
 void Write_Gpr_File(Console& Out, const std::string& Path, std::string_view Text) {

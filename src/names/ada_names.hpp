@@ -49,8 +49,10 @@ using File_Test = std::function<bool(const std::string& Path)>;
 
 // The diagnostics of all Units, given in project-file order, ordered by line. A parent
 // that is not in the project file is looked for, with Is_File, where the run would write
-// its spec: Root/P/src/lib/P.ads, P being the file name GNAT gives the parent.
+// its spec: Root/P/src/lib/P.ads, P being the file name GNAT gives the parent. With
+// Files_Named, the GPR file names every file that is not named as GNAT expects (a Naming
+// exception each, as adaskel-layout derives them), so a file's name is not judged.
 std::vector<Diagnostic> Check_Ada_Units(std::span<const Ada_Unit> Units, std::string_view Root,
-                                        const File_Test& Is_File);
+                                        const File_Test& Is_File, bool Files_Named = false);
 
 } // namespace adaskel

@@ -13,11 +13,16 @@
 #include "inputs/project_file.hpp"
 #include "inputs/reference_texts.hpp"
 #include "inputs/run_record.hpp"
+#include "inputs/paths.hpp"
 #include "names/ada_names.hpp"
+#include "names/tree_names.hpp"
 #include "writers/atomic_file.hpp"
 
+#include <algorithm>
 #include <cerrno>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <sys/stat.h>
@@ -32,6 +37,7 @@ struct Check_Record {
     Console Out;               // the check's report, on standard output
     Run_Record Inputs;         // its console discards the run's messages
     bool Input_Failed = false; // the run stops at an input, before it creates any file
+    bool Layout_Refuses = false; // adaskel-layout refuses the list: it creates nothing
     // What the run does, up to where it stops: files created and skipped, and 1 to fail
     // when it stops at an input or a file.
     std::int32_t Creates = 0;
@@ -82,8 +88,12 @@ void Report_Input_Error(Check_Record& Check, const Problem& Found) {
     Check.Fails = 1;
 }
 
-// After a plan line whose file's directory does not exist: adaskel-layout creates it.
+// After a plan line whose file's directory does not exist: adaskel-layout creates it,
+// unless it refuses the list.
 void Hint_Layout(Check_Record& Check, const std::string& Path) {
+    if (Check.Layout_Refuses) {
+        return;
+    }
     const std::string Directory = Directory_Of(Path);
     struct stat Status {};
     if (::stat(Directory.c_str(), &Status) != 0 && errno == ENOENT) {
@@ -114,19 +124,55 @@ void Report_Plan(Check_Record& Check, const std::vector<Plan_Line>& Plan) {
     }
 }
 
-// The header texts, then the unit names, as GNAT will read the files made of them.
+// Whether the tree's GPR file, if there, takes its sources and naming from the derived
+// project (or, when it is not there, adaskel-layout will write one that does). One that
+// does not is warned about: its sources do not follow the list.
+bool Files_Named_By_Gpr(Check_Record& Check) {
+    const std::string& Root = Root_Name(Check.Inputs);
+    const std::string Gpr = Gpr_Path(Root);
+    if (!Look_At_Output_Path(Gpr).Holds_File) {
+        return true;
+    }
+    std::ifstream File(Gpr, std::ios::binary);
+    const std::string Text{std::istreambuf_iterator<char>(File), std::istreambuf_iterator<char>()};
+    const std::string Tree(Base_Name(Tree_Gpr_Path(Root)));
+    if (Text.find('"' + Tree + '"') != std::string::npos) {
+        return true;
+    }
+    Report(Check, Escape(Gpr), false,
+           "does not take its sources from " + Quote(Tree) +
+               ", so its source directories and naming do not follow the list; to adopt it, "
+               "write 'with \"" + Tree + "\";' before its project line, and 'for Source_Dirs "
+               "use " + std::string(Root) + "_Tree.Source_Dirs;' and 'package Naming renames " +
+               std::string(Root) + "_Tree.Naming;' in place of its own (adaskel-layout rewrites " +
+               Quote(Tree) + " on every run)");
+    return false;
+}
+
+// The header texts, then the project's lines, as GNAT will read the files made of them.
 void Report_Ada(Check_Record& Check) {
     const Run_Record& Inputs = Check.Inputs;
     for (const Problem& Found : Check_Header_Texts(Inputs)) {
         Report_Error(Check, Found);
     }
-    const std::string Root = Inputs.Line_Count > 0 ? Root_Name(Inputs) : "";
+    if (Inputs.Line_Count < Root_Line) {
+        return;
+    }
     const auto Is_File = [](const std::string& Path) {
         return Look_At_Output_Path(Path).Holds_File;
     };
-    for (const Diagnostic& Found : Check_Ada_Units(Ada_Units_Of(Inputs), Root, Is_File)) {
+    const bool Files_Named = Files_Named_By_Gpr(Check);
+    for (const Diagnostic& Found : Judge_Lines(Inputs, Is_File, Files_Named)) {
         Report(Check, Place(Inputs.Project_Name, Found.Line), Found.Is_Error, Found.Message);
     }
+}
+
+// Whether adaskel-layout refuses the list, creating nothing: for an error of the list alone.
+bool Layout_Refuses(const Run_Record& Inputs) {
+    const auto Sees_All = [](const std::string&) { return true; };
+    const std::vector<Diagnostic> Found = Judge_Lines(Inputs, Sees_All, true);
+    return std::any_of(Found.begin(), Found.end(),
+                       [](const Diagnostic& Each) { return Each.Is_Error; });
 }
 
 std::string Count(std::int32_t Number, std::string_view Noun) {
@@ -149,11 +195,15 @@ void Check_Inputs(Check_Record& Check, const std::optional<Problem>& Unseen) {
     const bool Licence_Read = Load_Reference_Texts(Inputs, Sink);
     Take_Step(Sink, [&] { Read_Holder_Name(Inputs); });
     bool Project_Read = false;
+    const std::size_t Before_Project = Sink.Found.size();
     if (Unseen) {
         Sink.Found.push_back(*Unseen);
     } else {
         Project_Read = Load_Project(Inputs, Sink);
     }
+    // adaskel-layout stops at the first problem of the project file, as the run does.
+    Check.Layout_Refuses = Sink.Found.size() > Before_Project || !Project_Read ||
+                           Layout_Refuses(Inputs);
     for (const Problem& Found : Sink.Found) {
         Report_Input_Error(Check, Found);
     }

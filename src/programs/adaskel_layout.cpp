@@ -13,6 +13,8 @@
 #include "layout/directories.hpp"
 #include "layout/gpr_file.hpp"
 #include "names/tree_names.hpp"
+#include "writers/atomic_file.hpp"
+#include "writers/replaced_file.hpp"
 
 #include <algorithm>
 #include <string>
@@ -31,17 +33,27 @@ struct Layout_Record {
 
 constexpr std::string_view Help =
     "Creates the directories an adaskel run on PROJECT_FILE writes into (ROOT/ROOT/src\n"
-    "and ROOT/UNIT/src/lib), and the GPR project file ROOT/ROOT.gpr that builds the tree\n"
-    "with gprbuild. Nothing that exists is changed.";
+    "and ROOT/UNIT/src/lib), the GPR project file ROOT/ROOT.gpr that builds the tree with\n"
+    "gprbuild, and rewrites ROOT/ROOT_tree.gpr, the sources and naming ROOT.gpr takes,\n"
+    "from the list and the tree. Nothing else that exists is changed.";
 
+// Refuses the list, before anything is created, for each line adaskel-check calls an
+// error from the list alone: its checks, with a file test that sees every parent's spec.
 void Judge_Names(const Run_Record& Record) {
-    if (auto Found = Root_Problem(Root_Name(Record))) {
-        throw Run_Failure(Line_Problem(Record, Root_Line, std::move(*Found)));
-    }
-    for (std::int32_t J = First_Unit_Line; J <= Record.Line_Count; ++J) {
-        if (auto Found = Unit_Directory_Problem(Read(Record.Project_Lines, J))) {
-            throw Run_Failure(Line_Problem(Record, J, std::move(*Found)));
+    const auto Sees_All = [](const std::string&) { return true; };
+    std::optional<Problem> Last;
+    Console Err{.Fd = 2};
+    for (Diagnostic& Found : Judge_Lines(Record, Sees_All, true)) {
+        if (!Found.Is_Error) {
+            continue;
         }
+        if (Last) {
+            Put_Line(Err, "adaskel-layout: " + Last->Lead + Last->Message);
+        }
+        Last = Line_Problem(Record, Found.Line, std::move(Found.Message));
+    }
+    if (Last) {
+        throw Run_Failure(std::move(*Last));
     }
 }
 
@@ -65,8 +77,12 @@ void Lay_Out(Layout_Record& Layout) {
         Make_Directory(Layout.Out, Directory);
         Source_Dirs.push_back(Directory.substr(Root.size() + 1)); // relative to the root
     }
-    Write_Gpr_File(Layout.Out, Root + "/" + Root + ".gpr",
-                   Gpr_Text(Root, Source_Dirs, Base_Name(Body_Path(Root))));
+    const std::string Tree_Gpr = Tree_Gpr_Path(Root);
+    const bool Was_There = Look_At_Output_Path(Tree_Gpr).Holds_File;
+    if (Replace_File(Tree_Gpr, Tree_Gpr_Text(Inputs, std::move(Source_Dirs)))) {
+        Put_Line(Layout.Out, (Was_There ? "updated " : "created ") + Escape(Tree_Gpr));
+    }
+    Write_Gpr_File(Layout.Out, Gpr_Path(Root), Gpr_Text(Root, Base_Name(Body_Path(Root))));
 }
 
 // Lays out the tree with the arguments after the program name. Returns Exit_Complete,
