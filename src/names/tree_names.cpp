@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <set>
 
 namespace adaskel {
 
@@ -103,8 +104,15 @@ std::vector<Diagnostic> Judge_Lines(const Run_Record& Record, const File_Test& I
             Found.push_back({J, true, std::move(*Line_Found)});
         }
     }
+    // A line the tree refuses has said what is wrong with it: the Ada checks add nothing.
+    std::set<std::int32_t> Refused;
+    for (const Diagnostic& Tree : Found) {
+        Refused.insert(Tree.Line);
+    }
     for (Diagnostic& Ada : Check_Ada_Units(Ada_Units_Of(Record), Root, Is_File, Files_Named)) {
-        Found.push_back(std::move(Ada));
+        if (Refused.count(Ada.Line) == 0) {
+            Found.push_back(std::move(Ada));
+        }
     }
     std::stable_sort(Found.begin(), Found.end(), [](const Diagnostic& Left,
                                                     const Diagnostic& Right) {

@@ -213,15 +213,11 @@ std::vector<Case> Trees() {
                 "create app/util/src/lib/util.ads\n"
                 "error app/util-Io/src/lib/util-Io.ads: directory 'app/util-Io/src/lib' does "
                 "not exist\n"
-                "hint: adaskel-layout list creates 'app/util-Io/src/lib'\n"
                 "error app//src/lib/.ads: directory 'app//src/lib' does not exist\n"
-                "hint: adaskel-layout list creates 'app//src/lib'\n"
                 "exists app/util/src/lib/util.ads\n"
-                "list:4: error: package 'Util.Io' goes into 'util-Io.ads', but GNAT looks for it "
-                "in 'util-io.ads'\n"
                 "list:6: warning: 'Util' is listed twice (first at line 3); its spec file is "
                 "written once\n"
-                "summary: 0 to create, 0 to skip, 1 to fail; 3 errors, 1 warning\n"},
+                "summary: 0 to create, 0 to skip, 1 to fail; 2 errors, 1 warning\n"},
         // Header texts, the root written "./app", and a file left empty by a crash.
         {.Name = "HeaderTextsAndEmptyFile",
          .Inputs = Texts("./app\napp\ndb-cache\n", {{"Versions.lst", "0.9\r\n1.0\r\n"},
@@ -236,9 +232,11 @@ std::vector<Case> Trees() {
                 "comment: every generated header would fail to compile\n"
                 "Versions.lst:2: error: ends in a carriage return (a CRLF file?): every "
                 "generated header would fail to compile\n"
+                "list:1: error: root './app' is not a GPR project name: it must be an identifier "
+                "of ASCII letters, digits and underscores\n"
                 "list:3: error: the parent 'Db' of 'Db.Cache' is neither in the project file "
                 "nor at './app/db/src/lib/db.ads': GNAT will not find its spec\n"
-                "summary: 1 to create, 1 to skip, 0 to fail; 3 errors, 1 warning\n"},
+                "summary: 1 to create, 1 to skip, 0 to fail; 4 errors, 1 warning\n"},
     };
 }
 
