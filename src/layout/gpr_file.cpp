@@ -124,7 +124,7 @@ std::string Tree_Gpr_Text(const Run_Record& Record, std::vector<std::string> Uni
     return Text + "   end Naming;\nend " + Name + ";\n";
 }
 
-void Write_Gpr_File(Console& Out, const std::string& Path, std::string_view Text) {
+void Write_New_File(Console& Out, const std::string& Path, std::string_view Text) {
     if (Holds_File(Path)) {
         return;
     }

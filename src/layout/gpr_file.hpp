@@ -26,6 +26,6 @@ std::string Tree_Gpr_Text(const Run_Record& Record, std::vector<std::string> Uni
 
 // Creates the file at Path with Text, and puts "created PATH" on Out; a regular file at
 // Path is left alone, and anything else there fails, as for adaskel's files.
-void Write_Gpr_File(Console& Out, const std::string& Path, std::string_view Text);
+void Write_New_File(Console& Out, const std::string& Path, std::string_view Text);
 
 } // namespace adaskel

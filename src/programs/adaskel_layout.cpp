@@ -10,10 +10,14 @@
 #include "inputs/paths.hpp"
 #include "inputs/project_file.hpp"
 #include "inputs/run_record.hpp"
+#include "inputs/reference_texts.hpp"
+#include "layout/crate.hpp"
 #include "layout/directories.hpp"
 #include "layout/gpr_file.hpp"
 #include "names/tree_names.hpp"
+#include "inputs/input_sink.hpp"
 #include "writers/atomic_file.hpp"
+#include "writers/durable_batch.hpp"
 #include "writers/replaced_file.hpp"
 
 #include <algorithm>
@@ -35,7 +39,9 @@ constexpr std::string_view Help =
     "Creates the directories an adaskel run on PROJECT_FILE writes into (ROOT/ROOT/src\n"
     "and ROOT/UNIT/src/lib), the GPR project file ROOT/ROOT.gpr that builds the tree with\n"
     "gprbuild, and rewrites ROOT/ROOT_tree.gpr, the sources and naming ROOT.gpr takes,\n"
-    "from the list and the tree. Nothing else that exists is changed.";
+    "from the list and the tree; and, when they are not there, ROOT/alire.toml (the Alire\n"
+    "crate, from the reference texts) and ROOT/.gitignore. Nothing else that exists is\n"
+    "changed.";
 
 // Refuses the list, before anything is created, for each line adaskel-check calls an
 // error from the list alone: its checks, with a file test that sees every parent's spec.
@@ -82,7 +88,35 @@ void Lay_Out(Layout_Record& Layout) {
     if (Replace_File(Tree_Gpr, Tree_Gpr_Text(Inputs, std::move(Source_Dirs)))) {
         Put_Line(Layout.Out, (Was_There ? "updated " : "created ") + Escape(Tree_Gpr));
     }
-    Write_Gpr_File(Layout.Out, Gpr_Path(Root), Gpr_Text(Root, Base_Name(Body_Path(Root))));
+    Write_New_File(Layout.Out, Gpr_Path(Root), Gpr_Text(Root, Base_Name(Body_Path(Root))));
+}
+
+// The crate's manifest, when none is there, from the reference texts read as a run reads
+// them; a text missing or a field alr would refuse leaves it unwritten, with one line why.
+void Write_Crate(Layout_Record& Layout) {
+    Run_Record& Inputs = Layout.Inputs;
+    const std::string& Root = Root_Name(Inputs);
+    const std::string Path = Root + "/alire.toml";
+    if (!Holds_File(Path)) {
+        Input_Sink Sink{.Record_All = true, .Found = {}};
+        Load_Reference_Texts(Inputs, Sink);
+        Take_Step(Sink, [&] { Read_Holder_Name(Inputs); });
+        Manifest Crate;
+        if (!Sink.Found.empty()) {
+            Crate.Refusal = Sink.Found.front().Message;
+        } else {
+            Crate = Crate_Manifest(Inputs);
+        }
+        if (!Crate.Refusal.empty()) {
+            Put_Line(Layout.Out, "not created " + Escape(Path) + ": " + Crate.Refusal);
+        } else {
+            Pending_File File = Create_Pending(Path);
+            Publish(File, Crate.Text);
+            Put_Line(Layout.Out, "created " + Escape(Path) +
+                                     (Crate.Note.empty() ? "" : " (" + Crate.Note + ")"));
+        }
+    }
+    Write_New_File(Layout.Out, Root + "/.gitignore", Git_Ignore_Text);
 }
 
 // Lays out the tree with the arguments after the program name. Returns Exit_Complete,
@@ -101,6 +135,7 @@ int Layout_Sequence(Layout_Record& Layout, std::span<const char* const> Argument
     Load_Project(Inputs, Stop_At_First);
     Judge_Names(Inputs);
     Lay_Out(Layout);
+    Write_Crate(Layout);
     return Exit_Complete;
 }
 
