@@ -367,6 +367,11 @@ std::string Gnat_File_Name(std::string_view Name, bool Is_Body) {
     return File + (Is_Body ? ".adb" : ".ads");
 }
 
+bool Is_Gnat_Unit(std::string_view Name) {
+    const std::string Lower = To_Lower_Latin_1(Root_Of(Name));
+    return Contains(Predefined_Units, Lower) || !Predefined_File(Lower).empty();
+}
+
 std::vector<Diagnostic> Check_Ada_Units(std::span<const Ada_Unit> Units, std::string_view Root,
                                         const File_Test& Is_File, bool Files_Named) {
     Checker Check{Root, Is_File, {}, {}, {}, nullptr, Files_Named};

@@ -44,6 +44,10 @@ std::optional<std::string> Ada_Name_Problem(std::string_view Name);
 // after a one-letter a, g, i or s), and the extension of a spec (.ads) or of a body (.adb).
 std::string Gnat_File_Name(std::string_view Name, bool Is_Body);
 
+// Whether GNAT's own library holds Name or its hierarchy: a unit under one of GNAT's
+// top-level units (Ada, System, Interfaces, GNAT, the old renamings) or files.
+bool Is_Gnat_Unit(std::string_view Name);
+
 // Tells whether a regular file is at a path of the tree.
 using File_Test = std::function<bool(const std::string& Path)>;
 

@@ -7,12 +7,14 @@
 #include "base/entry.hpp"
 #include "base/failure.hpp"
 #include "base/path_parts.hpp"
+#include "check/context_clause.hpp"
 #include "check/header_texts.hpp"
 #include "check/plan.hpp"
 #include "inputs/command_line.hpp"
 #include "inputs/project_file.hpp"
 #include "inputs/reference_texts.hpp"
 #include "inputs/run_record.hpp"
+#include "inputs/licence_kind.hpp"
 #include "inputs/paths.hpp"
 #include "names/ada_names.hpp"
 #include "names/tree_names.hpp"
@@ -155,6 +157,11 @@ void Report_Ada(Check_Record& Check) {
     for (const Problem& Found : Check_Header_Texts(Inputs)) {
         Report_Error(Check, Found);
     }
+    if (Licence_Of(Inputs) == Licence_Kind::Gpl_3) {
+        Report(Check, "gpl.txt", false,
+               "is the GPL version 3, whose lines 295 to 309, which every header quotes, are "
+               "not a notice but a piece of its section 6");
+    }
     if (Inputs.Line_Count < Root_Line) {
         return;
     }
@@ -164,6 +171,9 @@ void Report_Ada(Check_Record& Check) {
     const bool Files_Named = Files_Named_By_Gpr(Check);
     for (const Diagnostic& Found : Judge_Lines(Inputs, Is_File, Files_Named)) {
         Report(Check, Place(Inputs.Project_Name, Found.Line), Found.Is_Error, Found.Message);
+    }
+    for (const Problem& Found : Unprovided_Withs(Inputs)) {
+        Report(Check, Place(Found.File, Found.Line), false, Found.Message);
     }
 }
 

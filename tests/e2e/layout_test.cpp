@@ -41,7 +41,18 @@ const Files Gpr_Files = {
      "--  whole on every run: do not edit. app.gpr takes its sources and naming from here.\n"
      "abstract project App_Tree is\n   Source_Dirs :=\n     (\"app/src\",\n"
      "      \"util/src/lib\",\n      \"util-io/src/lib\");\n   for Source_Files use ();\n"
-     "   package Naming is\n   end Naming;\nend App_Tree;\n"}};
+     "   package Naming is\n   end Naming;\nend App_Tree;\n"},
+    {"app/alire.toml",
+     "# The Alire crate of the tree, written once by adaskel-layout; yours to edit.\n"
+     "name = \"app\"\nversion = \"1.0\"\ndescription = \"Laid out\"\n"
+     "authors = [\"The \\\"Authors\\\"\"]\nexecutables = [\"app\"]\nproject-files = [\"app.gpr\"]\n\n"
+     "# The generated headers keep a fixed style that GNAT's style checks refuse.\n"
+     "[build-switches]\n\"*\".style_checks = \"No\"\n"},
+    {"app/.gitignore", "obj/\nbin/\nalire/\nconfig/\n"}};
+
+// The last lines of a layout that finds neither a manifest nor a .gitignore.
+const std::string Crate_Lines = "created app/alire.toml (no licenses: lines 295 to 309 of 'gpl.txt' "
+                                "are not the GPL-2 notice)\ncreated app/.gitignore\n";
 
 std::set<std::string> Directories(const fs::path& Tree) {
     std::set<std::string> Found;
@@ -63,10 +74,10 @@ std::vector<Case> Trees() {
         {.Name = "Fresh", .Out = "created app/\ncreated app/app/\ncreated app/app/src/\ncreated app/util/\n"
                                  "created app/util/src/\ncreated app/util/src/lib/\ncreated app/util-io/\n"
                                  "created app/util-io/src/\ncreated app/util-io/src/lib/\n"
-                                 "created app/app_tree.gpr\ncreated app/app.gpr\n"},
+                                 "created app/app_tree.gpr\ncreated app/app.gpr\n" + Crate_Lines},
         {.Name = "Partial", .Dirs = {"app/app/src", "app/util/src"},
          .Out = "created app/util/src/lib/\ncreated app/util-io/\ncreated app/util-io/src/\n"
-                "created app/util-io/src/lib/\ncreated app/app_tree.gpr\ncreated app/app.gpr\n"},
+                "created app/util-io/src/lib/\ncreated app/app_tree.gpr\ncreated app/app.gpr\n" + Crate_Lines},
         {.Name = "BlockedByFile", .Dirs = {"app/app/src"}, .Inputs = {{"app/util", "x\n"}}, .Status = 1,
          .Err = Blocked + "not a directory\n"},
         {.Name = "DanglingLink", .Dirs = {"app/app/src"}, .Made_Links = {{"app/util", "nowhere"}}, .Status = 1,
@@ -74,11 +85,17 @@ std::vector<Case> Trees() {
         {.Name = "LinkToDirectory", .Dirs = {"app/app/src", "elsewhere"}, .Made_Links = {{"app/util", "../elsewhere"}},
          .Status = 1, .Err = Not_Followed},
         {.Name = "GprThere", .Dirs = {"app/app/src", "app/util/src/lib", "app/util-io/src/lib"},
-         .Inputs = {{"app/app.gpr", "mine\n"}}, .Out = "created app/app_tree.gpr\n"},
+         .Inputs = {{"app/app.gpr", "mine\n"}}, .Out = "created app/app_tree.gpr\n" + Crate_Lines},
         {.Name = "DerivedGprStale", .Dirs = {"app/app/src", "app/util/src/lib", "app/util-io/src/lib"},
-         .Inputs = {{"app/app.gpr", "mine\n"}, {"app/app_tree.gpr", "old\n"}}, .Out = "updated app/app_tree.gpr\n"},
+         .Inputs = {{"app/app.gpr", "mine\n"}, {"app/app_tree.gpr", "old\n"}}, .Out = "updated app/app_tree.gpr\n" + Crate_Lines},
         {.Name = "DerivedGprCurrent", .Dirs = {"app/app/src", "app/util/src/lib", "app/util-io/src/lib"},
-         .Inputs = {{"app/app.gpr", "mine\n"}, {"app/app_tree.gpr", Gpr_Files.at("app/app_tree.gpr")}}},
+         .Inputs = {{"app/app.gpr", "mine\n"}, {"app/app_tree.gpr", Gpr_Files.at("app/app_tree.gpr")},
+                    {"app/alire.toml", "mine\n"}, {"app/.gitignore", "mine\n"}}},
+        {.Name = "CrateRefused", .Dirs = {"app/app/src", "app/util/src/lib", "app/util-io/src/lib"},
+         .Inputs = {{"app/app.gpr", "mine\n"}, {"app/app_tree.gpr", Gpr_Files.at("app/app_tree.gpr")},
+                    {"Versions.lst", "v1.0\n"}},
+         .Out = "not created app/alire.toml: version 'v1.0' (line 1 of 'Versions.lst'): alr takes a version "
+                "like 1.0 or 1.0.0-rc1\ncreated app/.gitignore\n"},
         {.Name = "RootNotIdentifier", .Inputs = {{"list", "a.b\napp\n"}}, .Status = 1,
          .Err = Lead + "1: root 'a.b' is not a GPR project name: it must be an identifier of ASCII letters, "
                 "digits and underscores\n"},
@@ -102,6 +119,8 @@ TEST_P(Layout, CreatesOnlyWhatIsMissing) {
     const Sandbox Box;
     Files Inputs = Row.Inputs;
     Inputs.try_emplace("list", "app\napp\nutil\nutil-io\nutil\n");
+    Inputs.merge(Files{{"Versions.lst", "0.9\n1.0\n"}, {"Abstract.txt", "Laid out\n"},
+                       {"Copyright", "The \"Authors\"\n"}, {"gpl.txt", "GPL?\n"}});
     Prepare(Box, Row.Dirs, Inputs, Row.Made_Links);
     std::set<std::string> Dirs = Directories(Box.Tree());
     Files Tree = Snapshot(Box.Tree());
@@ -117,7 +136,7 @@ TEST_P(Layout, CreatesOnlyWhatIsMissing) {
             Dirs.insert(Line.substr(8));
             EXPECT_EQ(fs::status(Box.Tree() / Line.substr(8)).permissions(), fs::perms(0750));
         } else if (Line.starts_with("created ") || Line.starts_with("updated ")) {
-            const std::string Path = Line.substr(8);
+            const std::string Path = Line.substr(8, Line.find(' ', 8) - 8);
             Tree[Path] = Gpr_Files.at(Path);
         }
     }
