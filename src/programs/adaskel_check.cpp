@@ -14,6 +14,7 @@
 #include "inputs/project_file.hpp"
 #include "inputs/reference_texts.hpp"
 #include "inputs/run_record.hpp"
+#include "inputs/unit_names.hpp"
 #include "inputs/licence_kind.hpp"
 #include "inputs/paths.hpp"
 #include "names/ada_names.hpp"
@@ -141,12 +142,15 @@ bool Files_Named_By_Gpr(Check_Record& Check) {
     if (Text.find('"' + Tree + '"') != std::string::npos) {
         return true;
     }
+    std::string Project(Root);
+    To_Filename(Project);
+    Project += "_Tree";
     Report(Check, Escape(Gpr), false,
            "does not take its sources from " + Quote(Tree) +
                ", so its source directories and naming do not follow the list; to adopt it, "
                "write 'with \"" + Tree + "\";' before its project line, and 'for Source_Dirs "
-               "use " + std::string(Root) + "_Tree.Source_Dirs;' and 'package Naming renames " +
-               std::string(Root) + "_Tree.Naming;' in place of its own (adaskel-layout rewrites " +
+               "use " + Project + ".Source_Dirs;' and 'package Naming renames " + Project +
+               ".Naming;' in place of its own (adaskel-layout rewrites " +
                Quote(Tree) + " on every run)");
     return false;
 }
