@@ -24,8 +24,8 @@ struct Token {
 };
 
 bool Is_Word_Character(char C) {
-    return (C >= 'a' && C <= 'z') || (C >= 'A' && C <= 'Z') || (C >= '0' && C <= '9') ||
-           C == '_' || C == '.' || static_cast<unsigned char>(C) >= 0x80;
+    return (C >= 'a' && C <= 'z') || (C >= 'A' && C <= 'Z') || (C >= '0' && C <= '9') || C == '_' ||
+           C == '.' || static_cast<unsigned char>(C) >= 0x80;
 }
 
 std::string Lower(std::string_view Text) {
@@ -96,8 +96,7 @@ class Tokenizer {
 
 // Skips tokens to the end of the item, a ";", which it consumes.
 void Skip_Item(Tokenizer& Tokens) {
-    for (Token Each = Tokens.Next(); !Each.Text.empty() && Each.Text != ";";
-         Each = Tokens.Next()) {
+    for (Token Each = Tokens.Next(); !Each.Text.empty() && Each.Text != ";"; Each = Tokens.Next()) {
     }
 }
 

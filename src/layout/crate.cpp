@@ -11,8 +11,6 @@
 #include "inputs/project_file.hpp"
 
 #include <algorithm>
-#include <array>
-#include <cstdio>
 #include <optional>
 
 namespace adaskel {
@@ -26,8 +24,7 @@ bool Is_Digit(char C) {
 }
 
 bool Is_Tag_Character(char C) {
-    return Is_Digit(C) || (C >= 'a' && C <= 'z') || (C >= 'A' && C <= 'Z') || C == '.' ||
-           C == '-';
+    return Is_Digit(C) || (C >= 'a' && C <= 'z') || (C >= 'A' && C <= 'Z') || C == '.' || C == '-';
 }
 
 // Whether Part is a non-empty run of tag characters not ending with "." or "-".
@@ -62,10 +59,11 @@ bool Is_Version(std::string_view Version) {
 // The length of the UTF-8 sequence at the start of Text, or 0 when it is not one.
 std::size_t Sequence_Length(std::string_view Text) {
     const auto Lead = static_cast<unsigned char>(Text[0]);
-    const std::size_t Length = Lead < 0x80 ? 1 : Lead >= 0xc2 && Lead < 0xe0 ? 2
-                               : Lead >= 0xe0 && Lead < 0xf0                ? 3
-                               : Lead >= 0xf0 && Lead < 0xf5                ? 4
-                                                                            : 0;
+    const std::size_t Length = Lead < 0x80                   ? 1
+                               : Lead >= 0xc2 && Lead < 0xe0 ? 2
+                               : Lead >= 0xe0 && Lead < 0xf0 ? 3
+                               : Lead >= 0xf0 && Lead < 0xf5 ? 4
+                                                             : 0;
     if (Length == 0 || Length > Text.size()) {
         return 0;
     }
@@ -90,9 +88,10 @@ std::optional<std::string> Toml_String(std::string_view Text) {
             Quoted += '\\';
         }
         if (C < 0x20 || C == 0x7f) {
-            std::array<char, 8> Escaped{};
-            std::snprintf(Escaped.data(), Escaped.size(), "\\u%04x", C);
-            Quoted += Escaped.data();
+            constexpr std::string_view Hex = "0123456789abcdef";
+            Quoted += "\\u00";
+            Quoted += Hex[C >> 4U];
+            Quoted += Hex[C & 15U];
         } else {
             Quoted.append(Text.substr(K, Length));
         }
@@ -118,9 +117,8 @@ std::string Refusal(const Fields& Crate, const Run_Record& Record) {
                "characters";
     }
     if (!Is_Version(Crate.Version)) {
-        return "version " + Quote(Crate.Version) + " (line " +
-               std::to_string(Record.Version_Line) + " of 'Versions.lst'): alr takes a version " +
-               "like 1.0 or 1.0.0-rc1";
+        return "version " + Quote(Crate.Version) + " (line " + std::to_string(Record.Version_Line) +
+               " of 'Versions.lst'): alr takes a version " + "like 1.0 or 1.0.0-rc1";
     }
     if (Crate.Description.size() > Description_Bytes) {
         return "description (line 1 of 'Abstract.txt'): alr takes at most 72 bytes, it has " +
@@ -148,7 +146,8 @@ Manifest Crate_Manifest(const Run_Record& Record) {
     }
     const std::string Main(Base_Name(Body_Path(Root)));
     Made.Text = "# The Alire crate of the tree, written once by adaskel-layout; yours to edit.\n"
-                "name = " + *Toml_String(Crate.Name) + "\nversion = " + *Toml_String(Crate.Version) +
+                "name = " +
+                *Toml_String(Crate.Name) + "\nversion = " + *Toml_String(Crate.Version) +
                 "\ndescription = " + *Toml_String(Crate.Description) + "\nauthors = [" +
                 *Toml_String(Crate.Author) + "]\n";
     if (Licence_Of(Record) == Licence_Kind::Gpl_2_Notice) {

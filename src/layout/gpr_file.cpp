@@ -97,11 +97,11 @@ std::string Gpr_Text(std::string_view Root, std::string_view Main) {
            "\n--  Yours to edit: adaskel-layout writes it once. Its sources and naming come "
            "from\n--  " +
            Tree + ", which adaskel-layout derives from the list on every run.\n" + "with " +
-           Literal(Tree) + ";\nproject " + Name + " is\n" +
-           "   for Source_Dirs use " + Name + "_Tree.Source_Dirs;\n" +
-           "   package Naming renames " + Name + "_Tree.Naming;\n" + "   for Main use (" +
-           Literal(Main) + ");\n   for Object_Dir use \"obj\";\n   for Exec_Dir use \"bin\";\n" +
-           "end " + Name + ";\n";
+           Literal(Tree) + ";\nproject " + Name + " is\n" + "   for Source_Dirs use " + Name +
+           "_Tree.Source_Dirs;\n" + "   package Naming renames " + Name + "_Tree.Naming;\n" +
+           "   for Main use (" + Literal(Main) +
+           ");\n   for Object_Dir use \"obj\";\n   for Exec_Dir use \"bin\";\n" + "end " + Name +
+           ";\n";
 }
 
 std::string Tree_Gpr_Text(const Run_Record& Record, std::vector<std::string> Unit_Dirs) {

@@ -114,10 +114,9 @@ std::vector<Diagnostic> Judge_Lines(const Run_Record& Record, const File_Test& I
             Found.push_back(std::move(Ada));
         }
     }
-    std::stable_sort(Found.begin(), Found.end(), [](const Diagnostic& Left,
-                                                    const Diagnostic& Right) {
-        return Left.Line < Right.Line;
-    });
+    std::stable_sort(
+        Found.begin(), Found.end(),
+        [](const Diagnostic& Left, const Diagnostic& Right) { return Left.Line < Right.Line; });
     for (Diagnostic& Each : Found) {
         Each.Message += Line_Note(Read(Record.Project_Lines, Each.Line));
     }

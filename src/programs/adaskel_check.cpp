@@ -11,12 +11,12 @@
 #include "check/header_texts.hpp"
 #include "check/plan.hpp"
 #include "inputs/command_line.hpp"
+#include "inputs/licence_kind.hpp"
+#include "inputs/paths.hpp"
 #include "inputs/project_file.hpp"
 #include "inputs/reference_texts.hpp"
 #include "inputs/run_record.hpp"
 #include "inputs/unit_names.hpp"
-#include "inputs/licence_kind.hpp"
-#include "inputs/paths.hpp"
 #include "names/ada_names.hpp"
 #include "names/tree_names.hpp"
 #include "writers/atomic_file.hpp"
@@ -37,9 +37,9 @@ namespace {
 // The values of one check, owned by its main: the inputs a run would read, read the run's
 // own way but silently, the check's own console, and the counts of its summary.
 struct Check_Record {
-    Console Out;               // the check's report, on standard output
-    Run_Record Inputs;         // its console discards the run's messages
-    bool Input_Failed = false; // the run stops at an input, before it creates any file
+    Console Out;                 // the check's report, on standard output
+    Run_Record Inputs;           // its console discards the run's messages
+    bool Input_Failed = false;   // the run stops at an input, before it creates any file
     bool Layout_Refuses = false; // adaskel-layout refuses the list: it creates nothing
     // What the run does, up to where it stops: files created and skipped, and 1 to fail
     // when it stops at an input or a file.
@@ -148,10 +148,13 @@ bool Files_Named_By_Gpr(Check_Record& Check) {
     Report(Check, Escape(Gpr), false,
            "does not take its sources from " + Quote(Tree) +
                ", so its source directories and naming do not follow the list; to adopt it, "
-               "write 'with \"" + Tree + "\";' before its project line, and 'for Source_Dirs "
-               "use " + Project + ".Source_Dirs;' and 'package Naming renames " + Project +
-               ".Naming;' in place of its own (adaskel-layout rewrites " +
-               Quote(Tree) + " on every run)");
+               "write 'with \"" +
+               Tree +
+               "\";' before its project line, and 'for Source_Dirs "
+               "use " +
+               Project + ".Source_Dirs;' and 'package Naming renames " + Project +
+               ".Naming;' in place of its own (adaskel-layout rewrites " + Quote(Tree) +
+               " on every run)");
     return false;
 }
 
@@ -216,8 +219,8 @@ void Check_Inputs(Check_Record& Check, const std::optional<Problem>& Unseen) {
         Project_Read = Load_Project(Inputs, Sink);
     }
     // adaskel-layout stops at the first problem of the project file, as the run does.
-    Check.Layout_Refuses = Sink.Found.size() > Before_Project || !Project_Read ||
-                           Layout_Refuses(Inputs);
+    Check.Layout_Refuses =
+        Sink.Found.size() > Before_Project || !Project_Read || Layout_Refuses(Inputs);
     for (const Problem& Found : Sink.Found) {
         Report_Input_Error(Check, Found);
     }

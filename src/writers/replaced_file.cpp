@@ -53,7 +53,8 @@ bool Replace_File(const std::string& Path, std::string_view Content) {
         Raise_System_Failure("cannot replace", Path, errno);
     }
     Forget_Hidden(File);
-    const Owned_Fd Directory(::open(Directory_Of(Path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const Owned_Fd Directory(
+        ::open(Directory_Of(Path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (Directory.Value < 0 || ::fsync(Directory.Value) != 0) {
         Raise_System_Failure("cannot sync the directory of", Path, errno);
     }
