@@ -24,9 +24,9 @@ struct Withed_Unit {
 std::vector<Withed_Unit> Withed_Units(std::string_view Source);
 
 // A warning, at its line of the body file, for each unit the existing body file withs
-// that no line of the list names, no spec in the tree provides to the build (the spec of
-// a parent of a listed unit, where a run would write it), and GNAT's library does not hold. None
-// when there is no body file.
+// that no line of the list names, no spec in the tree provides to the build (the spec
+// of a parent of a listed unit, where a run would write it), and GNAT's library does
+// not hold. None when there is no body file.
 std::vector<Problem> Unprovided_Withs(const Run_Record& Record);
 
 } // namespace adaskel

@@ -28,10 +28,10 @@ std::optional<std::string> Unit_Directory_Problem(std::string_view Line);
 std::string Line_Note(std::string_view Line);
 
 // Every problem of the project's lines, ordered by line, each with its Line_Note: the
-// tree's rules (root, then each unit line's directory), then Check_Ada_Units with Is_File
-// and Files_Named on the lines the tree takes. adaskel-layout refuses a list for each error found
-// with a file test that sees every file (the errors of the list alone); adaskel-check reports them
-// all.
+// tree's rules (root, then each unit line's directory), then Check_Ada_Units with
+// Is_File and Files_Named on the lines the tree takes. adaskel-layout refuses a list for
+// each error found with a file test that sees every file (the errors of the list alone);
+// adaskel-check reports them all.
 std::vector<Diagnostic> Judge_Lines(const Run_Record& Record, const File_Test& Is_File,
                                     bool Files_Named);
 
