@@ -35,12 +35,6 @@ std::string Project_Name(std::string_view Root) {
     return Name;
 }
 
-void Add_Once(std::vector<std::string>& List, std::string Item) {
-    if (std::find(List.begin(), List.end(), Item) == List.end()) {
-        List.push_back(std::move(Item));
-    }
-}
-
 // GNAT's file name for a package, without ".ads": the key of a unit whatever its case.
 std::string Spec_Key(std::string_view Name) {
     std::string File = Gnat_File_Name(Name, false);
@@ -61,6 +55,7 @@ void Add_Parent_Dirs(std::vector<std::string>& Dirs, const std::vector<Ada_Unit>
     for (const Ada_Unit& Unit : Units) {
         Listed.insert(Spec_Key(Unit.Name));
     }
+    std::set<std::string> Taken(Dirs.begin(), Dirs.end());
     for (const Ada_Unit& Unit : Units) {
         for (std::string_view Parent = Parent_Of(Unit.Name);
              !Parent.empty() && Listed.count(Spec_Key(Parent)) == 0; Parent = Parent_Of(Parent)) {
@@ -68,22 +63,29 @@ void Add_Parent_Dirs(std::vector<std::string>& Dirs, const std::vector<Ada_Unit>
             if (!Look_At_Output_Path(Spec).Holds_File) {
                 break;
             }
-            Add_Once(Dirs, Directory_Of(Spec).substr(Root.size() + 1));
+            std::string Dir = Directory_Of(Spec).substr(Root.size() + 1);
+            if (Taken.insert(Dir).second) {
+                Dirs.push_back(std::move(Dir));
+            }
         }
     }
 }
 
-// "for Spec ("Name") use "File";" for each file not named as GNAT expects. A name in
-// GNAT's bracket notation is left to default naming: the check does not judge it.
+// "for Spec ("Name") use "File";" for each file not named as GNAT expects, each once. A
+// name in GNAT's bracket notation is left to default naming: the check does not judge it.
 std::vector<std::string> Naming_Exceptions(const std::vector<Ada_Unit>& Units) {
     std::vector<std::string> Lines;
+    std::set<std::string> Seen;
     for (const Ada_Unit& Unit : Units) {
         if (Unit.File_Name == Gnat_File_Name(Unit.Name, Unit.Is_Main) ||
             Unit.Name.find("[\"") != std::string::npos) {
             continue;
         }
-        Add_Once(Lines, std::string(Unit.Is_Main ? "for Body (" : "for Spec (") +
-                            Literal(Unit.Name) + ") use " + Literal(Unit.File_Name) + ";");
+        std::string Line = std::string(Unit.Is_Main ? "for Body (" : "for Spec (") +
+                           Literal(Unit.Name) + ") use " + Literal(Unit.File_Name) + ";";
+        if (Seen.insert(Line).second) {
+            Lines.push_back(std::move(Line));
+        }
     }
     return Lines;
 }
