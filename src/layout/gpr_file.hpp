@@ -5,7 +5,6 @@
 #pragma once
 
 #include "base/console.hpp"
-#include "inputs/run_record.hpp"
 
 #include <string>
 #include <string_view>
@@ -17,12 +16,6 @@ namespace adaskel {
 // derived project and takes its Source_Dirs and Naming, and whose main is the body file
 // Main; objects go into obj/ and the program into bin/ beside the project file.
 std::string Gpr_Text(std::string_view Root, std::string_view Main);
-
-// The derived abstract project Root_Tree: a Source_Dirs list of Unit_Dirs (relative to
-// the root) and of each directory of the tree holding the spec of a parent that is not
-// listed, which the check's parent rule relies on; and a Naming exception for each file
-// of the run whose name is not the one GNAT gives its unit.
-std::string Tree_Gpr_Text(const Run_Record& Record, std::vector<std::string> Unit_Dirs);
 
 // Creates the file at Path with Text, and puts "created PATH" on Out; a regular file at
 // Path is left alone, and anything else there fails, as for adaskel's files.

@@ -16,9 +16,9 @@
 #include "inputs/project_file.hpp"
 #include "inputs/reference_texts.hpp"
 #include "inputs/run_record.hpp"
-#include "inputs/unit_names.hpp"
 #include "names/ada_names.hpp"
 #include "names/tree_names.hpp"
+#include "names/tree_project.hpp"
 #include "writers/atomic_file.hpp"
 
 #include <algorithm>
@@ -127,6 +127,38 @@ void Report_Plan(Check_Record& Check, const std::vector<Plan_Line>& Plan) {
     }
 }
 
+// The bytes of the regular file at Path.
+std::string Read_Whole(const std::string& Path) {
+    std::ifstream File(Path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(File), std::istreambuf_iterator<char>()};
+}
+
+// The derived project, which the tree's GPR file takes its sources from, must be the one
+// adaskel-layout would write now, or gprbuild builds from another list.
+void Check_Tree_Gpr(Check_Record& Check) {
+    if (Check.Layout_Refuses) {
+        return; // the errors say why adaskel-layout would not rewrite it
+    }
+    const Run_Record& Inputs = Check.Inputs;
+    const std::string Path = Tree_Gpr_Path(Root_Name(Inputs));
+    const auto Is_File = [](const std::string& Each) {
+        return Look_At_Output_Path(Each).Holds_File;
+    };
+    const std::string Hint =
+        ": adaskel-layout " + Escape(Inputs.Project_Name) + " writes it from the list and the tree";
+    if (!Look_At_Output_Path(Path).Holds_File) {
+        Report(Check, Escape(Path), false,
+               "is missing, but the GPR file takes its sources from it" + Hint);
+        return;
+    }
+    if (Read_Whole(Path) != Tree_Gpr_Text(Inputs, Is_File)) {
+        Report(Check, Escape(Path), false,
+               "does not follow the list and the tree, so gprbuild would not build what the "
+               "run writes" +
+                   Hint);
+    }
+}
+
 // Whether the tree's GPR file, if there, takes its sources and naming from the derived
 // project (or, when it is not there, adaskel-layout will write one that does). One that
 // does not is warned about: its sources do not follow the list.
@@ -136,15 +168,13 @@ bool Files_Named_By_Gpr(Check_Record& Check) {
     if (!Look_At_Output_Path(Gpr).Holds_File) {
         return true;
     }
-    std::ifstream File(Gpr, std::ios::binary);
-    const std::string Text{std::istreambuf_iterator<char>(File), std::istreambuf_iterator<char>()};
+    const std::string Text = Read_Whole(Gpr);
     const std::string Tree(Base_Name(Tree_Gpr_Path(Root)));
     if (Text.find('"' + Tree + '"') != std::string::npos) {
+        Check_Tree_Gpr(Check);
         return true;
     }
-    std::string Project(Root);
-    To_Filename(Project);
-    Project += "_Tree";
+    std::string Project = Gpr_Project_Name(Root) + "_Tree";
     Report(Check, Escape(Gpr), false,
            "does not take its sources from " + Quote(Tree) +
                ", so its source directories and naming do not follow the list; to adopt it, "

@@ -16,6 +16,7 @@
 #include "layout/directories.hpp"
 #include "layout/gpr_file.hpp"
 #include "names/tree_names.hpp"
+#include "names/tree_project.hpp"
 #include "writers/atomic_file.hpp"
 #include "writers/durable_batch.hpp"
 #include "writers/replaced_file.hpp"
@@ -78,14 +79,15 @@ std::vector<std::string> Tree_Directories(const Run_Record& Record) {
 void Lay_Out(Layout_Record& Layout) {
     const Run_Record& Inputs = Layout.Inputs;
     const std::string& Root = Root_Name(Inputs);
-    std::vector<std::string> Source_Dirs;
     for (const std::string& Directory : Tree_Directories(Inputs)) {
         Make_Directory(Layout.Out, Directory);
-        Source_Dirs.push_back(Directory.substr(Root.size() + 1)); // relative to the root
     }
     const std::string Tree_Gpr = Tree_Gpr_Path(Root);
     const bool Was_There = Look_At_Output_Path(Tree_Gpr).Holds_File;
-    if (Replace_File(Tree_Gpr, Tree_Gpr_Text(Inputs, std::move(Source_Dirs)))) {
+    const auto Is_File = [](const std::string& Path) {
+        return Look_At_Output_Path(Path).Holds_File;
+    };
+    if (Replace_File(Tree_Gpr, Tree_Gpr_Text(Inputs, Is_File))) {
         Put_Line(Layout.Out, (Was_There ? "updated " : "created ") + Escape(Tree_Gpr));
     }
     Write_New_File(Layout.Out, Gpr_Path(Root), Gpr_Text(Root, Base_Name(Body_Path(Root))));

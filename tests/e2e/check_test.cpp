@@ -262,6 +262,15 @@ std::vector<Case> Trees() {
                 "app/app/src/app.adb:4: warning: withs Gone.Away, which nothing in the list or the "
                 "tree provides (renamed or removed?)\n"
                 "summary: 2 to create, 1 to skip, 0 to fail; 0 errors, 4 warnings\n"},
+        {.Name = "DerivedGprStale",
+         .Inputs = Texts(App_List, {{"app/app.gpr", "with \"app_tree.gpr\";\n"},
+                                    {"app/app_tree.gpr", "abstract project App_Tree is\n"}}),
+         .Out = "create app/app/src/app.adb\ncreate app/util/src/lib/util.ads\n"
+                "create app/util-io/src/lib/util-io.ads\n"
+                "app/app_tree.gpr: warning: does not follow the list and the tree, so gprbuild "
+                "would not build what the run writes: adaskel-layout list writes it from the list "
+                "and the tree\n"
+                "summary: 3 to create, 0 to skip, 0 to fail; 0 errors, 1 warning\n"},
     };
 }
 
