@@ -7,11 +7,14 @@
 # adaskel-check and adaskel-layout beside ADASKEL. WORKDIR is deleted and rebuilt on
 # every run: the example's input files are copied into it and gpl.txt is taken from this
 # machine's GPL-2 text (or a placeholder is written). Then, in WORKDIR:
-#   adaskel-layout shop.lst   the directories of the tree, and shop/shop.gpr
+#   adaskel-layout shop.lst   the directories of the tree, shop/shop_tree.gpr, shop/shop.gpr,
+#                             shop/alire.toml and shop/.gitignore
 #   adaskel-check shop.lst    must find nothing: 0 errors and 0 warnings
 #   adaskel shop.lst          the source files; the tree and two files are shown
 #   gprbuild -P shop/shop.gpr (gnatmake with one -aI per directory without gprbuild)
 #   shop/bin/shop             the program
+#   alr build (in shop/)      where alr is installed: the same tree as an Alire crate, built
+#                             offline with a private configuration in WORKDIR/.alr
 # With no Ada compiler at all the build is skipped, with a note. The script exits
 # non-zero when a step fails.
 set -euo pipefail
@@ -111,3 +114,10 @@ else
 fi
 step shop/bin/shop
 printf '(exit status 0)\n'
+if command -v alr >/dev/null; then
+    export ALR_CONFIG=$Work/.alr
+    alr -n config --global --set index.auto_community false
+    (cd -- "$Work/shop" && printf '\n$ alr build (in shop/)\n' && alr -n build -- -j2) >"$Work/alr.out" 2>&1 ||
+        { cat -- "$Work/alr.out" >&2; fail "'alr build' failed"; }
+    grep -F -e '$ alr' -e 'Build finished' -- "$Work/alr.out"
+fi

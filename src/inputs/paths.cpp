@@ -30,4 +30,12 @@ std::string Spec_Path(std::string_view Root_Name, std::string_view Unit_File_Nam
     return Join({Root_Name, "/", Unit_File_Name, "/src/lib/", Unit_File_Name, ".ads"});
 }
 
+std::string Gpr_Path(std::string_view Root_Name) {
+    return Join({Root_Name, "/", Root_Name, ".gpr"});
+}
+
+std::string Tree_Gpr_Path(std::string_view Root_Name) {
+    return Join({Root_Name, "/", Root_Name, "_tree.gpr"});
+}
+
 } // namespace adaskel

@@ -13,4 +13,11 @@ std::string Body_Path(std::string_view Root_Name);
 // Root/Unit/src/lib/Unit.ads: a library unit's spec file.
 std::string Spec_Path(std::string_view Root_Name, std::string_view Unit_File_Name);
 
+// Root/Root.gpr: the GPR project file the user owns, written once.
+std::string Gpr_Path(std::string_view Root_Name);
+
+// Root/Root_tree.gpr: the abstract project derived from the list and the tree, which
+// Root.gpr takes its sources and naming from; rewritten by every layout.
+std::string Tree_Gpr_Path(std::string_view Root_Name);
+
 } // namespace adaskel

@@ -1,45 +1,29 @@
-// Forming the GPR project file. Names go into string literals, where a quotation mark
-// is doubled; the layout's name rules keep control characters out of them.
+// Forming the GPR project file the user owns, and publishing the files layout writes once.
 #include "layout/gpr_file.hpp"
 
-#include "inputs/unit_names.hpp"
+#include "base/path_parts.hpp"
+#include "inputs/paths.hpp"
+#include "names/tree_project.hpp"
 #include "writers/atomic_file.hpp"
 #include "writers/durable_batch.hpp"
 
 namespace adaskel {
 
-namespace {
-
-std::string Literal(std::string_view Text) {
-    std::string Quoted = "\"";
-    for (const char C : Text) {
-        Quoted += C;
-        if (C == '"') {
-            Quoted += C;
-        }
-    }
-    return Quoted + '"';
+std::string Gpr_Text(std::string_view Root, std::string_view Main) {
+    const std::string Name = Gpr_Project_Name(Root);
+    const std::string Tree(Base_Name(Tree_Gpr_Path(Root)));
+    return "--  The tree adaskel writes. Build it with: gprbuild -P " + Gpr_Path(Root) +
+           "\n--  Yours to edit: adaskel-layout writes it once. Its sources and naming come "
+           "from\n--  " +
+           Tree + ", which adaskel-layout derives from the list on every run.\n" + "with " +
+           Gpr_Literal(Tree) + ";\nproject " + Name + " is\n" + "   for Source_Dirs use " + Name +
+           "_Tree.Source_Dirs;\n" + "   package Naming renames " + Name + "_Tree.Naming;\n" +
+           "   for Main use (" + Gpr_Literal(Main) +
+           ");\n   for Object_Dir use \"obj\";\n   for Exec_Dir use \"bin\";\n" + "end " + Name +
+           ";\n";
 }
 
-} // namespace
-
-std::string Gpr_Text(std::string_view Root, const std::vector<std::string>& Source_Dirs,
-                     std::string_view Main) {
-    std::string Name(Root); // raised as a unit name is: the root holds no "-"
-    To_Filename(Name);
-    std::string Text = "--  The tree adaskel writes. Build it with: gprbuild -P " +
-                       std::string(Root) + "/" + std::string(Root) + ".gpr\n";
-    Text += "project " + Name + " is\n   for Source_Dirs use\n";
-    for (std::size_t I = 0; I < Source_Dirs.size(); ++I) {
-        Text += (I == 0 ? "     (" : "      ") + Literal(Source_Dirs[I]) +
-                (I + 1 == Source_Dirs.size() ? ");\n" : ",\n");
-    }
-    Text += "   for Main use (" + Literal(Main) + ");\n";
-    Text += "   for Object_Dir use \"obj\";\n   for Exec_Dir use \"bin\";\n";
-    return Text + "end " + Name + ";\n";
-}
-
-void Write_Gpr_File(Console& Out, const std::string& Path, std::string_view Text) {
+void Write_New_File(Console& Out, const std::string& Path, std::string_view Text) {
     if (Holds_File(Path)) {
         return;
     }

@@ -1,5 +1,7 @@
-// The GPR project file of the tree: what gprbuild needs to build the generated sources
-// (their directories and the main body file), published as adaskel publishes its files.
+// The GPR project files of the tree. ROOT.gpr is the user's: written once, never
+// rewritten, it takes its sources and naming from ROOT_tree.gpr, an abstract project
+// derived from the list and the tree that every layout rewrites, so that the build
+// follows the list without a hand edit and without losing one.
 #pragma once
 
 #include "base/console.hpp"
@@ -10,14 +12,13 @@
 
 namespace adaskel {
 
-// The project Root (an identifier, written with its first letter raised) whose sources
-// are in Source_Dirs, relative to the project file's directory, and whose main is the
-// body file Main; objects go into obj/ and the program into bin/ beside the project file.
-std::string Gpr_Text(std::string_view Root, const std::vector<std::string>& Source_Dirs,
-                     std::string_view Main);
+// The project Root (an identifier, written with its first letter raised) that withs the
+// derived project and takes its Source_Dirs and Naming, and whose main is the body file
+// Main; objects go into obj/ and the program into bin/ beside the project file.
+std::string Gpr_Text(std::string_view Root, std::string_view Main);
 
 // Creates the file at Path with Text, and puts "created PATH" on Out; a regular file at
 // Path is left alone, and anything else there fails, as for adaskel's files.
-void Write_Gpr_File(Console& Out, const std::string& Path, std::string_view Text);
+void Write_New_File(Console& Out, const std::string& Path, std::string_view Text);
 
 } // namespace adaskel

@@ -166,6 +166,7 @@ struct Checker {
     Seen_Units Seen;                // the units listed before the one being checked
     std::set<std::string> Packages; // every valid package of the project, in lower case
     const Ada_Unit* Main = nullptr; // the main procedure, when its name is valid
+    bool Files_Named = false;       // the GPR file names each unit's file (see header)
 
     void Error(const Ada_Unit& Unit, std::string Message) {
         Found.push_back({Unit.Line, true, std::move(Message)});
@@ -316,7 +317,7 @@ void Check_Valid_Unit(Checker& Check, const Ada_Unit& Unit) {
                                                "notation, which the check does not judge: "
                                                "GNAT takes it for a letter or a digit only, "
                                                "and names its file its own way");
-    } else {
+    } else if (!Check.Files_Named) {
         Check_File_Name(Check, Unit);
     }
     Check_Parent(Check, Unit);
@@ -366,9 +367,14 @@ std::string Gnat_File_Name(std::string_view Name, bool Is_Body) {
     return File + (Is_Body ? ".adb" : ".ads");
 }
 
+bool Is_Gnat_Unit(std::string_view Name) {
+    const std::string Lower = To_Lower_Latin_1(Root_Of(Name));
+    return Contains(Predefined_Units, Lower) || !Predefined_File(Lower).empty();
+}
+
 std::vector<Diagnostic> Check_Ada_Units(std::span<const Ada_Unit> Units, std::string_view Root,
-                                        const File_Test& Is_File) {
-    Checker Check{Root, Is_File, {}, {}, {}, nullptr};
+                                        const File_Test& Is_File, bool Files_Named) {
+    Checker Check{Root, Is_File, {}, {}, {}, nullptr, Files_Named};
     const std::vector<std::optional<std::string>> Problems = Index_Units(Check, Units);
     for (std::size_t K = 0; K < Units.size(); ++K) {
         if (Problems[K]) {

@@ -44,13 +44,19 @@ std::optional<std::string> Ada_Name_Problem(std::string_view Name);
 // after a one-letter a, g, i or s), and the extension of a spec (.ads) or of a body (.adb).
 std::string Gnat_File_Name(std::string_view Name, bool Is_Body);
 
+// Whether GNAT's own library holds Name or its hierarchy: a unit under one of GNAT's
+// top-level units (Ada, System, Interfaces, GNAT, the old renamings) or files.
+bool Is_Gnat_Unit(std::string_view Name);
+
 // Tells whether a regular file is at a path of the tree.
 using File_Test = std::function<bool(const std::string& Path)>;
 
 // The diagnostics of all Units, given in project-file order, ordered by line. A parent
 // that is not in the project file is looked for, with Is_File, where the run would write
-// its spec: Root/P/src/lib/P.ads, P being the file name GNAT gives the parent.
+// its spec: Root/P/src/lib/P.ads, P being the file name GNAT gives the parent. With
+// Files_Named, the GPR file names every file that is not named as GNAT expects (a Naming
+// exception each, as adaskel-layout derives them), so a file's name is not judged.
 std::vector<Diagnostic> Check_Ada_Units(std::span<const Ada_Unit> Units, std::string_view Root,
-                                        const File_Test& Is_File);
+                                        const File_Test& Is_File, bool Files_Named = false);
 
 } // namespace adaskel

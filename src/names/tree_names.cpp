@@ -4,10 +4,11 @@
 #include "names/tree_names.hpp"
 
 #include "base/failure.hpp"
-#include "names/ada_names.hpp"
+#include "inputs/project_file.hpp"
 
 #include <algorithm>
 #include <array>
+#include <set>
 
 namespace adaskel {
 
@@ -16,6 +17,12 @@ namespace {
 // The words project files reserve beyond those of Ada.
 constexpr std::array<std::string_view, 4> Project_Words = {"project", "extends", "external",
                                                            "external_as_list"};
+
+// The directories gprbuild (objects, program) and alr (its cache, its configuration)
+// make beside the GPR file, in the root.
+constexpr std::array<std::string_view, 4> Build_Directories = {"alire", "config", "obj", "bin"};
+
+constexpr std::string_view Byte_Order_Mark = "\xef\xbb\xbf";
 
 bool Is_Ascii_Word_Character(char C) {
     return (C >= 'a' && C <= 'z') || (C >= 'A' && C <= 'Z') || (C >= '0' && C <= '9') || C == '_';
@@ -56,10 +63,64 @@ std::optional<std::string> Unit_Directory_Problem(std::string_view Line) {
                    return static_cast<unsigned char>(C) < 0x20 || C == 0x7f;
                })) {
         Reason = "it holds a control character";
+    } else if (std::find(Build_Directories.begin(), Build_Directories.end(), Line) !=
+               Build_Directories.end()) {
+        Reason = "gprbuild and alr keep their own files there";
+    } else if (Line.find('.') != std::string_view::npos) {
+        std::string Dashed(Line);
+        std::replace(Dashed.begin(), Dashed.end(), '.', '-');
+        return Quote(Line) + " holds '.': write " + Quote(Dashed) +
+               ": lines separate names with '-'";
     } else {
         return std::nullopt;
     }
     return Quote(Line) + " cannot be a directory of the tree: " + std::string(Reason);
+}
+
+std::string Line_Note(std::string_view Line) {
+    if (Line.starts_with(Byte_Order_Mark)) {
+        return " (the line starts with a UTF-8 byte order mark)";
+    }
+    return Line.ends_with('\r') ? " (a CRLF file?)" : "";
+}
+
+std::vector<Diagnostic> Judge_Lines(const Run_Record& Record, const File_Test& Is_File,
+                                    bool Files_Named) {
+    std::vector<Diagnostic> Found;
+    if (Record.Line_Count < Root_Line) {
+        return Found;
+    }
+    const std::string& Root = Root_Name(Record);
+    auto Root_Found = Root_Problem(Root);
+    if (!Root_Found) {
+        // The main procedure's directory is named by the root.
+        Root_Found = Unit_Directory_Problem(Root);
+    }
+    if (Root_Found) {
+        Found.push_back({Root_Line, true, std::move(*Root_Found)});
+    }
+    for (std::int32_t J = First_Unit_Line; J <= Record.Line_Count; ++J) {
+        if (auto Line_Found = Unit_Directory_Problem(Read(Record.Project_Lines, J))) {
+            Found.push_back({J, true, std::move(*Line_Found)});
+        }
+    }
+    // A line the tree refuses has said what is wrong with it: the Ada checks add nothing.
+    std::set<std::int32_t> Refused;
+    for (const Diagnostic& Tree : Found) {
+        Refused.insert(Tree.Line);
+    }
+    for (Diagnostic& Ada : Check_Ada_Units(Ada_Units_Of(Record), Root, Is_File, Files_Named)) {
+        if (Refused.count(Ada.Line) == 0) {
+            Found.push_back(std::move(Ada));
+        }
+    }
+    std::stable_sort(
+        Found.begin(), Found.end(),
+        [](const Diagnostic& Left, const Diagnostic& Right) { return Left.Line < Right.Line; });
+    for (Diagnostic& Each : Found) {
+        Each.Message += Line_Note(Read(Record.Project_Lines, Each.Line));
+    }
+    return Found;
 }
 
 } // namespace adaskel

@@ -7,17 +7,25 @@
 #include "base/entry.hpp"
 #include "base/failure.hpp"
 #include "base/path_parts.hpp"
+#include "check/context_clause.hpp"
 #include "check/header_texts.hpp"
 #include "check/plan.hpp"
 #include "inputs/command_line.hpp"
+#include "inputs/licence_kind.hpp"
+#include "inputs/paths.hpp"
 #include "inputs/project_file.hpp"
 #include "inputs/reference_texts.hpp"
 #include "inputs/run_record.hpp"
 #include "names/ada_names.hpp"
+#include "names/tree_names.hpp"
+#include "names/tree_project.hpp"
 #include "writers/atomic_file.hpp"
 
+#include <algorithm>
 #include <cerrno>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <sys/stat.h>
@@ -29,9 +37,10 @@ namespace {
 // The values of one check, owned by its main: the inputs a run would read, read the run's
 // own way but silently, the check's own console, and the counts of its summary.
 struct Check_Record {
-    Console Out;               // the check's report, on standard output
-    Run_Record Inputs;         // its console discards the run's messages
-    bool Input_Failed = false; // the run stops at an input, before it creates any file
+    Console Out;                 // the check's report, on standard output
+    Run_Record Inputs;           // its console discards the run's messages
+    bool Input_Failed = false;   // the run stops at an input, before it creates any file
+    bool Layout_Refuses = false; // adaskel-layout refuses the list: it creates nothing
     // What the run does, up to where it stops: files created and skipped, and 1 to fail
     // when it stops at an input or a file.
     std::int32_t Creates = 0;
@@ -83,8 +92,12 @@ void Report_Input_Error(Check_Record& Check, const Problem& Found) {
     Check.Fails = 1;
 }
 
-// After a plan line whose file's directory does not exist: adaskel-layout creates it.
+// After a plan line whose file's directory does not exist: adaskel-layout creates it,
+// unless it refuses the list.
 void Hint_Layout(Check_Record& Check, const std::string& Path) {
+    if (Check.Layout_Refuses) {
+        return;
+    }
     const std::string Directory = Directory_Of(Path);
     struct stat Status {};
     if (::stat(Directory.c_str(), &Status) != 0 && errno == ENOENT) {
@@ -115,19 +128,99 @@ void Report_Plan(Check_Record& Check, const std::vector<Plan_Line>& Plan) {
     }
 }
 
-// The header texts, then the unit names, as GNAT will read the files made of them.
+// The bytes of the regular file at Path.
+std::string Read_Whole(const std::string& Path) {
+    std::ifstream File(Path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(File), std::istreambuf_iterator<char>()};
+}
+
+// The derived project, which the tree's GPR file takes its sources from, must be the one
+// adaskel-layout would write now, or gprbuild builds from another list.
+void Check_Tree_Gpr(Check_Record& Check) {
+    if (Check.Layout_Refuses) {
+        return; // the errors say why adaskel-layout would not rewrite it
+    }
+    const Run_Record& Inputs = Check.Inputs;
+    const std::string Path = Tree_Gpr_Path(Root_Name(Inputs));
+    const auto Is_File = [](const std::string& Each) {
+        return Look_At_Output_Path(Each).Holds_File;
+    };
+    const std::string Hint =
+        ": adaskel-layout " + Escape(Inputs.Project_Name) + " writes it from the list and the tree";
+    if (!Look_At_Output_Path(Path).Holds_File) {
+        Report(Check, Escape(Path), false,
+               "is missing, but the GPR file takes its sources from it" + Hint);
+        return;
+    }
+    if (Read_Whole(Path) != Tree_Gpr_Text(Inputs, Is_File)) {
+        Report(Check, Escape(Path), false,
+               "does not follow the list and the tree, so gprbuild would not build what the "
+               "run writes" +
+                   Hint);
+    }
+}
+
+// Whether the tree's GPR file, if there, takes its sources and naming from the derived
+// project (or, when it is not there, adaskel-layout will write one that does). One that
+// does not is warned about: its sources do not follow the list.
+bool Files_Named_By_Gpr(Check_Record& Check) {
+    const std::string& Root = Root_Name(Check.Inputs);
+    const std::string Gpr = Gpr_Path(Root);
+    if (!Look_At_Output_Path(Gpr).Holds_File) {
+        return true;
+    }
+    const std::string Text = Read_Whole(Gpr);
+    const std::string Tree(Base_Name(Tree_Gpr_Path(Root)));
+    if (Text.find('"' + Tree + '"') != std::string::npos) {
+        Check_Tree_Gpr(Check);
+        return true;
+    }
+    std::string Project = Gpr_Project_Name(Root) + "_Tree";
+    Report(Check, Escape(Gpr), false,
+           "does not take its sources from " + Quote(Tree) +
+               ", so its source directories and naming do not follow the list; to adopt it, "
+               "write 'with \"" +
+               Tree +
+               "\";' before its project line, and 'for Source_Dirs "
+               "use " +
+               Project + ".Source_Dirs;' and 'package Naming renames " + Project +
+               ".Naming;' in place of its own (adaskel-layout rewrites " + Quote(Tree) +
+               " on every run)");
+    return false;
+}
+
+// The header texts, then the project's lines, as GNAT will read the files made of them.
 void Report_Ada(Check_Record& Check) {
     const Run_Record& Inputs = Check.Inputs;
     for (const Problem& Found : Check_Header_Texts(Inputs)) {
         Report_Error(Check, Found);
     }
-    const std::string Root = Inputs.Line_Count > 0 ? Root_Name(Inputs) : "";
+    if (Licence_Of(Inputs) == Licence_Kind::Gpl_3) {
+        Report(Check, "gpl.txt", false,
+               "is the GPL version 3, whose lines 295 to 309, which every header quotes, are "
+               "not a notice but a piece of its section 6");
+    }
+    if (Inputs.Line_Count < Root_Line) {
+        return;
+    }
     const auto Is_File = [](const std::string& Path) {
         return Look_At_Output_Path(Path).Holds_File;
     };
-    for (const Diagnostic& Found : Check_Ada_Units(Ada_Units_Of(Inputs), Root, Is_File)) {
+    const bool Files_Named = Files_Named_By_Gpr(Check);
+    for (const Diagnostic& Found : Judge_Lines(Inputs, Is_File, Files_Named)) {
         Report(Check, Place(Inputs.Project_Name, Found.Line), Found.Is_Error, Found.Message);
     }
+    for (const Problem& Found : Unprovided_Withs(Inputs)) {
+        Report(Check, Place(Found.File, Found.Line), false, Found.Message);
+    }
+}
+
+// Whether adaskel-layout refuses the list, creating nothing: for an error of the list alone.
+bool Layout_Refuses(const Run_Record& Inputs) {
+    const auto Sees_All = [](const std::string&) { return true; };
+    const std::vector<Diagnostic> Found = Judge_Lines(Inputs, Sees_All, true);
+    return std::any_of(Found.begin(), Found.end(),
+                       [](const Diagnostic& Each) { return Each.Is_Error; });
 }
 
 std::string Count(std::int32_t Number, std::string_view Noun) {
@@ -150,11 +243,15 @@ void Check_Inputs(Check_Record& Check, const std::optional<Problem>& Unseen) {
     const bool Licence_Read = Load_Reference_Texts(Inputs, Sink);
     Take_Step(Sink, [&] { Read_Holder_Name(Inputs); });
     bool Project_Read = false;
+    const std::size_t Before_Project = Sink.Found.size();
     if (Unseen) {
         Sink.Found.push_back(*Unseen);
     } else {
         Project_Read = Load_Project(Inputs, Sink);
     }
+    // adaskel-layout stops at the first problem of the project file, as the run does.
+    Check.Layout_Refuses =
+        Sink.Found.size() > Before_Project || !Project_Read || Layout_Refuses(Inputs);
     for (const Problem& Found : Sink.Found) {
         Report_Input_Error(Check, Found);
     }

@@ -7,12 +7,19 @@
 #include "base/failure.hpp"
 #include "base/path_parts.hpp"
 #include "inputs/command_line.hpp"
+#include "inputs/input_sink.hpp"
 #include "inputs/paths.hpp"
 #include "inputs/project_file.hpp"
+#include "inputs/reference_texts.hpp"
 #include "inputs/run_record.hpp"
+#include "layout/crate.hpp"
 #include "layout/directories.hpp"
 #include "layout/gpr_file.hpp"
 #include "names/tree_names.hpp"
+#include "names/tree_project.hpp"
+#include "writers/atomic_file.hpp"
+#include "writers/durable_batch.hpp"
+#include "writers/replaced_file.hpp"
 
 #include <algorithm>
 #include <string>
@@ -31,22 +38,34 @@ struct Layout_Record {
 
 constexpr std::string_view Help =
     "Creates the directories an adaskel run on PROJECT_FILE writes into (ROOT/ROOT/src\n"
-    "and ROOT/UNIT/src/lib), and the GPR project file ROOT/ROOT.gpr that builds the tree\n"
-    "with gprbuild. Nothing that exists is changed.\n"
+    "and ROOT/UNIT/src/lib), the GPR project file ROOT/ROOT.gpr that builds the tree with\n"
+    "gprbuild, and rewrites ROOT/ROOT_tree.gpr, the sources and naming ROOT.gpr takes,\n"
+    "from the list and the tree; and, when they are not there, ROOT/alire.toml (the Alire\n"
+    "crate, from the reference texts) and ROOT/.gitignore. Nothing else that exists is\n"
+    "changed.\n"
     "  PROJECT_FILE  the project file, as adaskel takes it\n"
     "  MAX_LINES     the most lines the project file may have (default 16384)\n"
     "  --help        show this help and exit\n"
     "  --version     show the version and exit\n"
     "Exit status: 0 the tree in place, 1 a failure, 2 the command line refused.";
 
+// Refuses the list, before anything is created, for each line adaskel-check calls an
+// error from the list alone: its checks, with a file test that sees every parent's spec.
 void Judge_Names(const Run_Record& Record) {
-    if (auto Found = Root_Problem(Root_Name(Record))) {
-        throw Run_Failure(Line_Problem(Record, Root_Line, std::move(*Found)));
-    }
-    for (std::int32_t J = First_Unit_Line; J <= Record.Line_Count; ++J) {
-        if (auto Found = Unit_Directory_Problem(Read(Record.Project_Lines, J))) {
-            throw Run_Failure(Line_Problem(Record, J, std::move(*Found)));
+    const auto Sees_All = [](const std::string&) { return true; };
+    std::optional<Problem> Last;
+    Console Err{.Fd = 2};
+    for (Diagnostic& Found : Judge_Lines(Record, Sees_All, true)) {
+        if (!Found.Is_Error) {
+            continue;
         }
+        if (Last) {
+            Put_Line(Err, "adaskel-layout: " + Last->Lead + Last->Message);
+        }
+        Last = Line_Problem(Record, Found.Line, std::move(Found.Message));
+    }
+    if (Last) {
+        throw Run_Failure(std::move(*Last));
     }
 }
 
@@ -65,13 +84,46 @@ std::vector<std::string> Tree_Directories(const Run_Record& Record) {
 void Lay_Out(Layout_Record& Layout) {
     const Run_Record& Inputs = Layout.Inputs;
     const std::string& Root = Root_Name(Inputs);
-    std::vector<std::string> Source_Dirs;
     for (const std::string& Directory : Tree_Directories(Inputs)) {
         Make_Directory(Layout.Out, Directory);
-        Source_Dirs.push_back(Directory.substr(Root.size() + 1)); // relative to the root
     }
-    Write_Gpr_File(Layout.Out, Root + "/" + Root + ".gpr",
-                   Gpr_Text(Root, Source_Dirs, Base_Name(Body_Path(Root))));
+    const std::string Tree_Gpr = Tree_Gpr_Path(Root);
+    const bool Was_There = Look_At_Output_Path(Tree_Gpr).Holds_File;
+    const auto Is_File = [](const std::string& Path) {
+        return Look_At_Output_Path(Path).Holds_File;
+    };
+    if (Replace_File(Tree_Gpr, Tree_Gpr_Text(Inputs, Is_File))) {
+        Put_Line(Layout.Out, (Was_There ? "updated " : "created ") + Escape(Tree_Gpr));
+    }
+    Write_New_File(Layout.Out, Gpr_Path(Root), Gpr_Text(Root, Base_Name(Body_Path(Root))));
+}
+
+// The crate's manifest, when none is there, from the reference texts read as a run reads
+// them; a text missing or a field alr would refuse leaves it unwritten, with one line why.
+void Write_Crate(Layout_Record& Layout) {
+    Run_Record& Inputs = Layout.Inputs;
+    const std::string& Root = Root_Name(Inputs);
+    const std::string Path = Root + "/alire.toml";
+    if (!Holds_File(Path)) {
+        Input_Sink Sink{.Record_All = true, .Found = {}};
+        Load_Reference_Texts(Inputs, Sink);
+        Take_Step(Sink, [&] { Read_Holder_Name(Inputs); });
+        Manifest Crate;
+        if (!Sink.Found.empty()) {
+            Crate.Refusal = Sink.Found.front().Message;
+        } else {
+            Crate = Crate_Manifest(Inputs);
+        }
+        if (!Crate.Refusal.empty()) {
+            Put_Line(Layout.Out, "not created " + Escape(Path) + ": " + Crate.Refusal);
+        } else {
+            Pending_File File = Create_Pending(Path);
+            Publish(File, Crate.Text);
+            Put_Line(Layout.Out, "created " + Escape(Path) +
+                                     (Crate.Note.empty() ? "" : " (" + Crate.Note + ")"));
+        }
+    }
+    Write_New_File(Layout.Out, Root + "/.gitignore", Git_Ignore_Text);
 }
 
 // Lays out the tree with the arguments after the program name. Returns Exit_Complete,
@@ -90,6 +142,7 @@ int Layout_Sequence(Layout_Record& Layout, std::span<const char* const> Argument
     Load_Project(Inputs, Stop_At_First);
     Judge_Names(Inputs);
     Lay_Out(Layout);
+    Write_Crate(Layout);
     return Exit_Complete;
 }
 

@@ -213,15 +213,11 @@ std::vector<Case> Trees() {
                 "create app/util/src/lib/util.ads\n"
                 "error app/util-Io/src/lib/util-Io.ads: directory 'app/util-Io/src/lib' does "
                 "not exist\n"
-                "hint: adaskel-layout list creates 'app/util-Io/src/lib'\n"
                 "error app//src/lib/.ads: directory 'app//src/lib' does not exist\n"
-                "hint: adaskel-layout list creates 'app//src/lib'\n"
                 "exists app/util/src/lib/util.ads\n"
-                "list:4: error: package 'Util.Io' goes into 'util-Io.ads', but GNAT looks for it "
-                "in 'util-io.ads'\n"
                 "list:6: warning: 'Util' is listed twice (first at line 3); its spec file is "
                 "written once\n"
-                "summary: 0 to create, 0 to skip, 1 to fail; 3 errors, 1 warning\n"},
+                "summary: 0 to create, 0 to skip, 1 to fail; 2 errors, 1 warning\n"},
         // Header texts, the root written "./app", and a file left empty by a crash.
         {.Name = "HeaderTextsAndEmptyFile",
          .Inputs = Texts("./app\napp\ndb-cache\n", {{"Versions.lst", "0.9\r\n1.0\r\n"},
@@ -236,9 +232,45 @@ std::vector<Case> Trees() {
                 "comment: every generated header would fail to compile\n"
                 "Versions.lst:2: error: ends in a carriage return (a CRLF file?): every "
                 "generated header would fail to compile\n"
+                "list:1: error: root './app' is not a GPR project name: it must be an identifier "
+                "of ASCII letters, digits and underscores\n"
                 "list:3: error: the parent 'Db' of 'Db.Cache' is neither in the project file "
                 "nor at './app/db/src/lib/db.ads': GNAT will not find its spec\n"
-                "summary: 1 to create, 1 to skip, 0 to fail; 3 errors, 1 warning\n"},
+                "summary: 1 to create, 1 to skip, 0 to fail; 4 errors, 1 warning\n"},
+        // What the build reads besides the run's files: a GPR file by hand, the main body's
+        // with clauses (a spec in the tree but in no directory of the build is no help), and
+        // the GPL-3 text.
+        {.Name = "HandGprStaleWithsGpl3",
+         .Inputs = Texts(App_List, {{"gpl.txt", "                    GNU GENERAL PUBLIC LICENSE\n"
+                                                "                       Version 3, 29 June 2007\n" +
+                                                    Licence(310)},
+                                    {"app/app.gpr", "project App is\nend App;\n"},
+                                    {"app/report/src/lib/report.ads", "package Report is end;\n"},
+                                    {App_Body, "-- with Fake;\nwith Util ;\nwith Ada.Text_IO, Report;\n"
+                                               "with Gone.Away ; procedure App is begin null; end App;\n"}}),
+         .Out = "exists app/app/src/app.adb\ncreate app/util/src/lib/util.ads\n"
+                "create app/util-io/src/lib/util-io.ads\n"
+                "gpl.txt: warning: is the GPL version 3, whose lines 295 to 309, which every header "
+                "quotes, are not a notice but a piece of its section 6\n"
+                "app/app.gpr: warning: does not take its sources from 'app_tree.gpr', so its source "
+                "directories and naming do not follow the list; to adopt it, write 'with "
+                "\"app_tree.gpr\";' before its project line, and 'for Source_Dirs use "
+                "App_Tree.Source_Dirs;' and 'package Naming renames App_Tree.Naming;' in place of its "
+                "own (adaskel-layout rewrites 'app_tree.gpr' on every run)\n"
+                "app/app/src/app.adb:3: warning: withs Report, which nothing in the list or the tree "
+                "provides (renamed or removed?)\n"
+                "app/app/src/app.adb:4: warning: withs Gone.Away, which nothing in the list or the "
+                "tree provides (renamed or removed?)\n"
+                "summary: 2 to create, 1 to skip, 0 to fail; 0 errors, 4 warnings\n"},
+        {.Name = "DerivedGprStale",
+         .Inputs = Texts(App_List, {{"app/app.gpr", "with \"app_tree.gpr\";\n"},
+                                    {"app/app_tree.gpr", "abstract project App_Tree is\n"}}),
+         .Out = "create app/app/src/app.adb\ncreate app/util/src/lib/util.ads\n"
+                "create app/util-io/src/lib/util-io.ads\n"
+                "app/app_tree.gpr: warning: does not follow the list and the tree, so gprbuild "
+                "would not build what the run writes: adaskel-layout list writes it from the list "
+                "and the tree\n"
+                "summary: 3 to create, 0 to skip, 0 to fail; 0 errors, 1 warning\n"},
     };
 }
 

@@ -1,0 +1,64 @@
+// Replacing a file: the hidden file is synced before the rename and the directory after
+// it, so neither the data nor the new name can be lost once the call returns.
+#include "writers/replaced_file.hpp"
+
+#include "base/failure.hpp"
+#include "base/owned_fd.hpp"
+#include "base/path_parts.hpp"
+#include "writers/atomic_file.hpp"
+#include "writers/hidden_name.hpp"
+
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace adaskel {
+
+namespace {
+
+// Whether a regular file at Path holds exactly Content.
+bool Holds_Text(const std::string& Path, std::string_view Content) {
+    const Owned_Fd File(::open(Path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    struct stat Status {};
+    if (File.Value < 0 || ::fstat(File.Value, &Status) != 0 || !S_ISREG(Status.st_mode) ||
+        static_cast<std::size_t>(Status.st_size) != Content.size()) {
+        return false;
+    }
+    std::string Held;
+    std::array<char, 65536> Buffer{};
+    for (ssize_t Got = 0; (Got = ::read(File.Value, Buffer.data(), Buffer.size())) > 0;) {
+        Held.append(Buffer.data(), static_cast<std::size_t>(Got));
+    }
+    return Held == Content;
+}
+
+} // namespace
+
+bool Replace_File(const std::string& Path, std::string_view Content) {
+    if (Holds_Text(Path, Content)) {
+        return false;
+    }
+    Pending_File File;
+    File.Path = Path;
+    if (const int Error = Create_Hidden(File); Error != 0) {
+        Raise_System_Failure("cannot create", Path, Error);
+    }
+    Write_Pending(File, Content);
+    if (::fsync(File.Fd.Value) != 0) {
+        Raise_System_Failure("cannot write", Path, errno);
+    }
+    if (::rename(File.Hidden.get(), Path.c_str()) != 0) {
+        Raise_System_Failure("cannot replace", Path, errno);
+    }
+    Forget_Hidden(File);
+    const Owned_Fd Directory(
+        ::open(Directory_Of(Path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (Directory.Value < 0 || ::fsync(Directory.Value) != 0) {
+        Raise_System_Failure("cannot sync the directory of", Path, errno);
+    }
+    return true;
+}
+
+} // namespace adaskel

@@ -1,0 +1,87 @@
+// Tests of the crate manifest's fields: which texts alr would refuse, said in one line,
+// and how a text is quoted in TOML.
+#include "layout/crate.hpp"
+
+#include <gtest/gtest.h>
+
+namespace adaskel {
+namespace {
+
+struct Texts {
+    std::string Root = "shop";
+    std::string Version = "1.0";
+    std::string Abstract = "A shop";
+    std::string Holder = "The Authors";
+};
+
+Manifest Made_Of(const Texts& With) {
+    Run_Record Record;
+    Record.Project_Lines = Create_String_Set(2);
+    Store(Record.Project_Lines, 1, With.Root);
+    Record.Line_Count = 2;
+    Record.Version = With.Version;
+    Record.Version_Line = 3;
+    Record.Abstract = With.Abstract;
+    Record.Holder_Name = With.Holder;
+    return Crate_Manifest(Record);
+}
+
+// Count times the letter e with an acute accent, two bytes in UTF-8.
+std::string E_Acute(int Count) {
+    std::string Text;
+    for (int K = 0; K < Count; ++K) {
+        Text += "\xc3\xa9";
+    }
+    return Text;
+}
+
+TEST(Crate, RefusesWhatAlrRefuses) {
+    const std::string Version_Refused =
+        "' (line 3 of 'Versions.lst'): alr takes a version like 1.0 or 1.0.0-rc1";
+    const std::vector<std::pair<Texts, std::string>> Rows = {
+        {{}, ""},
+        {{.Version = "1"}, ""},
+        {{.Version = "2026.1.7"}, ""},
+        {{.Version = "1.0.0-rc.1+build5"}, ""},
+        {{.Version = "1.0-dev"}, ""},
+        {{.Version = "v1.0"}, "version 'v1.0" + Version_Refused},
+        {{.Version = ""}, "version '" + Version_Refused},
+        {{.Version = "1.0.0.0"}, "version '1.0.0.0" + Version_Refused},
+        {{.Version = "1.0.0-"}, "version '1.0.0-" + Version_Refused},
+        {{.Version = "1..0"}, "version '1..0" + Version_Refused},
+        {{.Version = "1.0 "}, "version '1.0 " + Version_Refused},
+        {{.Root = "ab"}, "name 'ab' (the root in lower case): alr takes 3 to 64 characters"},
+        {{.Root = std::string(65, 'a')},
+         "name '" + std::string(65, 'a') +
+             "' (the root in lower case): alr takes 3 to 64 characters"},
+        {{.Abstract = std::string(72, 'x')}, ""},
+        {{.Abstract = E_Acute(36)}, ""}, // 72 bytes
+        {{.Abstract = E_Acute(37)},
+         "description (line 1 of 'Abstract.txt'): alr takes at most 72 bytes, it has 74"},
+        {{.Abstract = std::string(73, 'x')},
+         "description (line 1 of 'Abstract.txt'): alr takes at most 72 bytes, it has 73"},
+        {{.Abstract = "caf\xe9"}, "description (line 1 of 'Abstract.txt'): it is not UTF-8 text"},
+        {{.Holder = "\xff"}, "authors (line 1 of 'Copyright'): it is not UTF-8 text"},
+    };
+    for (const auto& [With, Refusal] : Rows) {
+        EXPECT_EQ(Made_Of(With).Refusal, Refusal) << With.Root << " " << With.Version;
+    }
+}
+
+TEST(Crate, QuotesTextsForToml) {
+    const Manifest Made =
+        Made_Of({.Root = "Shop", .Abstract = "Caf\xc3\xa9 \"bar\" \\ tab\tend", .Holder = "A\x7f"});
+    EXPECT_EQ(Made.Refusal, "");
+    EXPECT_NE(Made.Text.find("name = \"shop\"\n"), std::string::npos) << Made.Text;
+    EXPECT_NE(Made.Text.find("description = \"Caf\xc3\xa9 \\\"bar\\\" \\\\ tab\\u0009end\"\n"),
+              std::string::npos)
+        << Made.Text;
+    EXPECT_NE(Made.Text.find("authors = [\"A\\u007f\"]\n"), std::string::npos) << Made.Text;
+    EXPECT_NE(Made.Text.find("executables = [\"Shop\"]\nproject-files = [\"Shop.gpr\"]\n"),
+              std::string::npos)
+        << Made.Text;
+    EXPECT_EQ(Made.Note, "no licenses: lines 295 to 309 of 'gpl.txt' are not the GPL-2 notice");
+}
+
+} // namespace
+} // namespace adaskel
