@@ -15,6 +15,7 @@
 #include "names/tree_names.hpp"
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -61,12 +62,21 @@ void Lay_Out(Layout_Record& Layout) {
     const Run_Record& Inputs = Layout.Inputs;
     const std::string& Root = Root_Name(Inputs);
     std::vector<std::string> Source_Dirs;
+    Walked_Tree Tree;
     for (const std::string& Directory : Tree_Directories(Inputs)) {
-        Make_Directory(Layout.Out, Directory);
+        (void)Make_Directory(Layout.Out, Tree, Directory);
         Source_Dirs.push_back(Directory.substr(Root.size() + 1)); // relative to the root
     }
-    Write_Gpr_File(Layout.Out, Root + "/" + Root + ".gpr",
+    // The root walked down again by descriptor: the file goes into the directory that is
+    // there now, never through a link.
+    auto Root_Directory = std::make_shared<Output_Directory>();
+    Root_Directory->Path = Root;
+    Root_Directory->Fd = Make_Directory(Layout.Out, Tree, Root);
+    const std::string Gpr_Path = Root + "/" + Root + ".gpr";
+    Write_Gpr_File(Layout.Out, Root_Directory, Gpr_Path,
                    Gpr_Text(Root, Source_Dirs, Base_Name(Body_Path(Root))));
+    Tree.Paths.push_back(Gpr_Path);
+    Make_Durable(Tree);
 }
 
 // Lays out the tree with the arguments after the program name. Returns Exit_Complete,
