@@ -188,6 +188,8 @@ for mode in "${Traced[@]}"; do
             if ((Status == 0)); then
                 [[ $Gpr == same && $Temps == 0 ]] && [[ $sys != @(write|fdatasync|linkat|renameat2|fsync) ||
                     n -gt count ]] || fault "$at: exit 0"
+            elif ((Status == 127)) && grep -q 'error while loading shared lib' "$Err"; then
+                [[ $Gpr == absent ]] || fault "$at"
             elif ((Status != 1 || Temps != 0)) || ! [[ $(wc -l <"$Err") == 1 &&
                 $(<"$Err") == "adaskel-layout: "* ]]; then fault "$at: not a clean failure"; fi
         done
