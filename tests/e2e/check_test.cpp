@@ -302,6 +302,21 @@ TEST_P(CheckAgainstRun, PlanIsWhatTheRunDoes) {
 INSTANTIATE_TEST_SUITE_P(Trees, CheckAgainstRun, testing::ValuesIn(Trees()),
                          [](const auto& Info) { return Info.param.Name; });
 
+// A name of a megabyte is shown in every line cut as reports cut it, never whole.
+TEST(CheckPlan, LongNamesShownInPart) {
+    const Sandbox Box;
+    Prepare(Box, {"app/app/src"}, Texts("app\napp\n" + std::string(1U << 20U, 'u') + "\n"), {});
+    const Outcome Check = harness::Run(Box, ADASKEL_CHECK_BINARY, {"list"});
+    std::istringstream Lines(Check.Out);
+    int Plan_Lines = 0;
+    for (std::string Line; std::getline(Lines, Line);) {
+        EXPECT_LT(Line.size(), 1000U) << Line.substr(0, 100);
+        Plan_Lines += Line.starts_with("error app/" + std::string(196, 'u') + "... (") ? 1 : 0;
+    }
+    EXPECT_EQ(Plan_Lines, 1) << Check.Out.substr(0, 2000);
+    EXPECT_EQ(Check.Status, 1);
+}
+
 // --help and --version, as the first argument, answer before any input is read.
 TEST(CheckInformation, AnsweredBeforeAnyInput) {
     const Sandbox Box;
