@@ -65,8 +65,9 @@ void Sync_Directories(const std::vector<std::string>& Paths) {
 // Makes durable the files at Paths, found there, and their names, by a sync of each.
 void Sync_Found(const std::vector<std::string>& Paths) {
     for (const std::string& Path : Paths) {
+        // A file the run may not read cannot be synced by it: its name still is.
         const Owned_Fd Fd(::open(Path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-        if (Fd.Value < 0 || ::fsync(Fd.Value) != 0) {
+        if ((Fd.Value < 0 && errno != EACCES) || (Fd.Value >= 0 && ::fsync(Fd.Value) != 0)) {
             Raise_System_Failure("cannot sync", Path, errno);
         }
     }
@@ -81,9 +82,14 @@ void Note_Found(Pending_Batch& Batch, const std::string& Path, dev_t Device) {
         return;
     }
     Batch.Devices.push_back(Device);
+    // The file itself, or where it may not be read, its directory.
     const std::string Name(Base_Name(Path));
-    Batch.Syncers.emplace_back(::openat(Batch.Directory->Fd.Value, Name.c_str(),
-                                        O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    const int Directory = Batch.Directory->Fd.Value;
+    int Fd = ::openat(Directory, Name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (Fd < 0) {
+        Fd = ::openat(Directory, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    }
+    Batch.Syncers.emplace_back(Fd);
 }
 
 // The directory of Path, opened once for the consecutive paths in it.

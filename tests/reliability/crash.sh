@@ -97,7 +97,7 @@ else Tree="no trial" && fresh && (cd "$Mnt" && strace -f -qq -o "$Work/syncs" -e
     "$Program" project.txt >/dev/null 2>&1) && Last=$(grep -c syncfs "$Work/syncs") && release &&
     fresh && (cd "$Mnt" && strace -f -qq -o /dev/null -e trace=syncfs \
         -e inject=syncfs:signal=KILL:when="$Last" "$Program" project.txt >/dev/null 2>&1
-    (($? == 137))) && Status=$(cd "$Mnt" && "$Work/cut" "$Mnt" after 0 "$Program" project.txt) &&
+    (($? == 137))) 2>/dev/null && Status=$(cd "$Mnt" && "$Work/cut" "$Mnt" after 0 "$Program" project.txt) &&
     remount "$Mnt" "$Loop" && inspect && [[ $Status == 0 ]] && ((Missing + Empty + Short == 0)) ||
     { ((++Faults)); echo "FAULT: rerun after a kill before the last sync: status ${Status:-?}, $Tree"; }
 release && ((++Trials)); fi
