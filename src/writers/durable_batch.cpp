@@ -74,7 +74,7 @@ void Sync_Found(const std::vector<std::string>& Paths) {
     Sync_Directories(Paths);
 }
 
-// Notes the file found at Path in Directory, on the file system Device, to be durable
+// Notes the file found at Path, on the file system Device, to be durable
 // at the end: a descriptor of the file system is kept for its syncfs.
 void Note_Found(Pending_Batch& Batch, const std::string& Path, dev_t Device) {
     Batch.Found.push_back(Path);
@@ -83,11 +83,9 @@ void Note_Found(Pending_Batch& Batch, const std::string& Path, dev_t Device) {
     }
     Batch.Devices.push_back(Device);
     // The file itself, or where it may not be read, its directory.
-    const std::string Name(Base_Name(Path));
-    const int Directory = Batch.Directory->Fd.Value;
-    int Fd = ::openat(Directory, Name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    int Fd = ::open(Path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (Fd < 0) {
-        Fd = ::openat(Directory, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        Fd = ::open(Directory_Of(Path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     }
     Batch.Syncers.emplace_back(Fd);
 }
@@ -219,17 +217,19 @@ std::optional<Problem> Descriptor_Problem(const std::string& Path) {
 }
 
 std::optional<Pending_File> Pending_Unless_There(Pending_Batch& Batch, const std::string& Path) {
-    const Shared_Directory& Directory = Directory_For(Batch, Path);
     for (;;) {
         try {
-            if (const Output_Path Look = Look_In(*Directory, Path); Holds_File(Look)) {
+            // A look by path, as cheap as a stat: a file there is only read. A free path
+            // gets its directory opened, and every step that writes is taken relative to
+            // it; the link fails on anything that appears there meanwhile.
+            if (const Output_Path Look = Look_At_Output_Path(Path); Holds_File(Look)) {
                 Note_Found(Batch, Path, Look.Device);
                 return std::nullopt;
             }
             if (Batch.Capacity == 0) {
                 throw Run_Failure(*Descriptor_Problem(Path));
             }
-            return Create_Pending(Directory, Path);
+            return Create_Pending(Directory_For(Batch, Path), Path);
         } catch (const Run_Failure&) {
             if (Batch.Written.empty()) {
                 throw;

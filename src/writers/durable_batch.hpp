@@ -24,7 +24,7 @@ struct Pending_Batch {
     std::vector<dev_t> Devices;        // the file systems written to, and on each one
     std::vector<Owned_Fd> Syncers;     // a file opened before its writes, for syncfs
     std::vector<std::string> Found;    // paths that held a file already, made durable too
-    Shared_Directory Directory;        // the directory of the last path looked at
+    Shared_Directory Directory;        // the directory of the last free path
 };
 
 // The fewest descriptors a run must be allowed to open to write a file: its standard
@@ -45,7 +45,8 @@ void Add_To_Batch(Pending_Batch& Batch, Pending_File File);
 void With_Batch(const std::function<void(Pending_Batch&)>& Fill);
 
 // The file to write at Path, or none when a regular file is there (noted, to be made
-// durable). Path's directory is opened once for the consecutive paths in it. A failure met while
+// durable). The directory of a free path is opened once for the consecutive paths in it,
+// and the file is created and linked relative to it. A failure met while
 // files are pending is met again once they are published, so that it is met on the tree
 // a run publishing each file at once would see (with a link at Path to a pending file,
 // say) and after the files before it are published.
