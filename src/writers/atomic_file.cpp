@@ -46,6 +46,34 @@ constexpr std::string_view No_Publishing =
 constexpr std::string_view Append_Only =
     " is append-only, so the hidden name a file is written under could not be removed";
 
+// The name of Path in its directory, as a C string: no copy on the way of every file.
+const char* Name_Of(const std::string& Path) {
+    return Path.c_str() + (Path.rfind('/') + 1); // npos + 1 is 0
+}
+
+// Looks at Name in the directory Fd, which is Path.
+Output_Path Look_At(int Fd, const char* Name, const std::string& Path) {
+    // One lstat settles the usual cases, a free path or a regular file; only a symbolic
+    // link costs a second look, at what it points to.
+    struct stat Status {};
+    if (::fstatat(Fd, Name, &Status, AT_SYMLINK_NOFOLLOW) != 0) {
+        if (errno == ENOENT) {
+            return {};
+        }
+        return {false, Create_Problem(Path, Errno_Text(errno))};
+    }
+    if (S_ISLNK(Status.st_mode) && ::fstatat(Fd, Name, &Status, 0) != 0) {
+        return {false, Create_Problem(Path, errno == ENOENT ? "it is a dangling symbolic link"
+                                                            : Errno_Text(errno))};
+    }
+    if (S_ISREG(Status.st_mode)) {
+        return {true, std::nullopt, Status.st_size == 0, Status.st_dev};
+    }
+    return {false,
+            Create_Problem(Path, S_ISDIR(Status.st_mode) ? "it is a directory"
+                                                         : "it exists and is not a regular file")};
+}
+
 // Errors by which a file system says it makes no hard links, or no rename of this kind.
 bool Refuses_Links(int Error) {
     return Error == EPERM || Error == EOPNOTSUPP || Error == ENOSYS;
@@ -73,9 +101,9 @@ bool Resolve_Taken(const Pending_File& File) {
 
 bool Link_Unnamed(Pending_File& File) {
     const std::string Name = "/proc/self/fd/" + std::to_string(File.Fd.Value);
-    const std::string Target(Base_Name(File.Path));
-    if (::linkat(AT_FDCWD, Name.c_str(), File.Directory->Fd.Value, Target.c_str(),
-                 AT_SYMLINK_FOLLOW) != 0) {
+    const char* Target = Name_Of(File.Path);
+    if (::linkat(AT_FDCWD, Name.c_str(), File.Directory->Fd.Value, Target, AT_SYMLINK_FOLLOW) !=
+        0) {
         if (errno == EEXIST) {
             return Resolve_Taken(File);
         }
@@ -83,7 +111,7 @@ bool Link_Unnamed(Pending_File& File) {
     }
     if (const int Error = File.Fd.Close(); Error != 0) {
         // What the file system lost at close may be missing from the file: take it back.
-        ::unlinkat(File.Directory->Fd.Value, Target.c_str(), 0);
+        ::unlinkat(File.Directory->Fd.Value, Target, 0);
         Raise_System_Failure("cannot close", File.Path, Error);
     }
     return true;
@@ -115,9 +143,8 @@ bool Link_Hidden(Pending_File& File) {
     if (const int Error = File.Fd.Close(); Error != 0) {
         Raise_System_Failure("cannot close", File.Path, Error);
     }
-    const std::string Target(Base_Name(File.Path));
     bool Renamed = false;
-    if (const int Error = Name_Hidden(*File.Hidden, Target.c_str(), Renamed); Error != 0) {
+    if (const int Error = Name_Hidden(*File.Hidden, Name_Of(File.Path), Renamed); Error != 0) {
         if (Error == EEXIST) {
             return Resolve_Taken(File);
         }
@@ -153,10 +180,10 @@ bool Can_Publish_Hidden(int Fd) {
 
 } // namespace
 
-Shared_Directory Open_Output_Directory(const std::string& Path) {
+Shared_Directory Open_Output_Directory(std::string Path) {
     auto Directory = std::make_shared<Output_Directory>();
-    Directory->Path = Path;
-    Directory->Fd = Owned_Fd(::open(Path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    Directory->Path = std::move(Path);
+    Directory->Fd = Owned_Fd(::open(Directory->Path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
     if (Directory->Fd.Value < 0) {
         Directory->Error = errno;
     }
@@ -164,7 +191,7 @@ Shared_Directory Open_Output_Directory(const std::string& Path) {
 }
 
 Output_Path Look_At_Output_Path(const std::string& Path) {
-    return Look_In({Directory_Of(Path), Owned_Fd(AT_FDCWD), 0}, Path);
+    return Look_At(AT_FDCWD, Path.c_str(), Path);
 }
 
 Output_Path Look_In(const Output_Directory& Directory, const std::string& Path) {
@@ -174,27 +201,7 @@ Output_Path Look_In(const Output_Directory& Directory, const std::string& Path) 
         }
         return {false, Create_Problem(Path, Errno_Text(Directory.Error))};
     }
-    // One lstat settles the usual cases, a free path or a regular file; only a symbolic
-    // link costs a second look, at what it points to.
-    const std::string Name(Directory.Fd.Value == AT_FDCWD ? std::string_view(Path)
-                                                          : Base_Name(Path));
-    struct stat Status {};
-    if (::fstatat(Directory.Fd.Value, Name.c_str(), &Status, AT_SYMLINK_NOFOLLOW) != 0) {
-        if (errno == ENOENT) {
-            return {};
-        }
-        return {false, Create_Problem(Path, Errno_Text(errno))};
-    }
-    if (S_ISLNK(Status.st_mode) && ::fstatat(Directory.Fd.Value, Name.c_str(), &Status, 0) != 0) {
-        return {false, Create_Problem(Path, errno == ENOENT ? "it is a dangling symbolic link"
-                                                            : Errno_Text(errno))};
-    }
-    if (S_ISREG(Status.st_mode)) {
-        return {true, std::nullopt, Status.st_size == 0, Status.st_dev};
-    }
-    return {false,
-            Create_Problem(Path, S_ISDIR(Status.st_mode) ? "it is a directory"
-                                                         : "it exists and is not a regular file")};
+    return Look_At(Directory.Fd.Value, Name_Of(Path), Path);
 }
 
 bool Holds_File(const Output_Path& Look) {

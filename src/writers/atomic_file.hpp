@@ -41,7 +41,7 @@ using Shared_Directory = std::shared_ptr<const Output_Directory>;
 
 // Opens the directory Path names. A failure is kept in the result, to be reported by the
 // step that meets it, as the same step by path would.
-Shared_Directory Open_Output_Directory(const std::string& Path);
+Shared_Directory Open_Output_Directory(std::string Path);
 
 // Looks at what is at an output path, changing nothing.
 Output_Path Look_At_Output_Path(const std::string& Path);

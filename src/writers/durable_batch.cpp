@@ -94,7 +94,7 @@ void Note_Found(Pending_Batch& Batch, const std::string& Path, dev_t Device) {
 const Shared_Directory& Directory_For(Pending_Batch& Batch, const std::string& Path) {
     std::string Directory = Directory_Of(Path);
     if (!Batch.Directory || Batch.Directory->Path != Directory) {
-        Batch.Directory = Open_Output_Directory(Directory);
+        Batch.Directory = Open_Output_Directory(std::move(Directory));
     }
     return Batch.Directory;
 }
