@@ -47,6 +47,17 @@ std::string Quote(std::string_view Name) {
     return Quoted;
 }
 
+std::string Shorten(std::string_view Name) {
+    if (Name.size() <= Quoted_Bytes) {
+        return Escape(Name);
+    }
+    std::string Short = Escape(Name.substr(0, Quoted_Bytes));
+    Short += "... (";
+    Short += std::to_string(Name.size());
+    Short += " bytes)";
+    return Short;
+}
+
 std::string Errno_Text(int Error_Number) {
     std::string Text = std::strerror(Error_Number);
     if (!Text.empty()) {

@@ -40,6 +40,10 @@ std::string Escape(std::string_view Name);
 // not become a report of as many.
 inline constexpr std::size_t Quoted_Bytes = 200;
 
+// The escaped name, a longer one cut as Quote cuts it: its first Quoted_Bytes bytes,
+// followed by "... (N bytes)" giving its length.
+std::string Shorten(std::string_view Name);
+
 // The escaped name in single quotes, as reports name files and lines. A longer name is
 // quoted by its first Quoted_Bytes bytes, followed by "... (N bytes)" giving its length.
 std::string Quote(std::string_view Name);

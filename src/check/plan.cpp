@@ -1,5 +1,6 @@
 // Working out the plan with the run's own tests: what is at each path, whether its
-// directory takes a new file, and whether a header can be formed. Files the run would
+// directory takes a new file (the open-files limit, and publishing tried once in each
+// directory under a hidden name), and whether a header can be formed. Files the run would
 // have created earlier in the same run are remembered, by directory and name, so that
 // a unit listed twice (or under two spellings of one path) is skipped the second time,
 // and a symbolic link that leads to one of them is a link to a file by then.
@@ -8,10 +9,13 @@
 #include "base/path_parts.hpp"
 #include "inputs/project_file.hpp"
 #include "writers/atomic_file.hpp"
+#include "writers/durable_batch.hpp"
 #include "writers/header.hpp"
 
 #include <array>
 #include <cerrno>
+#include <map>
+#include <optional>
 #include <set>
 #include <sys/stat.h>
 #include <tuple>
@@ -29,7 +33,20 @@ struct Planner {
     bool Licence_Read;
     std::set<File_Key> Created;
     std::vector<Plan_Line> Lines;
+    std::map<std::pair<dev_t, ino_t>, std::optional<std::string>> Tried{}; // by directory
 };
+
+// What keeps the run from publishing a file in the directory of Path, tried once for
+// each directory.
+std::optional<std::string> Publishing_Problem_Of(Planner& Plan, const std::string& Path,
+                                                 const struct stat& Directory) {
+    const auto [Tried, Is_New] =
+        Plan.Tried.try_emplace({Directory.st_dev, Directory.st_ino}, std::nullopt);
+    if (Is_New) {
+        Tried->second = Publishing_Problem(Directory_Of(Path));
+    }
+    return Tried->second;
+}
 
 // Whether nothing is at Path now, but the run has created a file there by this point.
 bool Is_Created(const Planner& Plan, const std::string& Path) {
@@ -62,8 +79,14 @@ bool Leads_To_Created(const Planner& Plan, std::string Path) {
 // What the run does at a free path.
 Plan_Line Plan_New_File(Planner& Plan, const std::string& Path) {
     struct stat Directory {};
+    if (auto Found = Descriptor_Problem(Path)) {
+        return {Plan_Action::Error, Path, std::move(Found->Message)};
+    }
     if (auto Found = Creation_Problem(Path, Directory)) {
         return {Plan_Action::Error, Path, std::move(Found->Message)};
+    }
+    if (auto Found = Publishing_Problem_Of(Plan, Path, Directory)) {
+        return {Plan_Action::Error, Path, std::move(*Found)};
     }
     const File_Key Key{Directory.st_dev, Directory.st_ino, std::string(Base_Name(Path))};
     if (!Plan.Created.insert(Key).second) { // the run has created it earlier

@@ -18,6 +18,16 @@ namespace {
 // is most of a run's start-up; large project files just take more reads.
 constexpr std::size_t Block_Size = 4096;
 
+// A line longer than Longest_Line is refused (see line_reader.hpp); the buffer never
+// holds more than it and one block.
+[[noreturn]] void Raise_Too_Long(const Line_Reader& Reader) {
+    const std::int32_t Line = Reader.Lines_Read + 1;
+    throw Run_Failure(Problem{Reader.Name, Line,
+                              "cannot read " + Quote(Reader.Name) + ": line " +
+                                  std::to_string(Line) + " is longer than " +
+                                  std::to_string(Longest_Line) + " bytes"});
+}
+
 std::size_t Available(const Line_Reader& Reader) {
     return Reader.Buffer.size() - Reader.Position;
 }
@@ -116,9 +126,15 @@ std::string Read_Line(Line_Reader& Reader) {
             return Take_Line(Reader, static_cast<std::size_t>(Feed - Start), 1);
         }
         Scanned = Available(Reader);
+        if (Scanned > Longest_Line) {
+            Raise_Too_Long(Reader);
+        }
         if (!Fill(Reader)) {
             break;
         }
+    }
+    if (Available(Reader) > Longest_Line) {
+        Raise_Too_Long(Reader);
     }
     if (Available(Reader) == 0) {
         throw Run_Failure(

@@ -33,7 +33,12 @@ Line_Reader Text_Reader(std::string_view Name, std::string_view Text);
 // True when nothing is left, or only "\n", or only "\n\f".
 bool End_Of_File(Line_Reader& Reader);
 
-// The next line without its line feed. Fails when nothing at all is left.
+// The longest line read, far above any name or text GNAT takes (it refuses lines over
+// 32765 characters): a file with no line feed, however large, costs no more memory.
+inline constexpr std::size_t Longest_Line = std::size_t{16} << 20U;
+
+// The next line without its line feed. Fails when nothing at all is left, or when the
+// line is longer than Longest_Line bytes.
 std::string Read_Line(Line_Reader& Reader);
 
 // Stores the lines left in Reader into Set from index Count + 1 on, counting in Count,

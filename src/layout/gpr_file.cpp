@@ -5,7 +5,6 @@
 #include "inputs/paths.hpp"
 #include "names/tree_project.hpp"
 #include "writers/atomic_file.hpp"
-#include "writers/durable_batch.hpp"
 
 namespace adaskel {
 
@@ -23,13 +22,13 @@ std::string Gpr_Text(std::string_view Root, std::string_view Main) {
            ";\n";
 }
 
-void Write_New_File(Console& Out, const std::string& Path, std::string_view Text) {
-    if (Holds_File(Path)) {
+void Write_New_File(Console& Out, const Shared_Directory& Directory, const std::string& Path,
+                    std::string_view Text) {
+    if (Holds_File(Look_In(*Directory, Path))) {
         return;
     }
-    Pending_File File = Create_Pending(Path);
-    Publish(File, Text);
-    Put_Line(Out, "created " + Escape(Path));
+    Pending_File File = Create_Pending(Directory, Path);
+    Put_Line(Out, (Publish_Alone(File, Text) ? "created " : "exists ") + Escape(Path));
 }
 
 } // namespace adaskel

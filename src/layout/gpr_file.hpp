@@ -5,6 +5,7 @@
 #pragma once
 
 #include "base/console.hpp"
+#include "writers/atomic_file.hpp"
 
 #include <string>
 #include <string_view>
@@ -17,8 +18,12 @@ namespace adaskel {
 // Main; objects go into obj/ and the program into bin/ beside the project file.
 std::string Gpr_Text(std::string_view Root, std::string_view Main);
 
-// Creates the file at Path with Text, and puts "created PATH" on Out; a regular file at
-// Path is left alone, and anything else there fails, as for adaskel's files.
-void Write_New_File(Console& Out, const std::string& Path, std::string_view Text);
+// Creates the file at Path, in Directory, with Text and its data durable, and puts
+// "created PATH" on Out; a regular file at Path is left alone, and anything else there
+// fails, as for adaskel's files. A regular file that another writer put at Path while
+// this one was written is left alone too, with "exists PATH" on Out. The name is durable
+// once the caller syncs the file system.
+void Write_New_File(Console& Out, const Shared_Directory& Directory, const std::string& Path,
+                    std::string_view Text);
 
 } // namespace adaskel

@@ -113,15 +113,15 @@ void Report_Plan(Check_Record& Check, const std::vector<Plan_Line>& Plan) {
         if (Line.Action == Plan_Action::Error) {
             Check.Fails = 1;
             Stopped = true;
-            Put_Line(Check.Out, "error " + Escape(Line.Path) + ": " + Line.Problem);
+            Put_Line(Check.Out, "error " + Shorten(Line.Path) + ": " + Line.Problem);
             Hint_Layout(Check, Line.Path);
         } else {
             const bool Create = Line.Action == Plan_Action::Create;
             (Create ? Check.Creates : Check.Skips) += Stopped ? 0 : 1;
-            Put_Line(Check.Out, (Create ? "create " : "exists ") + Escape(Line.Path));
+            Put_Line(Check.Out, (Create ? "create " : "exists ") + Shorten(Line.Path));
         }
         if (Line.Empty) { // every run skips it, so the user has to act
-            Report(Check, Escape(Line.Path), false,
+            Report(Check, Shorten(Line.Path), false,
                    "exists but is empty: it may be left by a crash; remove it and run again to "
                    "regenerate it");
         }

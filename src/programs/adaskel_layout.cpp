@@ -22,6 +22,7 @@
 #include "writers/replaced_file.hpp"
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -81,30 +82,13 @@ std::vector<std::string> Tree_Directories(const Run_Record& Record) {
     return Directories;
 }
 
-void Lay_Out(Layout_Record& Layout) {
-    const Run_Record& Inputs = Layout.Inputs;
-    const std::string& Root = Root_Name(Inputs);
-    for (const std::string& Directory : Tree_Directories(Inputs)) {
-        Make_Directory(Layout.Out, Directory);
-    }
-    const std::string Tree_Gpr = Tree_Gpr_Path(Root);
-    const bool Was_There = Look_At_Output_Path(Tree_Gpr).Holds_File;
-    const auto Is_File = [](const std::string& Path) {
-        return Look_At_Output_Path(Path).Holds_File;
-    };
-    if (Replace_File(Tree_Gpr, Tree_Gpr_Text(Inputs, Is_File))) {
-        Put_Line(Layout.Out, (Was_There ? "updated " : "created ") + Escape(Tree_Gpr));
-    }
-    Write_New_File(Layout.Out, Gpr_Path(Root), Gpr_Text(Root, Base_Name(Body_Path(Root))));
-}
-
 // The crate's manifest, when none is there, from the reference texts read as a run reads
 // them; a text missing or a field alr would refuse leaves it unwritten, with one line why.
-void Write_Crate(Layout_Record& Layout) {
+void Write_Crate(Layout_Record& Layout, const Shared_Directory& Directory) {
     Run_Record& Inputs = Layout.Inputs;
     const std::string& Root = Root_Name(Inputs);
     const std::string Path = Root + "/alire.toml";
-    if (!Holds_File(Path)) {
+    if (!Holds_File(Look_In(*Directory, Path))) {
         Input_Sink Sink{.Record_All = true, .Found = {}};
         Load_Reference_Texts(Inputs, Sink);
         Take_Step(Sink, [&] { Read_Holder_Name(Inputs); });
@@ -117,13 +101,45 @@ void Write_Crate(Layout_Record& Layout) {
         if (!Crate.Refusal.empty()) {
             Put_Line(Layout.Out, "not created " + Escape(Path) + ": " + Crate.Refusal);
         } else {
-            Pending_File File = Create_Pending(Path);
-            Publish(File, Crate.Text);
-            Put_Line(Layout.Out, "created " + Escape(Path) +
-                                     (Crate.Note.empty() ? "" : " (" + Crate.Note + ")"));
+            Pending_File File = Create_Pending(Directory, Path);
+            const bool Created = Publish_Alone(File, Crate.Text);
+            Put_Line(Layout.Out, (Created ? "created " : "exists ") + Escape(Path) +
+                                     (Crate.Note.empty() || !Created ? "" : " (" + Crate.Note + ")"));
         }
     }
-    Write_New_File(Layout.Out, Root + "/.gitignore", Git_Ignore_Text);
+    Write_New_File(Layout.Out, Directory, Root + "/.gitignore", Git_Ignore_Text);
+}
+
+void Lay_Out(Layout_Record& Layout) {
+    const Run_Record& Inputs = Layout.Inputs;
+    const std::string& Root = Root_Name(Inputs);
+    Walked_Tree Tree;
+    for (const std::string& Directory : Tree_Directories(Inputs)) {
+        (void)Make_Directory(Layout.Out, Tree, Directory);
+    }
+    // The root walked down again by descriptor: the files go into the directory that is
+    // there now, never through a link.
+    auto Root_Directory = std::make_shared<Output_Directory>();
+    Root_Directory->Path = Root;
+    Root_Directory->Fd = Make_Directory(Layout.Out, Tree, Root);
+    const std::string Tree_Gpr = Tree_Gpr_Path(Root);
+    const bool Was_There = Look_In(*Root_Directory, Tree_Gpr).Holds_File;
+    const auto Is_File = [](const std::string& Path) {
+        return Look_At_Output_Path(Path).Holds_File;
+    };
+    if (Replace_File(Root_Directory, Tree_Gpr, Tree_Gpr_Text(Inputs, Is_File))) {
+        Put_Line(Layout.Out, (Was_There ? "updated " : "created ") + Escape(Tree_Gpr));
+    }
+    Write_New_File(Layout.Out, Root_Directory, Gpr_Path(Root),
+                   Gpr_Text(Root, Base_Name(Body_Path(Root))));
+    Write_Crate(Layout, Root_Directory);
+    for (const std::string& File :
+         {Tree_Gpr, Gpr_Path(Root), Root + "/alire.toml", Root + "/.gitignore"}) {
+        if (Look_In(*Root_Directory, File).Holds_File) { // the crate may be left unwritten
+            Tree.Paths.push_back(File);
+        }
+    }
+    Make_Durable(Tree);
 }
 
 // Lays out the tree with the arguments after the program name. Returns Exit_Complete,
@@ -142,7 +158,6 @@ int Layout_Sequence(Layout_Record& Layout, std::span<const char* const> Argument
     Load_Project(Inputs, Stop_At_First);
     Judge_Names(Inputs);
     Lay_Out(Layout);
-    Write_Crate(Layout);
     return Exit_Complete;
 }
 

@@ -1,7 +1,9 @@
-// The atomic, no-clobber publish of one file. The usual way is open(dir, O_TMPFILE) and a
-// linkat of /proc/self/fd/N to the path. File systems without O_TMPFILE get a hidden name
-// in the same directory (see hidden_name.cpp), then link() to the path and unlink(): a
-// kill in between can leave the hidden file, never a partial file at the path.
+// The atomic, no-clobber publish of one file. The usual way is openat(dir, O_TMPFILE) and
+// a linkat of /proc/self/fd/N into the directory. File systems without O_TMPFILE get a
+// hidden name in the same directory (see hidden_name.cpp), then a link to the name and an
+// unlink of the hidden one; where the file system refuses links (FAT), a rename that
+// never replaces does the same in one step. A kill in between can leave the hidden file,
+// never a partial file at the path.
 #include "writers/atomic_file.hpp"
 
 #include "base/path_parts.hpp"
@@ -9,6 +11,8 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -37,75 +41,172 @@ Problem Create_Failed(const std::string& Path, int Error) {
     return Create_Problem(Path, Errno_Text(Error));
 }
 
-// The path was taken between the test and the link: a regular file there now counts
-// as one that was there all along; anything else fails in Holds_File.
-void Resolve_Taken(const std::string& Path) {
-    if (!Holds_File(Path)) {
-        throw Run_Failure(Create_Problem(Path, "the path was taken and freed again"));
-    }
+constexpr std::string_view No_Publishing =
+    "the file system cannot link or rename without replacing, which publishing a file needs";
+constexpr std::string_view Append_Only =
+    " is append-only, so the hidden name a file is written under could not be removed";
+
+// The name of Path in its directory, as a C string: no copy on the way of every file.
+const char* Name_Of(const std::string& Path) {
+    return Path.c_str() + (Path.rfind('/') + 1); // npos + 1 is 0
 }
 
-void Link_Unnamed(Pending_File& File) {
-    const std::string Name = "/proc/self/fd/" + std::to_string(File.Fd.Value);
-    if (::linkat(AT_FDCWD, Name.c_str(), AT_FDCWD, File.Path.c_str(), AT_SYMLINK_FOLLOW) != 0) {
-        if (errno == EEXIST) {
-            Resolve_Taken(File.Path);
-            return;
-        }
-        Raise_System_Failure("cannot create", File.Path, errno);
-    }
-    if (const int Error = File.Fd.Close(); Error != 0) {
-        // What the file system lost at close may be missing from the file: take it back.
-        ::unlink(File.Path.c_str());
-        Raise_System_Failure("cannot close", File.Path, Error);
-    }
-}
-
-void Link_Hidden(Pending_File& File) {
-    if (const int Error = File.Fd.Close(); Error != 0) {
-        Raise_System_Failure("cannot close", File.Path, Error);
-    }
-    if (::link(File.Hidden.get(), File.Path.c_str()) != 0) {
-        if (errno == EEXIST) {
-            Resolve_Taken(File.Path);
-            return;
-        }
-        Raise_System_Failure("cannot create", File.Path, errno);
-    }
-    if (::unlink(File.Hidden.get()) != 0) { // dropped, the pending file tries again
-        Raise_System_Failure("cannot remove the temporary file", File.Hidden.get(), errno);
-    }
-    Forget_Hidden(File);
-}
-
-} // namespace
-
-Output_Path Look_At_Output_Path(const std::string& Path) {
+// Looks at Name in the directory Fd, which is Path.
+Output_Path Look_At(int Fd, const char* Name, const std::string& Path) {
     // One lstat settles the usual cases, a free path or a regular file; only a symbolic
     // link costs a second look, at what it points to.
     struct stat Status {};
-    if (::lstat(Path.c_str(), &Status) != 0) {
+    if (::fstatat(Fd, Name, &Status, AT_SYMLINK_NOFOLLOW) != 0) {
         if (errno == ENOENT) {
             return {};
         }
         return {false, Create_Problem(Path, Errno_Text(errno))};
     }
-    if (S_ISLNK(Status.st_mode) && ::stat(Path.c_str(), &Status) != 0) {
+    if (S_ISLNK(Status.st_mode) && ::fstatat(Fd, Name, &Status, 0) != 0) {
         return {false, Create_Problem(Path, errno == ENOENT ? "it is a dangling symbolic link"
                                                             : Errno_Text(errno))};
     }
     if (S_ISREG(Status.st_mode)) {
-        return {true, std::nullopt, Status.st_size == 0};
+        return {true, std::nullopt, Status.st_size == 0, Status.st_dev};
     }
     return {false,
             Create_Problem(Path, S_ISDIR(Status.st_mode) ? "it is a directory"
                                                          : "it exists and is not a regular file")};
 }
 
-bool Holds_File(const std::string& Path) {
-    Output_Path Look = Look_At_Output_Path(Path);
+// Errors by which a file system says it makes no hard links, or no rename of this kind.
+bool Refuses_Links(int Error) {
+    return Error == EPERM || Error == EOPNOTSUPP || Error == ENOSYS;
+}
+bool Refuses_Rename(int Error) {
+    return Error == EINVAL || Error == EOPNOTSUPP || Error == ENOSYS;
+}
+
+// Whether the directory at Fd is append-only; one that cannot be asked is taken as not.
+bool Is_Append_Only(int Fd) {
+    const Owned_Fd Readable(::openat(Fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    int Flags = 0;
+    return Readable.Value >= 0 && ::ioctl(Readable.Value, FS_IOC_GETFLAGS, &Flags) == 0 &&
+           (static_cast<unsigned>(Flags) & FS_APPEND_FL) != 0;
+}
+
+// The path was taken between the test and the link: a regular file there now counts
+// as one that was there all along; anything else fails in Holds_File.
+bool Resolve_Taken(const Pending_File& File) {
+    if (!Holds_File(Look_In(*File.Directory, File.Path))) {
+        throw Run_Failure(Create_Problem(File.Path, "the path was taken and freed again"));
+    }
+    return false;
+}
+
+bool Link_Unnamed(Pending_File& File) {
+    const std::string Name = "/proc/self/fd/" + std::to_string(File.Fd.Value);
+    const char* Target = Name_Of(File.Path);
+    if (::linkat(AT_FDCWD, Name.c_str(), File.Directory->Fd.Value, Target, AT_SYMLINK_FOLLOW) !=
+        0) {
+        if (errno == EEXIST) {
+            return Resolve_Taken(File);
+        }
+        Raise_System_Failure("cannot create", File.Path, errno);
+    }
+    if (const int Error = File.Fd.Close(); Error != 0) {
+        // What the file system lost at close may be missing from the file: take it back.
+        ::unlinkat(File.Directory->Fd.Value, Target, 0);
+        Raise_System_Failure("cannot close", File.Path, Error);
+    }
+    return true;
+}
+
+// Gives the hidden file its name: a link, or where the file system refuses links, a
+// rename that fails on a taken name. 0, or the errno of the failure; ENOLINK when
+// neither can be done.
+int Name_Hidden(const Hidden_Name& Hidden, const char* Target, bool& Renamed) {
+    static bool Links_Refused = false;
+    if (!Links_Refused) {
+        if (::linkat(Hidden.Directory, Hidden.Name, Hidden.Directory, Target, 0) == 0) {
+            return 0;
+        }
+        if (!Refuses_Links(errno)) {
+            return errno;
+        }
+        Links_Refused = true;
+    }
+    if (::renameat2(Hidden.Directory, Hidden.Name, Hidden.Directory, Target,
+                    RENAME_NOREPLACE) == 0) {
+        Renamed = true;
+        return 0;
+    }
+    return Refuses_Rename(errno) ? ENOLINK : errno;
+}
+
+bool Link_Hidden(Pending_File& File) {
+    if (const int Error = File.Fd.Close(); Error != 0) {
+        Raise_System_Failure("cannot close", File.Path, Error);
+    }
+    bool Renamed = false;
+    if (const int Error = Name_Hidden(*File.Hidden, Name_Of(File.Path), Renamed); Error != 0) {
+        if (Error == EEXIST) {
+            return Resolve_Taken(File);
+        }
+        if (Error == ENOLINK) {
+            throw Run_Failure(Create_Problem(File.Path, std::string(No_Publishing)));
+        }
+        Raise_System_Failure("cannot create", File.Path, Error);
+    }
+    if (!Renamed && ::unlinkat(File.Hidden->Directory, File.Hidden->Name, 0) != 0) {
+        // dropped, the pending file tries again
+        Raise_System_Failure("cannot remove the temporary file",
+                             Directory_Of(File.Path) + "/" + File.Hidden->Name, errno);
+    }
+    Forget_Hidden(File);
+    return true;
+}
+
+// Whether a file made under one hidden name in Fd can be given another, by a link or by
+// a rename that never replaces; both names are removed.
+bool Can_Publish_Hidden(int Fd) {
+    Hidden_Name First{Fd};
+    Hidden_Name Second{Fd};
+    if (Create_Hidden_Probe(First, Second) != 0) {
+        return true; // the run meets what stops the creation, and reports it
+    }
+    bool Renamed = false;
+    const int Error = Name_Hidden(First, Second.Name, Renamed);
+    ::unlinkat(Fd, First.Name, 0);
+    ::unlinkat(Fd, Second.Name, 0);
+    Forget_Probe(First, Second);
+    return Error != ENOLINK;
+}
+
+} // namespace
+
+Shared_Directory Open_Output_Directory(std::string Path) {
+    auto Directory = std::make_shared<Output_Directory>();
+    Directory->Path = std::move(Path);
+    Directory->Fd = Owned_Fd(::open(Directory->Path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (Directory->Fd.Value < 0) {
+        Directory->Error = errno;
+    }
+    return Directory;
+}
+
+Output_Path Look_At_Output_Path(const std::string& Path) {
+    return Look_At(AT_FDCWD, Path.c_str(), Path);
+}
+
+Output_Path Look_In(const Output_Directory& Directory, const std::string& Path) {
+    if (Directory.Error != 0) { // as a look by path meets it
+        if (Directory.Error == ENOENT) {
+            return {};
+        }
+        return {false, Create_Problem(Path, Errno_Text(Directory.Error))};
+    }
+    return Look_At(Directory.Fd.Value, Name_Of(Path), Path);
+}
+
+bool Holds_File(const Output_Path& Look) {
     if (Look.Blocked) {
-        throw Run_Failure(std::move(*Look.Blocked));
+        throw Run_Failure(*Look.Blocked);
     }
     return Look.Holds_File;
 }
@@ -125,19 +226,43 @@ std::optional<Problem> Creation_Problem(const std::string& Path, struct stat& St
     return std::nullopt;
 }
 
+std::optional<std::string> Publishing_Problem(const std::string& Directory) {
+    const Owned_Fd Fd(::open(Directory.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (Fd.Value < 0) {
+        return std::nullopt;
+    }
+    if (Unnamed_Files_Linkable()) {
+        const Owned_Fd Unnamed(::openat(Fd.Value, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
+        if (Unnamed.Value >= 0) {
+            return std::nullopt; // linked without a hidden name
+        }
+    }
+    if (Is_Append_Only(Fd.Value)) {
+        return "directory " + Quote(Directory) + std::string(Append_Only);
+    }
+    if (!Can_Publish_Hidden(Fd.Value)) {
+        return std::string(No_Publishing);
+    }
+    return std::nullopt;
+}
+
 Pending_File::~Pending_File() {
     if (Hidden) {
-        ::unlink(Hidden.get());
+        ::unlinkat(Hidden->Directory, Hidden->Name, 0);
         Forget_Hidden(*this);
     }
 }
 
-Pending_File Create_Pending(const std::string& Path) {
+Pending_File Create_Pending(const Shared_Directory& Directory, const std::string& Path) {
+    if (Directory->Error != 0) {
+        throw Run_Failure(Create_Failed(Path, Directory->Error));
+    }
     Pending_File File;
     File.Path = Path;
+    File.Directory = Directory;
     if (Unnamed_Files_Linkable()) {
-        File.Fd =
-            Owned_Fd(::open(Directory_Of(Path).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
+        File.Fd = Owned_Fd(
+            ::openat(Directory->Fd.Value, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
         if (File.Fd.Value >= 0) {
             return File;
         }
@@ -145,6 +270,11 @@ Pending_File Create_Pending(const std::string& Path) {
         if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
             throw Run_Failure(Create_Failed(Path, errno));
         }
+    }
+    // Its hidden name could never be removed: refused before anything is written.
+    if (Is_Append_Only(Directory->Fd.Value)) {
+        throw Run_Failure(
+            Create_Problem(Path, "directory " + Quote(Directory->Path) + std::string(Append_Only)));
     }
     if (const int Error = Create_Hidden(File); Error != 0) {
         throw Run_Failure(Create_Failed(Path, Error));
@@ -158,12 +288,16 @@ void Write_Pending(Pending_File& File, std::string_view Content) {
     }
 }
 
-void Link_Pending(Pending_File& File) {
-    if (File.Hidden) {
-        Link_Hidden(File);
-    } else {
-        Link_Unnamed(File);
+bool Link_Pending(Pending_File& File) {
+    return File.Hidden ? Link_Hidden(File) : Link_Unnamed(File);
+}
+
+bool Publish_Alone(Pending_File& File, std::string_view Content) {
+    Write_Pending(File, Content);
+    if (::fdatasync(File.Fd.Value) != 0) {
+        Raise_System_Failure("cannot sync", File.Path, errno);
     }
+    return Link_Pending(File);
 }
 
 } // namespace adaskel

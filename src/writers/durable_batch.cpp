@@ -62,10 +62,47 @@ void Sync_Directories(const std::vector<std::string>& Paths) {
     }
 }
 
+// Makes durable the files at Paths, found there, and their names, by a sync of each.
+void Sync_Found(const std::vector<std::string>& Paths) {
+    for (const std::string& Path : Paths) {
+        // A file the run may not read cannot be synced by it: its name still is.
+        const Owned_Fd Fd(::open(Path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+        if ((Fd.Value < 0 && errno != EACCES) || (Fd.Value >= 0 && ::fsync(Fd.Value) != 0)) {
+            Raise_System_Failure("cannot sync", Path, errno);
+        }
+    }
+    Sync_Directories(Paths);
+}
+
+// Notes the file found at Path, on the file system Device, to be durable
+// at the end: a descriptor of the file system is kept for its syncfs.
+void Note_Found(Pending_Batch& Batch, const std::string& Path, dev_t Device) {
+    Batch.Found.push_back(Path);
+    if (std::find(Batch.Devices.begin(), Batch.Devices.end(), Device) != Batch.Devices.end()) {
+        return;
+    }
+    Batch.Devices.push_back(Device);
+    // The file itself, or where it may not be read, its directory.
+    int Fd = ::open(Path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (Fd < 0) {
+        Fd = ::open(Directory_Of(Path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    }
+    Batch.Syncers.emplace_back(Fd);
+}
+
+// The directory of Path, opened once for the consecutive paths in it.
+const Shared_Directory& Directory_For(Pending_Batch& Batch, const std::string& Path) {
+    std::string Directory = Directory_Of(Path);
+    if (!Batch.Directory || Batch.Directory->Path != Directory) {
+        Batch.Directory = Open_Output_Directory(std::move(Directory));
+    }
+    return Batch.Directory;
+}
+
 // Links each file at its path, in order; its name is then durable at the next sync.
 void Link_All(Pending_Batch& Batch, std::vector<Pending_File>& Files) {
     for (Pending_File& File : Files) {
-        Link_Pending(File);
+        (void)Link_Pending(File);
         Batch.Linked.push_back(std::move(File.Path));
     }
 }
@@ -84,22 +121,32 @@ void Sync_Each(Pending_Batch& Batch, std::vector<Pending_File>& Files) {
     }
 }
 
-// Makes the names published since the last sync durable.
+// Makes the names published since the last sync durable, and the files found.
 void Sync_Names(Pending_Batch& Batch) {
     const std::vector<std::string> Linked = std::exchange(Batch.Linked, {});
-    if (!Linked.empty() && !Sync_File_Systems(Batch)) {
+    const std::vector<std::string> Found = std::exchange(Batch.Found, {});
+    if ((!Linked.empty() || !Found.empty()) && !Sync_File_Systems(Batch)) {
         Sync_Directories(Linked);
+        Sync_Found(Found);
     }
+}
+
+// The open-files limit, or 0 when it cannot be read.
+rlim_t Descriptor_Limit() {
+    rlimit Limit{};
+    return ::getrlimit(RLIMIT_NOFILE, &Limit) == 0 ? Limit.rlim_cur : 0;
 }
 
 // An empty batch, as large as the open-files limit allows.
 Pending_Batch Create_Batch() {
-    // Half the open-files limit, so that the descriptors of the rest of the run never run
-    // short; a limit too low for even that is met by publishing the batch early.
+    // Each pending file may hold its directory open too: half the descriptors left by the
+    // rest of the run. Under a limit too low for even one, no file is created.
     Pending_Batch Batch;
-    rlimit Limit{};
-    if (::getrlimit(RLIMIT_NOFILE, &Limit) == 0) {
-        Batch.Capacity = std::clamp<rlim_t>(Limit.rlim_cur / 2, 1, Batch_Size);
+    if (const rlim_t Limit = Descriptor_Limit(); Limit != 0) {
+        Batch.Capacity = Limit < Descriptors_Needed
+                             ? 0
+                             : std::clamp<rlim_t>((Limit - Descriptors_Needed + 2) / 2, 1,
+                                                  Batch_Size);
     }
     Batch.Written.reserve(Batch.Capacity);
     return Batch;
@@ -157,13 +204,32 @@ void With_Batch(const std::function<void(Pending_Batch&)>& Fill) {
     Finish_Batch(Batch);
 }
 
+std::optional<Problem> Descriptor_Problem(const std::string& Path) {
+    const rlim_t Limit = Descriptor_Limit();
+    if (Limit == 0 || Limit >= Descriptors_Needed) {
+        return std::nullopt;
+    }
+    return Problem{Path, 0,
+                   "the open-files limit of " + std::to_string(Limit) +
+                       " descriptors is too low: writing a file takes " +
+                       std::to_string(Descriptors_Needed),
+                   "cannot create " + Quote(Path) + ": "};
+}
+
 std::optional<Pending_File> Pending_Unless_There(Pending_Batch& Batch, const std::string& Path) {
     for (;;) {
         try {
-            if (Holds_File(Path)) {
+            // A look by path, as cheap as a stat: a file there is only read. A free path
+            // gets its directory opened, and every step that writes is taken relative to
+            // it; the link fails on anything that appears there meanwhile.
+            if (const Output_Path Look = Look_At_Output_Path(Path); Holds_File(Look)) {
+                Note_Found(Batch, Path, Look.Device);
                 return std::nullopt;
             }
-            return Create_Pending(Path);
+            if (Batch.Capacity == 0) {
+                throw Run_Failure(*Descriptor_Problem(Path));
+            }
+            return Create_Pending(Directory_For(Batch, Path), Path);
         } catch (const Run_Failure&) {
             if (Batch.Written.empty()) {
                 throw;
@@ -171,11 +237,6 @@ std::optional<Pending_File> Pending_Unless_There(Pending_Batch& Batch, const std
         }
         Publish_Batch(Batch);
     }
-}
-
-void Publish(Pending_File& File, std::string_view Content) {
-    Write_Pending(File, Content);
-    With_Batch([&](Pending_Batch& Batch) { Add_To_Batch(Batch, std::move(File)); });
 }
 
 } // namespace adaskel

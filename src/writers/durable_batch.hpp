@@ -23,23 +23,33 @@ struct Pending_Batch {
     std::vector<std::string> Linked;   // paths published since the last sync
     std::vector<dev_t> Devices;        // the file systems written to, and on each one
     std::vector<Owned_Fd> Syncers;     // a file opened before its writes, for syncfs
+    std::vector<std::string> Found;    // paths that held a file already, made durable too
+    Shared_Directory Directory;        // the directory of the last free path
 };
+
+// The fewest descriptors a run must be allowed to open to write a file: its standard
+// streams, the file, its directory, the directory looked at next, one to sync each file
+// system and one to spare.
+inline constexpr unsigned Descriptors_Needed = 10;
+
+// Why no file can be created at Path under the open-files limit, if that is too low.
+std::optional<Problem> Descriptor_Problem(const std::string& Path);
 
 // Adds a written file to the batch, publishing the batch when it is full.
 void Add_To_Batch(Pending_Batch& Batch, Pending_File File);
 
-// Runs Fill on a new batch, then publishes what it holds and makes every name durable:
-// once it returns, a power loss takes nothing the run made. When Fill fails, the files
+// Runs Fill on a new batch, then publishes what it holds and makes every name durable,
+// and every file found at an output path too: once it returns, a power loss takes nothing
+// at the paths of the run, whoever wrote it. When Fill fails, the files
 // before the failure are published, and durable, before it is reported.
 void With_Batch(const std::function<void(Pending_Batch&)>& Fill);
 
-// The file to write at Path, or none when a regular file is there. A failure met while
+// The file to write at Path, or none when a regular file is there (noted, to be made
+// durable). The directory of a free path is opened once for the consecutive paths in it,
+// and the file is created and linked relative to it. A failure met while
 // files are pending is met again once they are published, so that it is met on the tree
 // a run publishing each file at once would see (with a link at Path to a pending file,
 // say) and after the files before it are published.
 std::optional<Pending_File> Pending_Unless_There(Pending_Batch& Batch, const std::string& Path);
-
-// Writes Content into File and publishes it alone, durable once this returns.
-void Publish(Pending_File& File, std::string_view Content);
 
 } // namespace adaskel

@@ -1,7 +1,6 @@
 // Hidden names: ".ask" and six random letters or digits, whatever the target's name, so
-// that any name that fits its directory fits there hidden too; a path at the length limit
-// gets a name as long as its own. Their paths are kept where a signal handler can reach
-// them, so that an interrupt, a termination or a hang-up removes the hidden files before
+// that any name that fits its directory fits there hidden too. Each is made relative to
+// its directory's descriptor, and kept with it where a signal handler can reach it, so that an interrupt, a termination or a hang-up removes the hidden files before
 // the program dies of it. Only a kill can leave one behind.
 #include "writers/hidden_name.hpp"
 
@@ -20,16 +19,16 @@ namespace adaskel {
 
 namespace {
 
-// The hidden paths of the files not yet published, for the interrupt handler: a handler
+// The hidden names of the files not yet published, for the interrupt handler: a handler
 // may not allocate or lock, so they stay in fixed slots that it reads atomically.
-std::array<std::atomic<const char*>, Batch_Size> Hidden_Paths{};
+std::array<std::atomic<const Hidden_Name*>, Batch_Size + 2> Hidden_Paths{};
 
 // Removes the hidden files, then dies of the signal as it would have: raised again under
 // the default action, the signal (blocked in here) comes as soon as this returns.
 extern "C" void Remove_Hidden_Files(int Signal) {
-    for (const std::atomic<const char*>& Slot : Hidden_Paths) {
-        if (const char* Path = Slot.load()) {
-            ::unlink(Path);
+    for (const std::atomic<const Hidden_Name*>& Slot : Hidden_Paths) {
+        if (const Hidden_Name* Hidden = Slot.load()) {
+            ::unlinkat(Hidden->Directory, Hidden->Name, 0);
         }
     }
     (void)::signal(Signal, SIG_DFL);
@@ -55,11 +54,11 @@ bool Remove_Hidden_On_Interrupt() {
     return true;
 }
 
-// Moves Path into the slot holding From (nullptr: a free slot).
-void Swap_Hidden(const char* From, const char* Path) {
-    for (std::atomic<const char*>& Slot : Hidden_Paths) {
-        const char* Held = From;
-        if (Slot.compare_exchange_strong(Held, Path)) {
+// Moves Hidden into the slot holding From (nullptr: a free slot).
+void Swap_Hidden(const Hidden_Name* From, const Hidden_Name* Hidden) {
+    for (std::atomic<const Hidden_Name*>& Slot : Hidden_Paths) {
+        const Hidden_Name* Held = From;
+        if (Slot.compare_exchange_strong(Held, Hidden)) {
             return;
         }
     }
@@ -80,57 +79,72 @@ char Random_Character() {
     return Alphabet[(State >> 33U) % Alphabet.size()];
 }
 
-// A hidden path beside Path: ".ask" and six random letters or digits, whatever the name.
-// Short, it is as long as Path itself (a dot and random characters in place of the name),
-// for the rare path that fits the system's limit and the usual hidden name does not.
-std::string Hidden_Path(const std::string& Path, bool Short) {
-    const std::size_t Name_Start = Path.rfind('/') + 1; // 0 when there is no "/"
-    const std::size_t Length = Short ? std::max<std::size_t>(Path.size() - Name_Start, 2) : 10;
-    std::string Hidden = Path.substr(0, Name_Start) + (Short ? "." : ".ask");
-    while (Hidden.size() < Name_Start + Length) {
-        Hidden += Random_Character();
+// A new hidden name: ".ask" and six random letters or digits, whatever the target's
+// name, so that it fits any directory the target fits.
+void New_Name(Hidden_Name& Hidden) {
+    std::memcpy(Hidden.Name, ".ask", 4);
+    for (std::size_t I = 4; I < 10; ++I) {
+        Hidden.Name[I] = Random_Character();
     }
-    return Hidden;
+    Hidden.Name[10] = '\0';
 }
 
-// Creates the file exclusively at Hidden; returns 0 or the errno of the failed creation.
-// The path is in a slot before the file exists, so an interrupt from then on removes it.
-int Create_At(Pending_File& File, const std::string& Hidden) {
-    auto Name = std::make_unique<char[]>(Hidden.size() + 1);
-    std::memcpy(Name.get(), Hidden.c_str(), Hidden.size() + 1);
-    Swap_Hidden(nullptr, Name.get());
-    File.Fd =
-        Owned_Fd(::open(Name.get(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
-    if (File.Fd.Value < 0) {
+// Creates a file exclusively under a new name for Hidden; returns its descriptor, or -1
+// with errno set. Hidden is in a slot before the file exists, so an interrupt from then
+// on removes it; a failure frees the slot.
+int Create_At(Hidden_Name& Hidden) {
+    static const bool Handled = Remove_Hidden_On_Interrupt();
+    (void)Handled;
+    for (unsigned Attempt = 0; Attempt < 100; ++Attempt) {
+        New_Name(Hidden);
+        Swap_Hidden(nullptr, &Hidden);
+        const int Fd = ::openat(Hidden.Directory, Hidden.Name,
+                                O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (Fd >= 0) {
+            return Fd;
+        }
         const int Error = errno;
-        Swap_Hidden(Name.get(), nullptr);
-        return Error;
+        Swap_Hidden(&Hidden, nullptr);
+        if (Error != EEXIST) {
+            errno = Error;
+            return -1;
+        }
     }
-    File.Hidden = std::move(Name);
-    return 0;
+    return -1;
 }
 
 } // namespace
 
 int Create_Hidden(Pending_File& File) {
-    static const bool Handled = Remove_Hidden_On_Interrupt();
-    (void)Handled;
-    bool Short = false;
-    int Error = 0;
-    for (unsigned Attempt = 0; Attempt < 100; ++Attempt) {
-        Error = Create_At(File, Hidden_Path(File.Path, Short));
-        if (Error == ENAMETOOLONG && !Short) {
-            Short = true;
-        } else if (Error != EEXIST) {
-            break;
-        }
+    auto Hidden = std::make_unique<Hidden_Name>();
+    Hidden->Directory = File.Directory->Fd.Value;
+    File.Fd = Owned_Fd(Create_At(*Hidden));
+    if (File.Fd.Value < 0) {
+        return errno;
     }
-    return Error;
+    File.Hidden = std::move(Hidden);
+    return 0;
 }
 
 void Forget_Hidden(Pending_File& File) {
     Swap_Hidden(File.Hidden.get(), nullptr);
     File.Hidden.reset();
+}
+
+int Create_Hidden_Probe(Hidden_Name& Hidden, Hidden_Name& Second) {
+    const Owned_Fd Fd(Create_At(Hidden));
+    if (Fd.Value < 0) {
+        return errno;
+    }
+    Second.Directory = Hidden.Directory;
+    New_Name(Second);
+    Swap_Hidden(nullptr, &Second);
+    return 0;
+}
+
+void Forget_Probe(const Hidden_Name& Hidden, const Hidden_Name& Second) {
+    Swap_Hidden(&Hidden, nullptr);
+    Swap_Hidden(&Second, nullptr);
 }
 
 } // namespace adaskel

@@ -6,12 +6,18 @@
 
 namespace adaskel {
 
-// Creates File's file exclusively under a new hidden name beside File.Path, given then by
-// File.Hidden; a taken name is tried again with new random characters, and a path too
-// long with a short name. Returns 0, or the errno of the failed creation.
+// Creates File's file exclusively under a new hidden name in its directory, given then by
+// File.Hidden; a taken name is tried again with new random characters. Returns 0, or the
+// errno of the failed creation.
 int Create_Hidden(Pending_File& File);
 
 // Frees the hidden name's slot, once the file is no longer there by that name.
 void Forget_Hidden(Pending_File& File);
+
+// For a trial: creates an empty file under a new hidden name in Hidden.Directory, and
+// fills Hidden.Name with a second, free one; an interrupt removes both until
+// Forget_Probe. Returns 0, or the errno of the failed creation.
+int Create_Hidden_Probe(Hidden_Name& Hidden, Hidden_Name& Second);
+void Forget_Probe(const Hidden_Name& Hidden, const Hidden_Name& Second);
 
 } // namespace adaskel

@@ -19,8 +19,11 @@ namespace adaskel {
 namespace {
 
 // Whether a regular file at Path holds exactly Content.
-bool Holds_Text(const std::string& Path, std::string_view Content) {
-    const Owned_Fd File(::open(Path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+bool Holds_Text(const Output_Directory& Directory, const std::string& Path,
+                std::string_view Content) {
+    const std::string Name(Base_Name(Path));
+    const Owned_Fd File(::openat(Directory.Fd.Value, Name.c_str(),
+                                 O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     struct stat Status {};
     if (File.Value < 0 || ::fstat(File.Value, &Status) != 0 || !S_ISREG(Status.st_mode) ||
         static_cast<std::size_t>(Status.st_size) != Content.size()) {
@@ -36,12 +39,17 @@ bool Holds_Text(const std::string& Path, std::string_view Content) {
 
 } // namespace
 
-bool Replace_File(const std::string& Path, std::string_view Content) {
-    if (Holds_Text(Path, Content)) {
+bool Replace_File(const Shared_Directory& Directory, const std::string& Path,
+                  std::string_view Content) {
+    if (Directory->Fd.Value < 0) {
+        Raise_System_Failure("cannot create", Path, Directory->Error);
+    }
+    if (Holds_Text(*Directory, Path, Content)) {
         return false;
     }
     Pending_File File;
     File.Path = Path;
+    File.Directory = Directory;
     if (const int Error = Create_Hidden(File); Error != 0) {
         Raise_System_Failure("cannot create", Path, Error);
     }
@@ -49,13 +57,16 @@ bool Replace_File(const std::string& Path, std::string_view Content) {
     if (::fsync(File.Fd.Value) != 0) {
         Raise_System_Failure("cannot write", Path, errno);
     }
-    if (::rename(File.Hidden.get(), Path.c_str()) != 0) {
+    const std::string Name(Base_Name(Path));
+    if (::renameat(Directory->Fd.Value, File.Hidden->Name, Directory->Fd.Value, Name.c_str()) !=
+        0) {
         Raise_System_Failure("cannot replace", Path, errno);
     }
     Forget_Hidden(File);
-    const Owned_Fd Directory(
-        ::open(Directory_Of(Path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (Directory.Value < 0 || ::fsync(Directory.Value) != 0) {
+    // The directory was opened with O_PATH, which cannot be synced: open it again, through
+    // its descriptor, so that it is the same directory.
+    const Owned_Fd Synced(::openat(Directory->Fd.Value, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (Synced.Value < 0 || ::fsync(Synced.Value) != 0) {
         Raise_System_Failure("cannot sync the directory of", Path, errno);
     }
     return true;

@@ -2,7 +2,9 @@
 // before the check's first failing line, fail for its reason, and write nothing on input errors.
 #include "harness.hpp"
 
+#include <linux/fs.h>
 #include <set>
+#include <sys/ioctl.h>
 
 namespace {
 
@@ -41,6 +43,7 @@ struct Case {
     std::string Out{};                  // the check's whole output, when given
     std::vector<std::string> Wrapper{}; // the command both programs run under, if any
     std::vector<std::pair<std::string, fs::perms>> Modes{}; // set once the tree is made
+    std::vector<std::string> Append_Only{}; // directories made append-only, then
 };
 
 [[maybe_unused]] void PrintTo(const Case& Row, std::ostream* Stream) {
@@ -100,6 +103,37 @@ std::vector<std::string> Overriding(std::vector<std::string> Wrapper) {
     return Wrapper;
 }
 
+// Under the shim: no unnamed files (so a hidden name each), and Settings.
+std::vector<std::string> Shimmed(const std::vector<std::string>& Settings) {
+    std::vector<std::string> Wrapper{"/usr/bin/env", "LD_PRELOAD=" ADASKEL_SHIM,
+                                     "SHIM_NO_TMPFILE=1"};
+    Wrapper.insert(Wrapper.end(), Settings.begin(), Settings.end());
+    return Wrapper;
+}
+
+// Sets or clears the append-only flag of each directory; false where it cannot be set.
+bool Set_Append_Only(const Sandbox& Box, const std::vector<std::string>& Dirs, bool On) {
+    for (const std::string& Dir : Dirs) {
+        const int Fd = ::open((Box.Tree() / Dir).c_str(), O_RDONLY | O_DIRECTORY);
+        int Flags = 0;
+        const bool Set = Fd >= 0 && ::ioctl(Fd, FS_IOC_GETFLAGS, &Flags) == 0 &&
+                         (Flags = On ? Flags | FS_APPEND_FL : Flags & ~FS_APPEND_FL,
+                          ::ioctl(Fd, FS_IOC_SETFLAGS, &Flags) == 0);
+        ::close(Fd);
+        if (!Set) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The flags set for a row, cleared again before its sandbox is removed.
+struct Append_Only_Guard {
+    const Sandbox& Box;
+    const std::vector<std::string>& Dirs;
+    ~Append_Only_Guard() { (void)Set_Append_Only(Box, Dirs, false); }
+};
+
 // LeakSanitizer cannot work in a process whose user ids differ.
 #if defined(__SANITIZE_ADDRESS__)
 constexpr bool Leaks_Sought = true;
@@ -114,8 +148,15 @@ void Run_Case(const Case& Row) {
                                  (Leaks_Sought && Row.Wrapper == Effective_Nobody))) {
         GTEST_SKIP() << "needs root, " << Row.Wrapper.front() << " and one user id if sanitized";
     }
+    if (Leaks_Sought && Row.Wrapper.size() > 1 && Row.Wrapper[1].starts_with("LD_PRELOAD")) {
+        GTEST_SKIP() << "the sanitizer's runtime must be loaded first";
+    }
     const Sandbox Box;
     Prepare(Box, Row.Dirs, Row.Inputs, Row.Made_Links, Row.Fifos);
+    const Append_Only_Guard Guard{Box, Row.Append_Only};
+    if (!Set_Append_Only(Box, Row.Append_Only, true)) {
+        GTEST_SKIP() << "no append-only directory here";
+    }
     fs::permissions(Box.Root, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
                                   fs::perms::others_read | fs::perms::others_exec);
     for (const auto& [Path, Mode] : Row.Modes) {
@@ -218,6 +259,16 @@ std::vector<Case> Trees() {
                 "list:6: warning: 'Util' is listed twice (first at line 3); its spec file is "
                 "written once\n"
                 "summary: 0 to create, 0 to skip, 1 to fail; 2 errors, 1 warning\n"},
+        // File systems without unnamed files, links or renames that never replace, and an
+        // append-only directory where a hidden name could not be removed.
+        {.Name = "NoLinksRenamed", .Wrapper = Shimmed({"SHIM_NO_LINK=1"})},
+        {.Name = "NoLinksNoRename", .Wrapper = Shimmed({"SHIM_NO_LINK=1", "SHIM_NO_RENAME=1"})},
+        {.Name = "AppendOnlyWithHiddenNames",
+         .Wrapper = Shimmed({}),
+         .Append_Only = {"app/util/src/lib"}},
+        {.Name = "AppendOnlyWithUnnamedFiles", .Append_Only = {"app/util/src/lib"}},
+        {.Name = "OpenFilesTooFew", .Wrapper = {"/usr/bin/prlimit", "--nofile=8", "--"}},
+        {.Name = "ClockBeyond9999", .Wrapper = Shimmed({"SHIM_CLOCK=253418070896"})},
         // Header texts, the root written "./app", and a file left empty by a crash.
         {.Name = "HeaderTextsAndEmptyFile",
          .Inputs = Texts("./app\napp\ndb-cache\n", {{"Versions.lst", "0.9\r\n1.0\r\n"},
@@ -282,6 +333,21 @@ TEST_P(CheckAgainstRun, PlanIsWhatTheRunDoes) {
 
 INSTANTIATE_TEST_SUITE_P(Trees, CheckAgainstRun, testing::ValuesIn(Trees()),
                          [](const auto& Info) { return Info.param.Name; });
+
+// A name of a megabyte is shown in every line cut as reports cut it, never whole.
+TEST(CheckPlan, LongNamesShownInPart) {
+    const Sandbox Box;
+    Prepare(Box, {"app/app/src"}, Texts("app\napp\n" + std::string(1U << 20U, 'u') + "\n"), {});
+    const Outcome Check = harness::Run(Box, ADASKEL_CHECK_BINARY, {"list"});
+    std::istringstream Lines(Check.Out);
+    int Plan_Lines = 0;
+    for (std::string Line; std::getline(Lines, Line);) {
+        EXPECT_LT(Line.size(), 1000U) << Line.substr(0, 100);
+        Plan_Lines += Line.starts_with("error app/" + std::string(196, 'u') + "... (") ? 1 : 0;
+    }
+    EXPECT_EQ(Plan_Lines, 1) << Check.Out.substr(0, 2000);
+    EXPECT_EQ(Check.Status, 1);
+}
 
 // --help and --version, as the first argument, answer before any input is read.
 TEST(CheckInformation, AnsweredBeforeAnyInput) {

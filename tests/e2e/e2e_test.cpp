@@ -218,6 +218,10 @@ std::vector<Case> Cases() {
          .Out = Versioned, .Status = 1, .Err = "adaskel: cannot read 'Abstract.txt': it is not a regular file\n"},
         {.Name = "LicenceBeyondCapacity", .Given = {.Licence_Lines = 4097},
          .Out = Abstract_Opened + "Open gtl.txt...\n", .Status = 1, .Err = "adaskel: 'gpl.txt' has more than 4096 lines\n"},
+        // Refused at the bound, before the line is read whole.
+        {.Name = "AbstractLineBeyondBound", .Extra = {{"Abstract.txt", std::string((16U << 20U) + 1, 'a')}},
+         .Out = Abstract_Opened, .Status = 1,
+         .Err = "adaskel: cannot read 'Abstract.txt': line 1 is longer than 16777216 bytes\n"},
         {.Name = "CopyrightMissing", .Missing = "Copyright", .Out = Console("Enter your name : \n"), .Status = 1,
          .Err = "adaskel: cannot open 'Copyright': no such file or directory\n"},
         {.Name = "StandardOutputFull", .Stdout = "/dev/full", .Status = 1,

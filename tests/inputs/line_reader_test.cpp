@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 
 namespace adaskel {
@@ -45,6 +46,29 @@ TEST(LineReader, ReadsFilesAcrossBlockBoundaries) {
     const std::string Path = testing::TempDir() + "line_reader_blocks.txt";
     std::ofstream(Path, std::ios::binary) << Long + "\n\n" + Padding + "\n\fend";
     EXPECT_EQ(All_Lines(Open_Reader(Path)), (Lines{Long, "", Padding, "end"}));
+}
+
+// A sparse file of 17 MiB with no line feed: refused once the bound is passed, with the
+// buffer never much larger than the bound; a line at the bound is read.
+TEST(LineReader, RefusesLinesBeyondTheBound) {
+    const std::string Path = testing::TempDir() + "line_reader_huge.txt";
+    std::ofstream(Path) << "first\n";
+    std::filesystem::resize_file(Path, 17U << 20U);
+    Line_Reader Reader = Open_Reader(Path);
+    EXPECT_EQ(Read_Line(Reader), "first");
+    try {
+        (void)Read_Line(Reader);
+        ADD_FAILURE() << "a line of 17 MiB was read";
+    } catch (const Run_Failure& Failure) {
+        EXPECT_EQ(std::string(Failure.what()),
+                  "cannot read '" + Path + "': line 2 is longer than 16777216 bytes");
+        EXPECT_EQ(Failure.Found.Line, 2);
+    }
+    EXPECT_LE(Reader.Buffer.capacity(), Longest_Line * 2 + 4096);
+    std::filesystem::resize_file(Path, 0);
+    std::ofstream(Path) << std::string(Longest_Line, 'a') + "\nb";
+    EXPECT_EQ(All_Lines(Open_Reader(Path)).size(), 2U);
+    std::filesystem::remove(Path);
 }
 
 } // namespace

@@ -1,21 +1,28 @@
 #!/usr/bin/env bash
-# Power-loss test of adaskel (usage: crash.sh PROGRAM; root only): a project of 2000 units
-# on an ext4 image, shut down without flushing its journal during and after runs, then
-# remounted. No output path may hold an empty or short file, a run that exited 0 must have
-# left its whole tree, and a rerun must complete it; with unnamed files and, through
-# shim.c, hidden names. Status 0 when all held, 77 when skipped (the reason printed), else 1.
+# Power-loss test of adaskel and adaskel-layout (usage: crash.sh ADASKEL [LAYOUT]; root
+# only): a project of 2000 units on an ext4 image, shut down without flushing its journal
+# during and after runs, then remounted. No output path may hold an empty or short file, a
+# run that exited 0 must have left its whole tree, and a rerun must complete it; with
+# unnamed files and, through shim.c, hidden names. Then: a layout that exits 0 with its GPR
+# file already there, a rerun after a run killed before its last sync, and a layout whose
+# tree holds a second file system must each have left everything durable. Status 0 when
+# all held, 77 when skipped (the reason printed), else 1.
 set -u
 Here=$(cd -- "$(dirname -- "${BASH_SOURCE[0]}")" && pwd)
 Program=$(realpath -- "${1:-$Here/../../build/adaskel}") && [[ -x $Program ]] ||
     { echo "no program at ${1:-build/adaskel}" >&2; exit 2; }
+Layout=$(realpath -- "${2:-$(dirname -- "$Program")/adaskel-layout}")
 skip() { echo "skipped: $*, so no power-loss test"; exit 77; }
 ((EUID == 0)) || skip "not root"
 for Tool in losetup mkfs.ext4 mount umount cc; do command -v $Tool >/dev/null || skip "no $Tool"
 done
 Scratch=/dev/shm && [[ -d $Scratch && -w $Scratch ]] || Scratch=${TMPDIR:-/tmp}
 Work=$(mktemp -d "$Scratch/adaskel-crash.XXXXXX") || exit 2
-Loop= Mnt=$Work/mnt Img=$Work/trial.img Faults=0
-release() { umount "$Mnt"; [[ -n $Loop ]] && losetup -d "$Loop"; Loop=; } 2>/dev/null
+Loop= Mnt=$Work/mnt Img=$Work/trial.img Faults=0 Inner= Inner_Loop=
+release() {
+    [[ -n $Inner ]] && umount "$Inner"; [[ -n $Inner_Loop ]] && losetup -d "$Inner_Loop"
+    umount "$Mnt"; [[ -n $Loop ]] && losetup -d "$Loop"; Loop= Inner= Inner_Loop=
+} 2>/dev/null
 trap 'release; rm -rf -- "$Work"' EXIT
 declare -A Env=([unnamed]="" [hidden]="LD_PRELOAD=$Work/shim.so SHIM_NO_TMPFILE=1")
 cc -O2 -o "$Work/cut" "$Here/cut.c" &&
@@ -73,5 +80,34 @@ for Mode in unnamed hidden; do
         release
     done
 done
-((Faults == 0)) && echo "no fault found in $((2 * ${#Cuts[@]})) power cuts" ||
+Trials=$((2 * ${#Cuts[@]}))
+remount() { umount "$1" && mount -t ext4 "$2" "$1"; } 2>/dev/null
+Dirs=$((3 + 3 * (Paths - 1))) # proj, proj/proj, proj/proj/src and three for each unit
+# adaskel-layout exits 0 with the GPR file already there: every directory it made is durable.
+fresh && (cd "$Mnt" && rm -rf proj/proj-u* && echo mine >proj/proj.gpr && sync -f .) &&
+    Status=$(cd "$Mnt" && "$Work/cut" "$Mnt" after 0 "$Layout" project.txt) &&
+    remount "$Mnt" "$Loop" && Found=$(cd "$Mnt" && find proj -type d | wc -l) &&
+    [[ $Status == 0 && $Found == "$Dirs" ]] ||
+    { ((++Faults)); echo "FAULT: layout with its GPR file there: status $Status, ${Found:-?} of $Dirs directories"; }
+release && ((++Trials))
+# A run killed just before its last sync, then a rerun that finds every file there and
+# exits 0: every file is durable.
+if ! command -v strace >/dev/null; then echo "skipped: no strace, so no run killed before its last sync"
+else Tree="no trial" && fresh && (cd "$Mnt" && strace -f -qq -o "$Work/syncs" -e trace=syncfs \
+    "$Program" project.txt >/dev/null 2>&1) && Last=$(grep -c syncfs "$Work/syncs") && release &&
+    fresh && (cd "$Mnt" && strace -f -qq -o /dev/null -e trace=syncfs \
+        -e inject=syncfs:signal=KILL:when="$Last" "$Program" project.txt >/dev/null 2>&1
+    (($? == 137))) 2>/dev/null && Status=$(cd "$Mnt" && "$Work/cut" "$Mnt" after 0 "$Program" project.txt) &&
+    remount "$Mnt" "$Loop" && inspect && [[ $Status == 0 ]] && ((Missing + Empty + Short == 0)) ||
+    { ((++Faults)); echo "FAULT: rerun after a kill before the last sync: status ${Status:-?}, $Tree"; }
+release && ((++Trials)); fi
+# A second file system mounted inside the tree: the layout's directories there are durable.
+Inner_Img=$Work/inner.img && truncate -s 16M "$Inner_Img" && mkfs.ext4 -q -F "$Inner_Img" &&
+    fresh && Inner=$Mnt/proj/proj-u0007 && rm -rf "$Inner" "$Mnt"/proj/proj.gpr && mkdir "$Inner" &&
+    Inner_Loop=$(losetup -f --show --direct-io=on "$Inner_Img") && mount -t ext4 "$Inner_Loop" "$Inner" &&
+    Status=$(cd "$Mnt" && "$Work/cut" "$Inner" after 0 "$Layout" project.txt) &&
+    remount "$Inner" "$Inner_Loop" && [[ $Status == 0 && -d $Inner/src/lib ]] ||
+    { ((++Faults)); echo "FAULT: layout over a second file system: status ${Status:-?}, $(ls -R "$Inner" 2>&1 | head -3 | tr '\n' ' ')"; }
+release && ((++Trials))
+((Faults == 0)) && echo "no fault found in $Trials power cuts" ||
     { echo "FAILED: $Faults faults"; exit 1; }

@@ -1,21 +1,24 @@
 #!/usr/bin/env bash
-# Reliability sweeps of adaskel (usage: sweep.sh PROGRAM; status 0 when all held): errors,
-# kills and interrupts at its system calls, a full disk, a path taken just before the link,
-# the longest names, an unwritable standard output. A generated file must be complete or
-# absent; a failure must end in status 1 with one report, leaving nothing.
+# Reliability sweeps of adaskel and adaskel-layout (usage: sweep.sh ADASKEL [LAYOUT]; status 0
+# when all held): errors, kills and interrupts at their system calls, a full disk, a path
+# taken just before the link, the longest names, an unwritable standard output; with
+# unnamed files, hidden names, and hidden names renamed where links are refused. A
+# generated file must be complete or absent; a failure must end in status 1 with one
+# report, leaving nothing.
 set -u
 Here=$(cd -- "$(dirname -- "${BASH_SOURCE[0]}")" && pwd)
 Program=$(realpath -- "${1:-$Here/../../build/adaskel}") && [[ -x $Program ]] ||
     { echo "no program at ${1:-build/adaskel}" >&2; exit 2; }
+Layout=$(realpath -- "${2:-$(dirname -- "$Program")/adaskel-layout}")
 Work=$(mktemp -d "${TMPDIR:-/tmp}/adaskel-sweep.XXXXXX") || exit 2
 trap 'rm -rf -- "$Work"' EXIT
 Run=$Work/run Err=$Work/run/err Shim=$Work/shim.so Target=proj/proj-util/src/lib/proj-util.ads
 # "CALL ERROR [CALL]": the second call fails every time (a sync of each file and directory
 # is tried only once syncfs has failed). A failed write, link, linkat, fdatasync or fsync
-# must always fail the run.
+# must always fail the run, and so must a failed renameat2.
 Errors=("write ENOSPC" "write EIO" "openat EMFILE" "openat EACCES" "linkat ENOSPC"
-    "linkat EDQUOT" "link ENOSPC" "unlink EIO" "close EIO" "newfstatat EIO" "syncfs EIO"
-    "fdatasync EIO syncfs" "fsync EIO syncfs")
+    "linkat EDQUOT" "renameat2 ENOSPC" "renameat2 EIO" "unlinkat EIO" "close EIO"
+    "newfstatat EIO" "syncfs EIO" "fdatasync EIO syncfs" "fsync EIO syncfs")
 declare -A Env=([unnamed]="") && Faults=0 Traced=() Status=0 Tree= Points=0
 fault() { ((Faults++ >= 30)) ||
     echo "FAULT: $*: status $Status, $Tree; said: $(head -c 200 "$Err" | tr '\n' ' ')"; }
@@ -68,7 +71,9 @@ inspect() {
 }
 
 command -v cc >/dev/null && cc -shared -fPIC -O1 -o "$Shim" "$Here/shim.c" -ldl &&
-    Env[hidden]="LD_PRELOAD=$Shim SHIM_NO_TMPFILE=1" || echo "skipped: no cc, so no shim runs"
+    Env[hidden]="LD_PRELOAD=$Shim SHIM_NO_TMPFILE=1" &&
+    Env[rename]="LD_PRELOAD=$Shim SHIM_NO_TMPFILE=1 SHIM_NO_LINK=1" ||
+    echo "skipped: no cc, so no shim runs"
 prepare small app proj-io proj-util proj-str
 strace -f -qq -o /dev/null true 2>/dev/null && Traced=("${!Env[@]}") ||
     echo "skipped: no strace that can trace here, so no error and kill sweeps"
@@ -83,7 +88,7 @@ for mode in "${Traced[@]}"; do
             if [[ $call == none ]]; then complete || fault "$at, past the last call"
             elif ((Status == 0)); then
                 [[ $call == *"$sys(1,"* ]] && fault "$at: exit 0, standard output unwritten"
-                [[ $sys != @(write|link|linkat|fdatasync|fsync) ]] && complete || fault "$at"
+                [[ $sys != @(write|link|linkat|renameat2|fdatasync|fsync) ]] && complete || fault "$at"
             elif ((Status == 127)) && grep -q 'error while loading shared lib' "$Err"; then
                 ((Missing == ${#Files_small[@]})) || fault "$at"
             else failed_cleanly || fault "$at"; fi
@@ -95,11 +100,11 @@ for mode in "${Traced[@]}"; do
     while read -r -u 3 sys n; do
         at="$mode kill at $sys when=$n" && ((++Points))
         fresh small && inject "$mode" "$sys" "signal=KILL:when=$n" && inspect small
-        ((Status == 137 && Short + Lost + Strays == 0)) && [[ $mode == hidden || $Temps == 0 ]] ||
+        ((Status == 137 && Short + Lost + Strays == 0)) && [[ $mode != unnamed || $Temps == 0 ]] ||
             fault "$at"
         run "$mode" && inspect small && ((Status == 0 && Missing + Short + Strays == 0)) ||
             fault "$at, rerun"
-        [[ $mode == hidden ]] && signal=$((n % 2 ? 2 : 15)) && ((++Points)) || continue
+        [[ $mode != unnamed ]] && signal=$((n % 2 ? 2 : 15)) && ((++Points)) || continue
         fresh small && inject "$mode" "$sys" "signal=$signal:when=$n" && inspect small
         ((Status == 128 + signal && Short + Lost + Strays + Temps == 0)) || complete ||
             fault "$mode signal $signal at $sys when=$n"
@@ -149,5 +154,61 @@ for redirect in '>/dev/full' '>&-'; do
     fresh small && (cd "$Run" && eval '"$Program" project.txt 2>err' "$redirect"); Status=$?
     inspect small && failed_cleanly || fault "standard output $redirect"
 done
+# adaskel-layout: every directory and the GPR file, or status 1 with one report and a GPR
+# file complete or absent; a kill leaves the same (the hidden-name ways may leave their
+# temporary file) and a rerun completes.
+Layout_Errors=("mkdirat EACCES" "openat EMFILE" "newfstatat EIO" "fstat EIO" "write ENOSPC"
+    "fdatasync EIO" "linkat ENOSPC" "renameat2 EIO" "unlinkat EIO" "close EIO" "syncfs EIO"
+    "fsync EIO syncfs")
+lay() { (cd "$Run" && env ${Env[$1]} "${@:2}" "$Layout" project.txt >out 2>err); Status=$?; }
+lay_inject() { lay "$1" strace -f -qq -o "${Trace:-/dev/null}" -e trace="$2${4:+,$4}" \
+    ${3:+-e inject="$2:$3"} ${4:+-e inject="$4:error=EIO"}; } 2>/dev/null
+# Sets Tree for the layout's tree in Run: whether all is there, and what is wrong.
+lay_inspect() {
+    local gpr=$Run/proj/proj.gpr dirs
+    dirs=$(cd "$Run" && find proj -type d 2>/dev/null | sort | cmp -s - "$Work/layout.dirs" && echo all)
+    Gpr=absent && [[ -e $gpr || -L $gpr ]] && Gpr=other && cmp -s "$gpr" "$Work/layout.gpr" && Gpr=same
+    Temps=$(find "$Run" -name '.ask*' | wc -l)
+    Tree="directories ${dirs:-not all}, GPR file $Gpr, temp $Temps"
+    [[ $Gpr != other ]] && [[ $Gpr != same || $dirs == all ]]
+}
+rm -rf "$Work/proto/layout" && cp -a "$Work/proto/small" "$Work/proto/layout" &&
+    rm -rf "$Work/proto/layout/proj" && fresh layout && lay unnamed && ((Status == 0)) &&
+    (cd "$Run" && find proj -type d | sort) >"$Work/layout.dirs" &&
+    cp "$Run/proj/proj.gpr" "$Work/layout.gpr" || { echo "the uncut layout failed"; exit 1; }
+for mode in "${Traced[@]}"; do
+    for row in "${Layout_Errors[@]}"; do
+        read -r sys err always <<<"$row"
+        fresh layout && Trace=$Work/trace lay_inject "$mode" "$sys" "" $always
+        count=$(grep -c "^[0-9 ]*$sys(" "$Work/trace") && ((Points += count))
+        for ((n = 1; n <= count + 1; n++)); do
+            at="layout $mode $sys $err when=$n${always:+, $always failing}"
+            fresh layout && lay_inject "$mode" "$sys" "error=$err:when=$n" $always
+            lay_inspect || fault "$at"
+            if ((Status == 0)); then
+                [[ $Gpr == same && $Temps == 0 ]] && [[ $sys != @(write|fdatasync|linkat|renameat2|fsync) ||
+                    n -gt count ]] || fault "$at: exit 0"
+            elif ((Status == 127)) && grep -q 'error while loading shared lib' "$Err"; then
+                [[ $Gpr == absent ]] || fault "$at"
+            elif ((Status != 1 || Temps != 0)) || ! [[ $(wc -l <"$Err") == 1 &&
+                $(<"$Err") == "adaskel-layout: "* ]]; then fault "$at: not a clean failure"; fi
+        done
+    done
+    fresh layout && Trace=$Work/trace lay_inject "$mode" '!%memory,execve'
+    while read -r -u 3 sys n; do
+        ((++Points)) && fresh layout && lay_inject "$mode" "$sys" "signal=KILL:when=$n"
+        lay_inspect && ((Status == 137)) && [[ $mode != unnamed || $Temps == 0 ]] ||
+            fault "layout $mode kill at $sys when=$n"
+        lay "$mode" && lay_inspect && [[ $Status == 0 && $Gpr == same ]] ||
+            fault "layout $mode kill at $sys when=$n, rerun"
+    done 3< <(awk -F'(' '{ sub(/^[0-9]+ +/, "", $1); print $1, ++n[$1] }' "$Work/trace")
+done
+# A GPR file another writer put there just before the link is left, and said to exist.
+[[ -e $Shim ]] && for mode in "${!Env[@]}"; do
+    fresh layout && lay "$mode" LD_PRELOAD="$Shim" PLANT_PATH=proj/proj.gpr PLANT_KIND=file &&
+        [[ $Status == 0 && $(<"$Run/proj/proj.gpr") == planted ]] &&
+        [[ $(tail -1 "$Run/out") == "exists proj/proj.gpr" ]] || fault "layout $mode planted file"
+done
+
 ((Faults == 0)) && echo "no fault found at $Points injection points" ||
     { echo "FAILED: $Faults faults"; exit 1; }

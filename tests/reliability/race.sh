@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# Race test of the publishing code (usage: race.sh ADASKEL ADASKEL_LAYOUT): each program is
+# stopped at a chosen system call (strace injects SIGSTOP there), a directory it has looked
+# at is swapped for a symbolic link to a directory outside the tree, and it is continued.
+# No byte may be written outside the tree: what the program writes goes into the directory
+# it looked at, or it fails. Status 0 when that held, 77 when skipped, else 1.
+set -u
+Here=$(cd -- "$(dirname -- "${BASH_SOURCE[0]}")" && pwd)
+Program=$(realpath -- "${1:-$Here/../../build/adaskel}") &&
+    Layout=$(realpath -- "${2:-$(dirname -- "$Program")/adaskel-layout}") &&
+    [[ -x $Program && -x $Layout ]] || { echo "no programs at ${1:-build/adaskel}" >&2; exit 2; }
+strace -f -qq -o /dev/null true 2>/dev/null || { echo "skipped: no strace that can trace here"; exit 77; }
+Work=$(mktemp -d "${TMPDIR:-/tmp}/adaskel-race.XXXXXX") || exit 2
+trap 'rm -rf -- "$Work"' EXIT
+Faults=0 Trials=0 Shim=$Work/shim.so
+declare -A Env=([unnamed]="")
+command -v cc >/dev/null && cc -shared -fPIC -O1 -o "$Shim" "$Here/shim.c" -ldl &&
+    Env[hidden]="LD_PRELOAD=$Shim SHIM_NO_TMPFILE=1" &&
+    Env[rename]="LD_PRELOAD=$Shim SHIM_NO_TMPFILE=1 SHIM_NO_LINK=1" ||
+    echo "skipped: no cc, so no runs in the hidden-name modes"
+
+# A fresh tree in Work/run: the texts, a project of three units, every directory made.
+fresh() {
+    rm -rf "$Work/run" && mkdir -p "$Work/run/outside" && cd "$Work/run" &&
+        echo 1.0 >Versions.lst && echo Holder >Copyright && echo Races >Abstract.txt &&
+        seq -f ' %g: a line of the licence.' 330 >gpl.txt &&
+        printf '%s\n' proj proj proj-a proj-b proj-c >project.txt &&
+        mkdir -p proj/proj/src proj/proj-{a,b,c}/src/lib
+}
+
+# Runs the rest of the arguments in Mode, stopped at the first call of each of Calls, where
+# the first stop swaps directory Swap (relative to the tree) for a link to outside/.
+race() {
+    local mode=$1 calls=$2 swap=$3 pid tracer state swapped=0 i && shift 3
+    env ${Env[$mode]} strace -f -qq -o /dev/null -e trace="$calls" \
+        -e inject="$calls:signal=STOP:when=1" "$@" project.txt >out 2>err &
+    tracer=$!
+    for ((i = 0; i < 2000; i++)); do
+        pid=$(pgrep -P "$tracer" | head -1)
+        [[ -n $pid ]] || { kill -0 "$tracer" 2>/dev/null && sleep 0.005 && continue; break; }
+        state=$(awk '{ print $3 }' "/proc/$pid/stat" 2>/dev/null)
+        if [[ $state == [tT] ]]; then
+            ((swapped++)) || { mv "$swap" "$swap.real" && ln -s "$Work/run/outside" "$swap"; }
+            kill -CONT "$pid"
+        fi
+        sleep 0.005
+    done
+    wait "$tracer"
+    Status=$?
+    ((swapped)) || { echo "FAULT: $mode $calls never stopped"; ((++Faults)); }
+}
+# Nothing outside the tree, and a run that ended 0 wrote what it said into the real one.
+judge() {
+    ((++Trials))
+    if [[ -n $(ls -A outside) ]]; then
+        echo "FAULT: $1: written outside the tree: $(ls -A outside | tr '\n' ' ')" \
+            "(status $Status: $(head -c 200 err))" && ((++Faults))
+    elif [[ $(find proj -name '.ask*' | wc -l) != 0 ]]; then
+        echo "FAULT: $1: a hidden file left (status $Status: $(head -c 200 err))" && ((++Faults))
+    fi
+}
+
+for mode in "${!Env[@]}"; do
+    # adaskel-layout: the root swapped once its directories are made, before the GPR file.
+    fresh && race "$mode" fdatasync,syncfs proj "$Layout" && judge "$mode layout, root swapped"
+    [[ $Status != 0 || -f proj.real/proj.gpr ]] || { echo "FAULT: $mode layout lost its file"; ((++Faults)); }
+    # adaskel: a unit directory swapped while its file waits for the batch's sync, and the
+    # body file's directory.
+    for swap in proj/proj-b/src/lib proj/proj/src; do
+        fresh && race "$mode" syncfs "$swap" "$Program" && judge "$mode adaskel, $swap swapped"
+        [[ $Status != 0 || -f $swap.real/$(ls "$swap.real" | head -1) ]] ||
+            { echo "FAULT: $mode adaskel exited 0 without its file in $swap"; ((++Faults)); }
+    done
+done
+((Faults == 0)) && echo "no byte written outside the tree in $Trials races" ||
+    { echo "FAILED: $Faults faults in $Trials races"; exit 1; }
