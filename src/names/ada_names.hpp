@@ -44,6 +44,11 @@ std::optional<std::string> Ada_Name_Problem(std::string_view Name);
 // after a one-letter a, g, i or s), and the extension of a spec (.ads) or of a body (.adb).
 std::string Gnat_File_Name(std::string_view Name, bool Is_Body);
 
+// Why Text cannot be written into a string of a GPR file, if it cannot: gprbuild reads
+// byte 0xFF there as a NUL byte, which ends the name. Every other byte from 0x80 up is
+// read as written.
+std::optional<std::string> Gpr_String_Problem(std::string_view Text);
+
 // Tells whether a regular file is at a path of the tree.
 using File_Test = std::function<bool(const std::string& Path)>;
 

@@ -1,49 +1,118 @@
 #!/usr/bin/env bash
-# Holds adaskel-check's verdicts against GNAT over a generated corpus (names of every byte,
-# reserved words, letter cases and clashes, GNAT's own units, parents, wide characters, header
-# texts of every byte and of GNAT's longest line): a clean check means GNAT compiles and binds
-# it all silently; warnings alone, that GNAT builds it; an error, that GNAT refuses (or takes
-# its own unit in place of a generated one).   Usage: gnat_agreement.sh ADASKEL ADASKEL_CHECK
+# Holds adaskel-check's verdicts against gprbuild over a generated corpus (names of every byte,
+# reserved words, letter cases and clashes, the names package Standard declares, GNAT's own
+# units, parents, wide characters, names at GNAT's length limits, header texts of every byte
+# and of GNAT's longest line). Each case is generated, a marker constant put in every spec and
+# checked by the main, and built (compile, bind, link) by gprbuild through a GPR file like
+# adaskel-layout's: its directories, and a naming exception for each file GNAT's default
+# naming would not find. A clean check means gprbuild builds the main; an error, that it
+# refuses (a unit GNAT takes in place of the project's fails on the marker); a warning that
+# names gnatmake, that gprbuild builds and gnatmake refuses.
+# Usage: gnat_agreement.sh ADASKEL ADASKEL_CHECK
 set -euo pipefail
 shopt -s nullglob dotglob
+export LC_ALL=C
 
-# A worker judges its cases: what the check said against whether GNAT's syntax check passed,
-# gnatmake built everything, and was silent; a disagreement is written to the case's "fail".
+# GNAT's default file name of unit NAME, without extension: lower case (Latin-1), "." made
+# "-", but "~" after a one-letter a, g, i or s.
+gnat_file() {
+    local file && file=$(printf '%s' "$1" | tr 'A-Z\300-\326\330-\336' 'a-z\340-\366\370-\376')
+    file=${file//./-} && [[ $file != [agis]-* ]] || file=${file:0:1}~${file:2}
+    printf '%s' "$file"
+}
+# A GPR string literal of TEXT.
+literal() { local text=${1//\"/\"\"} && printf '"%s"' "$text"; }
+
+# A worker prepares its cases: the check's report, the generated files with their markers,
+# the GPR file R/p.gpr and the verdict the check gives ("run", "error", "open", "clean").
 if [[ ${1-} == --worker ]]; then
     generator=$2 checker=$3 && shift 3
     for dir; do
         cd "$dir" && status=0 && "$checker" list >report 2>&1 || status=$?
         "$generator" list >/dev/null 2>&1 || true
-        report=$'\n'$(<report) && IFS= read -r root <list && made=() syntax=1 built=0 silent=0
-        for file in "$root"/*/src/*.adb "$root"/*/src/lib/*.ads; do
-            grep -qxF "$file" planted 2>/dev/null || made+=("$file")
+        report=$'\n'$(<report) && mapfile -t lines <list && root=${lines[0]}
+        if [[ $report == *$'\nerror '* ]]; then echo run >verdict
+        elif ((status != 0)); then echo error >verdict
+        elif [[ $report == *'does not judge'* ]]; then echo open >verdict
+        else echo clean >verdict; fi
+        [[ $(<verdict) != run ]] || continue
+        for file in "$root"/*/src/lib/*.ads; do # the marker the main checks, in each made spec
+            grep -qxF "$file" planted 2>/dev/null ||
+                sed -i '/^package .* is$/a\   Adaskel_Marker : constant := 42;' "$file"
         done
-        : >gnat.out && gcc -c -gnats "${made[@]}" >syntax.out 2>&1 || syntax=0
-        if ((syntax)); then
-            includes=() && for lib in "$root"/*/src/lib; do includes+=("-aI$lib"); done
-            built=1 && gnatmake -c -b -q -D "$dir" "${includes[@]}" "$root/$root/src/$root.adb" \
-                >gnat.out 2>&1 || built=0
-            [[ -s gnat.out ]] || silent=1
-            for file in "${made[@]}"; do # a unit GNAT takes from elsewhere is not compiled
-                base=${file##*/} && [[ -f ${base%.*}.ali ]] || built=0
-            done
-        fi
-        problem=
-        if [[ $report == *$'\nerror '* ]]; then problem="the run would fail"
-        elif ((status == 0)) && [[ $report != *': warning: '* ]]; then
-            ((syntax && built && silent)) || problem="the check is clean, but GNAT is not"
-        elif ((status == 0)); then # a wide character the check does not judge may go either way
-            ((syntax && built)) || [[ $report == *'does not judge'* ]] ||
-                problem="the check only warns, but GNAT refuses"
-        else ((!(syntax && built))) && [[ $report == *': error: '* ]] ||
-            problem="the check reports an error, but GNAT accepts"; fi
-        [[ -z $problem ]] || { printf 'FAIL [%s]: %s\n' "$(<what)" "$problem" &&
-            sed 's/^/  check: /' report && sed -n '1,5s/^/  GNAT: /p' syntax.out gnat.out; } >fail
+        body=$root/$root/src/$root.adb && [[ -f $body ]] && sed -n 's/^with \(.*\) ; *$/   if \1.Adaskel_Marker \/= 42 then raise Program_Error; end if;/p' \
+            "$body" >checks && sed -i '/^begin$/r checks' "$body" || true
+        main=${lines[1]//-/.} && dirs=("$root/src") naming=()
+        [[ $(gnat_file "$main").adb == "$root.adb" ]] ||
+            naming+=("      for Body ($(literal "$main")) use $(literal "$root.adb");")
+        for line in "${lines[@]:2}"; do
+            dirs+=("$line/src/lib")
+            [[ $(gnat_file "${line//-/.}").ads == "$line.ads" ]] ||
+                naming+=("      for Spec ($(literal "${line//-/.}")) use $(literal "$line.ads");")
+        done
+        {
+            printf 'project P%s is\n   for Source_Dirs' "${dir##*/}"
+            printf ' use (%s'  "$(literal "${dirs[0]}")"
+            for line in "${dirs[@]:1}"; do printf ',\n      %s' "$(literal "$line")"; done
+            printf ');\n   for Main use (%s);\n' "$(literal "$root.adb")"
+            printf '   for Object_Dir use "obj";\n   for Exec_Dir use "bin";\n'
+            printf '   package Naming is\n' && printf '%s\n' "${naming[@]}" && printf '   end Naming;\n'
+            printf 'end P%s;\n' "${dir##*/}"
+        } >"$root/p${dir##*/}.gpr"
     done
     exit 0
 fi
+# build IDS...: builds the cases with one gprbuild run over an aggregate project, keeping
+# going past failures; writes each case's "built" (1 or 0). A case whose project file
+# gprbuild cannot read, or whose compilation failed, is refused; the rest are built again
+# without it, or in halves when no case is to blame.
+build() {
+    local ids=("$@") id gpr rc=0 rest=() failed=0 base root
+    gpr=$work/agg_${BASHPID}_$((++builds)).gpr
+    if ((${#ids[@]} == 1)); then
+        IFS= read -r root <"$work/${ids[0]}/list" && gpr=$work/${ids[0]}/$root/p${ids[0]}.gpr
+    else
+        { printf 'aggregate project Agg is\n   for Project_Files use (' && for id in "${ids[@]}"; do
+            IFS= read -r root <"$work/$id/list"
+            printf '%s"%s"' "$([[ $id == "${ids[0]}" ]] || echo ', ')" "$work/$id/$root/p$id.gpr"
+        done && printf ');\nend Agg;\n'; } >"$gpr"
+    fi
+    gprbuild -q -k -j"$jobs" -P "$gpr" >"$gpr.out" 2>&1 || rc=$?
+    if ((rc == 0 || ${#ids[@]} == 1)); then
+        for id in "${ids[@]}"; do
+            IFS= read -r root <"$work/$id/list" && cp "$gpr.out" "$work/$id/gprbuild.out"
+            [[ $rc == 0 && -x $work/$id/$root/bin/$root ]] && echo 1 >"$work/$id/built" ||
+                echo 0 >"$work/$id/built"
+        done
+        return
+    fi
+    for id in "${ids[@]}"; do
+        IFS= read -r root <"$work/$id/list" && base=
+        if grep -q "^p$id\.gpr:" "$gpr.out"; then
+            base=p$id.gpr && grep "^p$id\.gpr:" "$gpr.out" >"$work/$id/gprbuild.out"
+        else
+            for base in "$work/$id/$root"/obj/*.stderr; do
+                base=${base%.stderr} && [[ -f ${base%.*}.ali ]] || break
+                base=
+            done
+            [[ -z $base ]] || cat "$work/$id/$root"/obj/*.stderr >"$work/$id/gprbuild.out"
+        fi
+        if [[ -n $base ]]; then echo 0 >"$work/$id/built" && failed=1; else rest+=("$id"); fi
+    done
+    if ((failed)); then ((${#rest[@]} == 0)) || build "${rest[@]}"
+    else build "${ids[@]:0:${#ids[@]}/2}" && build "${ids[@]:${#ids[@]}/2}"; fi
+}
 
-command -v gnatmake >/dev/null || { echo "skipped: gnatmake not installed"; exit 77; }
+# A batch worker builds the batch its file lists, then tells how many cases are done.
+if [[ ${1-} == --batch ]]; then
+    work=$2 jobs=$3 count=$4 builds=0 && mapfile -t ids <"$5" && build "${ids[@]}"
+    printf '%s\n' "${ids[@]}" >>"$work/progress"
+    echo "gprbuild: $(wc -l <"$work/progress") of $count cases"
+    exit 0
+fi
+
+command -v gprbuild >/dev/null && command -v gnatmake >/dev/null ||
+    { echo "skipped: gprbuild or gnatmake not installed"; exit 77; }
 self=$(realpath "$0") generator=$(realpath "$1") checker=$(realpath "$2")
 adainclude=$(gcc -print-file-name=adainclude)
 [[ -d $adainclude ]] || { echo "skipped: no adainclude directory"; exit 77; }
@@ -179,9 +248,75 @@ for code in 41 61 5F E9 C9 D7 0041 00E9 0391 03B1 03a3 2212 0020 000003A3 10000;
 done
 project "bracket unclosed" app app 'x["0391"' && project "bracket without quotes" app app 'x[0391]'
 
+
+# The names package Standard declares (and a few it does not), as package, main, parent and
+# child; GNAT's units that gprbuild takes from the project.
+for name in boolean false true integer natural positive short_short_integer short_integer \
+    long_integer long_long_integer long_long_long_integer short_float float long_float \
+    long_long_float character wide_character wide_wide_character string wide_string \
+    wide_wide_string duration constraint_error program_error storage_error tasking_error \
+    numeric_error ascii standard universal_integer root_real nul latin_1 wide_wide_float; do
+    project "package $name" app app "$name" && project "main $name" "$name" "$name"
+    project "main $name in app.adb" app "$name" && project "parent $name" app app "$name" "$name-io"
+    project "child $name" app app util "util-$name"
+done
+for unit in gnat-util gnat-foo gnat-source_info gnat-exceptions gnat-io gnat-os_lib \
+    ada-text_io system-storage_elements interfaces-c; do
+    project "$unit" app app "${unit%%-*}" "$unit" && project "main $unit" app "$unit"
+done
+# Bytes 0x80 to 0xFF first on the main line and on the root; names of GNAT's length limits.
+for byte in {128..255}; do
+    printf -v hex '%02x' "$byte" && printf -v char "\\x$hex"
+    project "main byte $byte, b" app "${char}b"
+done
+project "root byte 255" $'\xff' $'\xff' && project "root byte 224" $'\xe0' $'\xe0'
+for length in 2036 2037 244 245; do
+    printf -v long '%*s' "$length" '' && long=a${long// /b} && long=${long:1}
+    project "main of $length" app "$long" && ((length < 250)) || continue
+    project "package of $length" app app "$long" && project "root of $length" "$long" "$long"
+done
+
+# agrees ID: whether the case's verdict and gprbuild's (and gnatmake's, where a warning names
+# it) agree; otherwise writes the case's "fail".
+agrees() {
+    local dir=$work/$1 problem= verdict built root && verdict=$(<"$dir/verdict")
+    IFS= read -r root <"$dir/list" && built=$(<"$dir/built")
+    case $verdict in
+    run) problem="the run would fail" ;;
+    error) ((!built)) || problem="the check reports an error, but gprbuild builds it" ;;
+    clean) ((built)) || problem="the check passes it, but gprbuild refuses" ;;
+    esac
+    if [[ -z $problem && $verdict == clean ]] && grep -q 'warning: .*gnatmake' "$dir/report"; then
+        (cd "$dir" && includes=() && for lib in "$root"/*/src/lib; do includes+=("-aI$lib"); done
+            mkdir -p objg && ! gnatmake -q "${includes[@]}" -D objg "$root/$root/src/$root.adb" \
+                -o objg/main >gnatmake.out 2>&1) || problem="a warning names gnatmake, which builds it"
+    fi
+    [[ -z $problem ]] && rm -f "$dir/fail" && return
+    { printf 'FAIL [%s]: %s\n' "$(<"$dir/what")" "$problem" && sed 's/^/  check: /' "$dir/report"
+        sed -n '1,6s/^/  gprbuild: /p' "$dir/gprbuild.out"; } >"$dir/fail"
+    return 1
+}
+
 mkdir -p -- "${dirs[@]}"
-seq -f "$work/%g" 0 $((count - 1)) | xargs -d '\n' -P "$(nproc)" -n 32 bash "$self" --worker \
+echo "$count cases: checking and generating"
+seq -f "$work/%g" 0 $((count - 1)) | xargs -d '\n' -P 2 -n 64 bash "$self" --worker \
     "$generator" "$checker"
-fails=("$work"/*/fail) && cat "${fails[@]}" /dev/null >&2
-((${#fails[@]} == 0)) || { echo "${#fails[@]} of $count cases disagree with GNAT" >&2; exit 1; }
-echo "adaskel-check agrees with GNAT on $count projects"
+# Batches of one verdict each, so that a batch of projects that build builds in one run;
+# two batches at a time.
+for verdict in clean open error; do
+    for ((id = 0; id < count; ++id)); do
+        read -r kind <"$work/$id/verdict" && [[ $kind != "$verdict" ]] || echo "$id"
+    done
+done | split -l 50 - "$work/batch."
+printf '%s\n' "$work"/batch.* | xargs -d '\n' -P 2 -n 1 bash "$self" --batch "$work" 1 "$count"
+for ((id = 0; id < count; ++id)); do [[ -f $work/$id/built ]] || echo 0 >"$work/$id/built"; done
+echo "gprbuild: $count of $count cases built or refused; judging"
+# A disagreement is built again alone, from scratch, before it counts.
+fails=0 jobs=2 builds=0
+for ((id = 0; id < count; ++id)); do
+    agrees "$id" && continue
+    IFS= read -r root <"$work/$id/list" && rm -rf "$work/$id/$root/obj" "$work/$id/$root/bin"
+    build "$id" && agrees "$id" || { ((++fails)) && cat "$work/$id/fail" >&2; }
+done
+((fails == 0)) || { echo "$fails of $count cases disagree with gprbuild" >&2; exit 1; }
+echo "adaskel-check agrees with gprbuild on $count projects"
