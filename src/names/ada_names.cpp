@@ -46,14 +46,16 @@ constexpr std::array<std::string_view, 28> Standard_Names = {
     "ascii"};
 
 // What gprbuild, through a GPR file of the project's directories, and gnatmake do with a
-// project's unit named as one of GNAT's own top-level units or files, found by building
-// each: gprbuild refuses the language's roots and every unit under them, and compiles
-// the project's unit for every other name; gnatmake takes GNAT's unit, or refuses to bind
-// a file named as one of GNAT's.
+// package of the project named as one of GNAT's own top-level units or files, found by
+// building each. gprbuild refuses the language's roots and every unit under them, and
+// compiles the project's package of every other name but two; gnatmake takes GNAT's unit,
+// or refuses to bind a file named as one of GNAT's.
 enum class Gnat_Treats {
-    Refuses,       // gprbuild refuses the unit and every unit under it
-    Gnatmake_Own,  // gprbuild builds the project's; gnatmake takes GNAT's own
-    Gnatmake_Bind, // gprbuild builds the project's; gnatmake refuses to bind it
+    Refuses,        // gprbuild refuses the unit and every unit under it
+    Refuses_Bind,   // gprbuild refuses to bind: GNAT's library was compiled with its file
+    Takes_Body,     // gprbuild takes GNAT's body of that file name, and refuses it
+    Gnatmake_Own,   // gprbuild builds the project's; gnatmake takes GNAT's own
+    Gnatmake_Bind,  // gprbuild builds the project's; gnatmake refuses to bind it
 };
 
 struct Gnat_Unit {
@@ -61,14 +63,21 @@ struct Gnat_Unit {
     Gnat_Treats Treats;
 };
 
-constexpr std::array<Gnat_Unit, 13> Gnat_Units = {{
+constexpr std::array<Gnat_Unit, 20> Gnat_Units = {{
     {"ada", Gnat_Treats::Refuses},
     {"interfaces", Gnat_Treats::Refuses},
     {"system", Gnat_Treats::Refuses},
+    {"interfac", Gnat_Treats::Refuses_Bind},
+    {"memtrack", Gnat_Treats::Takes_Body},
     {"calendar", Gnat_Treats::Gnatmake_Bind},
     {"directio", Gnat_Treats::Gnatmake_Bind},
     {"gnat", Gnat_Treats::Gnatmake_Bind},
+    {"ioexcept", Gnat_Treats::Gnatmake_Bind},
+    {"machcode", Gnat_Treats::Gnatmake_Bind},
+    {"sequenio", Gnat_Treats::Gnatmake_Bind},
     {"text_io", Gnat_Treats::Gnatmake_Bind},
+    {"unchconv", Gnat_Treats::Gnatmake_Bind},
+    {"unchdeal", Gnat_Treats::Gnatmake_Bind},
     {"direct_io", Gnat_Treats::Gnatmake_Own},
     {"io_exceptions", Gnat_Treats::Gnatmake_Own},
     {"machine_code", Gnat_Treats::Gnatmake_Own},
@@ -77,14 +86,9 @@ constexpr std::array<Gnat_Unit, 13> Gnat_Units = {{
     {"unchecked_deallocation", Gnat_Treats::Gnatmake_Own},
 }};
 
-// The other top-level files of GNAT's library: a unit named as one is looked for there.
-constexpr std::array<std::string_view, 7> Predefined_Files = {
-    "interfac.ads", "ioexcept.ads", "machcode.ads", "memtrack.adb",
-    "sequenio.ads", "unchconv.ads", "unchdeal.ads"};
-
 // The longest main procedure name GNAT compiles: beyond it the compiler stops with
 // "Name buffer overflow".
-constexpr std::size_t Longest_Main_Name = 2036;
+constexpr std::size_t Longest_Main_Name = 2035;
 
 // The longest source file name gprbuild compiles: it writes FILE.stdout and FILE.stderr
 // beside the objects, and a file name has at most 255 bytes.
@@ -189,15 +193,6 @@ bool Contains(const std::array<std::string_view, Size>& Names, std::string_view 
     return std::find(Names.begin(), Names.end(), Name) != Names.end();
 }
 
-// The file of GNAT's library whose name, but for its extension, is Lower; "" if none.
-std::string_view Predefined_File(std::string_view Lower) {
-    const auto* File =
-        std::find_if(Predefined_Files.begin(), Predefined_Files.end(), [&](std::string_view Name) {
-            return Name.substr(0, Name.size() - 4) == Lower;
-        });
-    return File == Predefined_Files.end() ? std::string_view() : *File;
-}
-
 const Gnat_Unit* Gnat_Unit_Named(std::string_view Lower) {
     const auto* Found = std::find_if(Gnat_Units.begin(), Gnat_Units.end(),
                                      [&](const Gnat_Unit& Unit) { return Unit.Name == Lower; });
@@ -255,49 +250,62 @@ void Warn_Gnat_Child(Checker& Check, const Ada_Unit& Unit) {
                             "looks for GNAT's shortened file name, or takes GNAT's own unit)");
 }
 
-// A top-level unit of GNAT's library that gprbuild takes from the project.
-void Warn_Gnat_Unit(Checker& Check, const Ada_Unit& Unit, Gnat_Treats Treats) {
-    const std::string Taken = Quote(Unit.Name) + " is also a unit of GNAT's own library: "
-                                                 "gprbuild builds the project's; ";
-    if (Treats == Gnat_Treats::Gnatmake_Bind) {
-        Check.Warning(Unit, Taken + "gnatmake refuses it (it will not bind a file named as "
-                                    "one of GNAT's, " + Quote(Gnat_File_Name(Unit.Name, false)) +
-                                ")");
-    } else {
-        Check.Warning(Unit, Taken + "gnatmake takes GNAT's own in its place");
+// A top-level unit of GNAT's library as a package of the project, where gprbuild
+// refuses it, or builds the project's and only gnatmake does not.
+void Check_Gnat_Package(Checker& Check, const Ada_Unit& Unit, Gnat_Treats Treats) {
+    const std::string Named = Quote(Unit.Name) + " is also a unit or file of GNAT's own library: ";
+    const std::string File = Quote(Gnat_File_Name(Unit.Name, false));
+    switch (Treats) {
+    case Gnat_Treats::Refuses:
+        Check.Error(Unit, Quote(Unit.Name) + " is a language-defined unit: gprbuild refuses to "
+                                             "compile it (\"language-defined units cannot be "
+                                             "recompiled\")");
+        break;
+    case Gnat_Treats::Refuses_Bind:
+        Check.Error(Unit, Named + "gprbuild refuses to bind it (GNAT's library was compiled "
+                                  "with GNAT's " + File + ")");
+        break;
+    case Gnat_Treats::Takes_Body:
+        Check.Error(Unit, Named + "gprbuild takes GNAT's body " +
+                              Quote(Gnat_File_Name(Unit.Name, true)) + " for it, and refuses it");
+        break;
+    case Gnat_Treats::Gnatmake_Bind:
+        Check.Warning(Unit, Named + "gprbuild builds the project's; gnatmake refuses it (it will "
+                                    "not bind a file named as GNAT's " + File + ")");
+        break;
+    case Gnat_Treats::Gnatmake_Own:
+        Check.Warning(Unit, Named + "gprbuild builds the project's; gnatmake takes GNAT's own "
+                                    "in its place");
+        break;
     }
 }
 
 // A unit named as one of GNAT's own, or in the hierarchy of one, judged by what gprbuild
 // does with it; where gprbuild builds it and only gnatmake does not, a warning says so.
+// A main procedure of such a name is refused: the compiler takes GNAT's spec for it.
 bool Check_Predefined(Checker& Check, const Ada_Unit& Unit) {
     const std::string_view Root = Root_Of(Unit.Name);
     const std::string Lower = To_Lower_Latin_1(Root);
     const bool Is_Child = Root.size() < Unit.Name.size();
-    if (const std::string_view File = Predefined_File(Lower); !File.empty()) {
-        Check.Error(Unit, Quote(Root) + " would be taken from " + Quote(File) +
-                              ", a file of GNAT's own library");
-        return true;
-    }
     const Gnat_Unit* Found = Gnat_Unit_Named(Lower);
     if (Found == nullptr) {
         return false;
     }
-    if (Found->Treats == Gnat_Treats::Refuses && !Is_Child) {
-        Check.Error(Unit, Quote(Unit.Name) + " is a language-defined unit: gprbuild refuses to "
-                                             "compile it (\"language-defined units cannot be "
-                                             "recompiled\")");
-    } else if (Found->Treats == Gnat_Treats::Refuses) {
+    if (Found->Treats == Gnat_Treats::Refuses && Is_Child) {
         Check.Error(Unit, Quote(Unit.Name) + " is under " + Quote(Root) +
                               ": gprbuild refuses it (\"user-defined descendants of package " +
                               std::string(Root) + " are not allowed\")");
     } else if (Is_Child && Lower == "gnat") {
         Warn_Gnat_Child(Check, Unit);
     } else if (Is_Child) {
-        Check.Error(Unit, Quote(Unit.Name) + " is in the predefined hierarchy " + Quote(Root) +
-                              ", which GNAT keeps for its own units");
+        Check.Error(Unit, Quote(Unit.Name) + " is in the hierarchy " + Quote(Root) +
+                              " of GNAT's own library: gprbuild refuses it, as gnatmake does");
+    } else if (Unit.Is_Main && Found->Treats != Gnat_Treats::Refuses) {
+        Check.Error(Unit, "procedure " + Quote(Unit.Name) +
+                              " has the name of a unit of GNAT's own library: gprbuild refuses "
+                              "it (the compiler takes GNAT's spec of that name for its own)");
     } else {
-        Warn_Gnat_Unit(Check, Unit, Found->Treats);
+        Check_Gnat_Package(Check, Unit, Found->Treats);
     }
     return true;
 }

@@ -125,17 +125,23 @@ TEST(CheckAdaUnits, KeepsGnatsOwnUnitsApart) {
          {"3 E 'Ada.Extra' is under 'Ada': gprbuild refuses it (\"user-defined descendants"}},
         {{"app", "app", "Interfaces-c-x"}, {"3 E gprbuild refuses it"}},
         {{"app", "app", "system"}, {"3 E 'System' is a language-defined unit: gprbuild refuses"}},
-        {{"app", "app", "text_IO", "calendar", "directio", "gnat"},
-         {"3 W 'Text_IO' is also a unit of GNAT's own library: gprbuild builds the project's; "
-          "gnatmake refuses it (it will not bind a file named as one of GNAT's, 'text_io.ads')",
-          "4 W gnatmake refuses", "5 W gnatmake refuses", "6 W gnatmake refuses"}},
+        {{"app", "app", "text_IO", "calendar", "directio", "gnat", "ioexcept"},
+         {"3 W 'Text_IO' is also a unit or file of GNAT's own library: gprbuild builds the "
+          "project's; gnatmake refuses it (it will not bind a file named as GNAT's 'text_io.ads')",
+          "4 W gnatmake refuses", "5 W gnatmake refuses", "6 W gnatmake refuses",
+          "7 W gnatmake refuses"}},
         {{"app", "app", "io_exceptions", "sequential_io"},
          {"3 W gnatmake takes GNAT's own in its place", "4 W gnatmake takes"}},
         {{"app", "app", "gnat-util", "gnat-io"},
          {"3 W does not judge: gprbuild builds the project's unit unless", "4 W does not judge"}},
         {{"app", "gnat-x"}, {"2 W hierarchy 'Gnat' of GNAT's own library, which the check"}},
-        {{"app", "app", "calendar-x"}, {"3 E predefined hierarchy 'Calendar'"}},
-        {{"app", "app", "memtrack"}, {"3 E taken from 'memtrack.adb'"}},
+        {{"app", "app", "calendar-x"}, {"3 E hierarchy 'Calendar' of GNAT's own library: gprbuild"}},
+        {{"app", "app", "interfac", "memtrack"},
+         {"3 E gprbuild refuses to bind it (GNAT's library was compiled with GNAT's "
+          "'interfac.ads')",
+          "4 E gprbuild takes GNAT's body 'memtrack.adb' for it, and refuses it"}},
+        {{"calendar", "calendar"}, {"2 E procedure 'Calendar' has the name of a unit of GNAT's"}},
+        {{"app", "Direct_IO"}, {"2 E procedure 'Direct_IO' has the name"}},
         {{"app", "app", "adam", "systems", "gnats-x"}, {"5 E parent 'Gnats'"}},
     });
 }
@@ -158,12 +164,12 @@ TEST(CheckAdaUnits, RefusesNamesOfStandard) {
 // GNAT's own limits: the main procedure's name, the file names gprbuild extends, and the
 // byte gprbuild cannot read in a string of the GPR file.
 TEST(CheckAdaUnits, KeepsWithinGnatsLimits) {
-    const std::string Main_Name = "m" + std::string(2035, 'x');
+    const std::string Main_Name = "m" + std::string(2034, 'x');
     const std::string Unit_Line = "u" + std::string(243, 'x');
     Expect_All({
         {{"app", Main_Name, Unit_Line}, {"2 W gnatmake builds it"}},
         {{"app", Main_Name + "x", Unit_Line + "x"},
-         {"2 E the main procedure's name has 2037 characters: GNAT compiles at most 2036",
+         {"2 E the main procedure's name has 2036 characters: GNAT compiles at most 2035",
           "2 W gnatmake builds it", "3 E has 249 bytes: gprbuild refuses every source file name"}},
         {{std::string(245, 'r'), std::string(245, 'r')}, {"1 E has 249 bytes"}},
         {{"app", "app", "\xff" "b", "b\xff", "\xfe" "b"},
