@@ -125,11 +125,12 @@ TEST(CheckAdaUnits, KeepsGnatsOwnUnitsApart) {
          {"3 E 'Ada.Extra' is under 'Ada': gprbuild refuses it (\"user-defined descendants"}},
         {{"app", "app", "Interfaces-c-x"}, {"3 E gprbuild refuses it"}},
         {{"app", "app", "system"}, {"3 E 'System' is a language-defined unit: gprbuild refuses"}},
-        {{"app", "app", "text_IO", "calendar", "directio", "gnat", "ioexcept"},
+        {{"app", "app", "text_IO"},
          {"3 W 'Text_IO' is also a unit or file of GNAT's own library: gprbuild builds the "
-          "project's; gnatmake refuses it (it will not bind a file named as GNAT's 'text_io.ads')",
-          "4 W gnatmake refuses", "5 W gnatmake refuses", "6 W gnatmake refuses",
-          "7 W gnatmake refuses"}},
+          "project's; gnatmake refuses it (it will not bind a file named as GNAT's 'text_io.ads')"}},
+        {{"app", "app", "calendar", "directio", "gnat", "ioexcept"},
+         {"3 W gnatmake refuses", "4 W gnatmake refuses", "5 W gnatmake refuses",
+          "6 W gnatmake refuses"}},
         {{"app", "app", "io_exceptions", "sequential_io"},
          {"3 W gnatmake takes GNAT's own in its place", "4 W gnatmake takes"}},
         {{"app", "app", "gnat-util", "gnat-io"},
@@ -172,11 +173,11 @@ TEST(CheckAdaUnits, KeepsWithinGnatsLimits) {
          {"2 E the main procedure's name has 2036 characters: GNAT compiles at most 2035",
           "2 W gnatmake builds it", "3 E has 249 bytes: gprbuild refuses every source file name"}},
         {{std::string(245, 'r'), std::string(245, 'r')}, {"1 E has 249 bytes"}},
-        {{"app", "app", "\xff" "b", "b\xff", "\xfe" "b"},
+        {{"app", "app", "\377b", "b\xff", "\376b"},
          {"3 E holds byte '\\xff' at column 1: gprbuild reads it in a string of the GPR file as "
           "a NUL byte, and fails",
           "4 E column 2"}},
-        {{"app", "\xff" "b"}, {"2 E holds byte '\\xff' at column 1", "2 W not"}},
+        {{"app", "\377b"}, {"2 E holds byte '\\xff' at column 1", "2 W not"}},
     });
     EXPECT_EQ(Gpr_String_Problem("\xe0\xfe\x80-x"), std::nullopt);
 }
