@@ -33,17 +33,34 @@ constexpr std::array<std::string_view, 73> Reserved_Words = {
 // The names package Standard declares, in lower case (ASCII among them, which GNAT's
 // listing of Standard leaves out). A library unit of such a name, or under one, conflicts
 // with the declaration and the compiler refuses it.
-constexpr std::array<std::string_view, 28> Standard_Names = {
-    "boolean",          "false",                 "true",
-    "integer",          "natural",               "positive",
-    "short_short_integer", "short_integer",      "long_integer",
-    "long_long_integer", "long_long_long_integer", "short_float",
-    "float",            "long_float",            "long_long_float",
-    "character",        "wide_character",        "wide_wide_character",
-    "string",           "wide_string",           "wide_wide_string",
-    "duration",         "constraint_error",      "program_error",
-    "storage_error",    "tasking_error",         "numeric_error",
-    "ascii"};
+constexpr std::array<std::string_view, 28> Standard_Names = {"boolean",
+                                                             "false",
+                                                             "true",
+                                                             "integer",
+                                                             "natural",
+                                                             "positive",
+                                                             "short_short_integer",
+                                                             "short_integer",
+                                                             "long_integer",
+                                                             "long_long_integer",
+                                                             "long_long_long_integer",
+                                                             "short_float",
+                                                             "float",
+                                                             "long_float",
+                                                             "long_long_float",
+                                                             "character",
+                                                             "wide_character",
+                                                             "wide_wide_character",
+                                                             "string",
+                                                             "wide_string",
+                                                             "wide_wide_string",
+                                                             "duration",
+                                                             "constraint_error",
+                                                             "program_error",
+                                                             "storage_error",
+                                                             "tasking_error",
+                                                             "numeric_error",
+                                                             "ascii"};
 
 // What gprbuild, through a GPR file of the project's directories, and gnatmake do with a
 // package of the project named as one of GNAT's own top-level units or files, found by
@@ -51,11 +68,11 @@ constexpr std::array<std::string_view, 28> Standard_Names = {
 // compiles the project's package of every other name but two; gnatmake takes GNAT's unit,
 // or refuses to bind a file named as one of GNAT's.
 enum class Gnat_Treats {
-    Refuses,        // gprbuild refuses the unit and every unit under it
-    Refuses_Bind,   // gprbuild refuses to bind: GNAT's library was compiled with its file
-    Takes_Body,     // gprbuild takes GNAT's body of that file name, and refuses it
-    Gnatmake_Own,   // gprbuild builds the project's; gnatmake takes GNAT's own
-    Gnatmake_Bind,  // gprbuild builds the project's; gnatmake refuses to bind it
+    Refuses,       // gprbuild refuses the unit and every unit under it
+    Refuses_Bind,  // gprbuild refuses to bind: GNAT's library was compiled with its file
+    Takes_Body,    // gprbuild takes GNAT's body of that file name, and refuses it
+    Gnatmake_Own,  // gprbuild builds the project's; gnatmake takes GNAT's own
+    Gnatmake_Bind, // gprbuild builds the project's; gnatmake refuses to bind it
 };
 
 struct Gnat_Unit {
@@ -262,16 +279,20 @@ void Check_Gnat_Package(Checker& Check, const Ada_Unit& Unit, Gnat_Treats Treats
                                              "recompiled\")");
         break;
     case Gnat_Treats::Refuses_Bind:
-        Check.Error(Unit, Named + "gprbuild refuses to bind it (GNAT's library was compiled "
-                                  "with GNAT's " + File + ")");
+        Check.Error(Unit, Named +
+                              "gprbuild refuses to bind it (GNAT's library was compiled "
+                              "with GNAT's " +
+                              File + ")");
         break;
     case Gnat_Treats::Takes_Body:
         Check.Error(Unit, Named + "gprbuild takes GNAT's body " +
                               Quote(Gnat_File_Name(Unit.Name, true)) + " for it, and refuses it");
         break;
     case Gnat_Treats::Gnatmake_Bind:
-        Check.Warning(Unit, Named + "gprbuild builds the project's; gnatmake refuses it (it will "
-                                    "not bind a file named as GNAT's " + File + ")");
+        Check.Warning(Unit, Named +
+                                "gprbuild builds the project's; gnatmake refuses it (it will "
+                                "not bind a file named as GNAT's " +
+                                File + ")");
         break;
     case Gnat_Treats::Gnatmake_Own:
         Check.Warning(Unit, Named + "gprbuild builds the project's; gnatmake takes GNAT's own "
@@ -327,9 +348,9 @@ void Check_File_Name(Checker& Check, const Ada_Unit& Unit) {
                                 std::to_string(Unit.File_Line) + ")" + Built +
                                 "gnatmake builds it with a warning");
     } else {
-        Check.Warning(Unit, "package " + Quote(Unit.Name) + " goes into " +
-                                Quote(Unit.File_Name) + Built +
-                                "gnatmake refuses it (it looks for " + Quote(Expected) + ")");
+        Check.Warning(Unit, "package " + Quote(Unit.Name) + " goes into " + Quote(Unit.File_Name) +
+                                Built + "gnatmake refuses it (it looks for " + Quote(Expected) +
+                                ")");
     }
 }
 
@@ -345,8 +366,10 @@ void Check_Lengths(Checker& Check, const Ada_Unit& Unit) {
     if (Unit.File_Name.size() > Longest_Source_File) {
         Found_At(Check, Unit.File_Line, true,
                  "the file name of " + Quote(Unit.Name) + " has " +
-                     std::to_string(Unit.File_Name.size()) + " bytes: gprbuild refuses every "
-                     "source file name over " + std::to_string(Longest_Source_File) +
+                     std::to_string(Unit.File_Name.size()) +
+                     " bytes: gprbuild refuses every "
+                     "source file name over " +
+                     std::to_string(Longest_Source_File) +
                      " (\"File name too long\", for the '.stdout' file it writes beside the "
                      "objects)");
     }

@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Holds adaskel-check's verdicts against gprbuild over a generated corpus (names of every byte,
-# reserved words, letter cases and clashes, the names package Standard declares, GNAT's own
-# units, parents, wide characters, names at GNAT's length limits, header texts of every byte
-# and of GNAT's longest line). Each case is generated, a marker constant put in every spec and
-# checked by the main, and built (compile, bind, link) by gprbuild through a GPR file like
-# adaskel-layout's: its directories, and a naming exception for each file GNAT's default
+# the bytes 0x80 to 0xFF first on a line, reserved words, letter cases and clashes, the names
+# package Standard declares, GNAT's own units, parents, wide characters, names at GNAT's
+# length limits, header texts of every byte and of GNAT's longest line). Each case is
+# generated, a marker constant put in every spec and checked by the main, and built (compile,
+# bind, link) by gprbuild through a GPR file like adaskel-layout's: the directories of the
+# list and of a parent spec in the tree, and a naming exception for each file GNAT's default
 # naming would not find. A clean check means gprbuild builds the main; an error, that it
 # refuses (a unit GNAT takes in place of the project's fails on the marker); a warning that
-# names gnatmake, that gprbuild builds and gnatmake refuses.
+# says gnatmake refuses or takes GNAT's unit, that gnatmake (second column) fails so; a
+# warning that the check does not judge, either outcome.
 # Usage: gnat_agreement.sh ADASKEL ADASKEL_CHECK
 set -euo pipefail
 shopt -s nullglob dotglob
@@ -17,7 +19,7 @@ export LC_ALL=C
 # case is LOWER, is GNAT's default file name for it: "." made "-", but "~" after a
 # one-letter a, g, i or s.
 default() {
-    local file=${2//-/.} && file=${file//./-} && [[ $file != [agis]-* ]] || file=${file:0:1}~${file:2}
+    local file=${2//./-} && [[ $file != [agis]-* ]] || file=${file:0:1}~${file:2}
     [[ $1 == "$file".ad[sb] ]]
 }
 # literal TEXT: sets $quoted to a GPR string literal of TEXT.
@@ -38,10 +40,12 @@ if [[ ${1-} == --worker ]]; then
         specs=() && for file in "$root"/*/src/lib/*.ads; do # each made spec gets the marker
             [[ -f planted && $(<planted) == "$file" ]] || specs+=("$file")
         done
-        ((${#specs[@]} == 0)) || sed -i '/^package .* is$/a\   Adaskel_Marker : constant := 42;' "${specs[@]}"
+        ((${#specs[@]} == 0)) ||
+            sed -i '/^package .* is$/a\   Adaskel_Marker : constant := 42;' "${specs[@]}"
         body=$root/$root/src/$root.adb && [[ -f $body ]] && awk '/^with .* ; *$/ {
             name = $0; sub(/^with /, "", name); sub(/ ; *$/, "", name)
-            checks = checks "   if " name ".Adaskel_Marker /= 42 then raise Program_Error; end if;\n"
+            checks = checks "   if " name ".Adaskel_Marker /= 42 then raise Program_Error;"
+            checks = checks " end if;\n"
         } { print } /^begin$/ { printf "%s", checks }' "$body" >body && mv body "$body" || true
         mapfile -t lowers < <(tr 'A-Z\300-\326\330-\336' 'a-z\340-\366\370-\376' <list)
         literal "$root/src" && dirs=$quoted naming=
@@ -62,8 +66,9 @@ if [[ ${1-} == --worker ]]; then
         # A GPR file names one file for a unit: two cannot both be built.
         [[ -z $two ]] || { echo "no GPR file: unit $two has two files" >"$root/nogpr" && continue; }
         literal "$root.adb" && printf '%s\n' "project P$id is" "   for Source_Dirs use ($dirs);" \
-            "   for Main use ($quoted);" '   for Object_Dir use "obj";' '   for Exec_Dir use "bin";' \
-            "   package Naming is" "$naming   end Naming;" "end P$id;" >"$root/p$id.gpr"
+            "   for Main use ($quoted);" '   for Object_Dir use "obj";' \
+            '   for Exec_Dir use "bin";' "   package Naming is" "$naming   end Naming;" \
+            "end P$id;" >"$root/p$id.gpr"
     done
     exit 0
 fi
@@ -116,6 +121,19 @@ build() {
     else build "${ids[@]:0:${#ids[@]}/2}" && build "${ids[@]:${#ids[@]}/2}"; fi
 }
 
+# gnatmake ID: where a warning of a clean check says gnatmake refuses the case (or takes
+# GNAT's unit in place of the project's), writes in its "gnatmake" whether gnatmake built it.
+gnatmake_column() {
+    local dir=$work/$1 root includes=() lib built=0
+    [[ $(<"$dir/verdict") == clean ]] &&
+        grep -q 'warning: .*gnatmake \(refuses\|takes\)' "$dir/report" || return 0
+    IFS= read -r root <"$dir/list"
+    for lib in "$dir/$root"/*/src/lib; do includes+=("-aI$lib"); done
+    mkdir -p "$dir/objg" && gnatmake -q "${includes[@]}" -D "$dir/objg" \
+        "$dir/$root/$root/src/$root.adb" -o "$dir/objg/main" >"$dir/gnatmake.out" 2>&1 && built=1
+    echo "$built" >"$dir/gnatmake"
+}
+
 # A batch worker builds the batch its file lists, then tells how many cases are done. Cases
 # the check calls errors are built one by one: gprbuild gives up an aggregate project at
 # the first project that fails.
@@ -125,6 +143,7 @@ if [[ ${1-} == --batch ]]; then
     read -r kind <"$work/${ids[0]}/verdict"
     if [[ $kind == error ]]; then for id in "${ids[@]}"; do build "$id"; done
     else build "${ids[@]}"; fi
+    for id in "${ids[@]}"; do gnatmake_column "$id"; done
     printf '%s\n' "${ids[@]}" >>"$work/progress"
     echo "gprbuild: $(wc -l <"$work/progress") of $count cases"
     exit 0
@@ -135,7 +154,8 @@ command -v gprbuild >/dev/null && command -v gnatmake >/dev/null ||
 self=$(realpath "$0") generator=$(realpath "$1") checker=$(realpath "$2")
 adainclude=$(gcc -print-file-name=adainclude)
 [[ -d $adainclude ]] || { echo "skipped: no adainclude directory"; exit 77; }
-work=$(mktemp -d) count=0 dirs=()
+# In memory, where the many small files are made and removed fastest.
+work=$(mktemp -d -p /dev/shm 2>/dev/null || mktemp -d) count=0 dirs=()
 trap 'rm -rf "$work"' EXIT
 printf -v head ' licence line %d\n' {1..299} && printf -v tail ' licence line %d\n' {301..320}
 
@@ -196,7 +216,8 @@ for word in abort abs abstract accept access aliased all and array at begin body
     out overriding package parallel pragma private procedure protected raise range record \
     rem renames requeue return reverse select separate some subtype synchronized tagged \
     task terminate then type until use when while with xor; do
-    project "package $word" app app "$word" && project "package util-$word" app app util "util-$word"
+    project "package $word" app app "$word"
+    project "package util-$word" app app util "util-$word"
     [[ $word != [a-d]* ]] || project "main ${word^^}" app "${word^^}"
 done
 for first in a a_b a__b _a a_ 1a; do
@@ -299,21 +320,20 @@ done
 # agrees ID: whether the case's verdict and gprbuild's (and gnatmake's, where a warning names
 # it) agree; otherwise writes the case's "fail".
 agrees() {
-    local dir=$work/$1 problem= verdict built root && verdict=$(<"$dir/verdict")
-    IFS= read -r root <"$dir/list" && built=$(<"$dir/built")
+    local dir=$work/$1 problem= verdict built && verdict=$(<"$dir/verdict")
+    built=$(<"$dir/built")
     case $verdict in
     run) problem="the run would fail" ;;
     error) ((!built)) || problem="the check reports an error, but gprbuild builds it" ;;
     clean) ((built)) || problem="the check passes it, but gprbuild refuses" ;;
     esac
-    if [[ -z $problem && $verdict == clean ]] && grep -q 'warning: .*gnatmake \(refuses\|takes\)' "$dir/report"; then
-        (cd "$dir" && includes=() && for lib in "$root"/*/src/lib; do includes+=("-aI$lib"); done
-            mkdir -p objg && ! gnatmake -q "${includes[@]}" -D objg "$root/$root/src/$root.adb" \
-                -o objg/main >gnatmake.out 2>&1) || problem="a warning says gnatmake refuses it, but gnatmake builds it"
-    fi
+    [[ -n $problem || ! -f $dir/gnatmake ]] || (($(<"$dir/gnatmake") == 0)) ||
+        problem="a warning says gnatmake refuses it, but gnatmake builds it"
     [[ -z $problem ]] && rm -f "$dir/fail" && return
     { printf 'FAIL [%s]: %s\n' "$(<"$dir/what")" "$problem" && sed 's/^/  check: /' "$dir/report"
-        sed -n '1,6s/^/  gprbuild: /p' "$dir/gprbuild.out"; } >"$dir/fail"
+        sed -n '1,6s/^/  gprbuild: /p' "$dir/gprbuild.out"
+        [[ ! -f $dir/gnatmake.out ]] || sed -n '1,4s/^/  gnatmake: /p' "$dir/gnatmake.out"
+    } >"$dir/fail"
     return 1
 }
 

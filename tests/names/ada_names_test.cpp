@@ -78,8 +78,7 @@ TEST(CheckAdaUnits, MatchesGnatFileNames) {
         {{"proj", "proj-main", "proj"},
          {"2 W not 'proj-main.adb' as GNAT names it by default: gprbuild builds it through the "
           "naming exception in adaskel-layout's GPR file; gnatmake builds it with a warning"}},
-        {{"app", "app", "util-Io"},
-         {"3 W naming exception", "3 E parent"}},
+        {{"app", "app", "util-Io"}, {"3 W naming exception", "3 E parent"}},
         {{"app", "app", "\xc9t\xe9"}, {"3 W gnatmake refuses it (it looks for '\xe9t\xe9.ads')"}},
         {{"proj", "app", "util"}, {"2 W procedure 'App' goes into 'proj.adb' (named by line 1)"}},
         {{"App", "app", "util"}, {"2 W not 'app.adb'"}},
@@ -108,7 +107,8 @@ TEST(CheckAdaUnits, RefusesBadParentsAndRepeats) {
         {{"app", "proj-app"}, {"2 W gnatmake builds it", "2 E parent 'Proj'"}},
         {{"app", "app", "util", "util"}, {"4 W 'Util' is listed twice (first at line 3)"}},
         {{"app", "app", "util", "Util"},
-         {"4 E 'Util' goes into 'Util.ads' here and into 'util.ads' (line 3)", "4 W gnatmake refuses"}},
+         {"4 E 'Util' goes into 'Util.ads' here and into 'util.ads' (line 3)",
+          "4 W gnatmake refuses"}},
         {{"app", "app", "util", "util-xa", "util-xA"},
          {"5 E 'Util.XA' is the same unit as 'Util.Xa' (line 4): Ada ignores letter case",
           "5 W gnatmake refuses"}},
@@ -127,7 +127,8 @@ TEST(CheckAdaUnits, KeepsGnatsOwnUnitsApart) {
         {{"app", "app", "system"}, {"3 E 'System' is a language-defined unit: gprbuild refuses"}},
         {{"app", "app", "text_IO"},
          {"3 W 'Text_IO' is also a unit or file of GNAT's own library: gprbuild builds the "
-          "project's; gnatmake refuses it (it will not bind a file named as GNAT's 'text_io.ads')"}},
+          "project's; gnatmake refuses it (it will not bind a file named as GNAT's "
+          "'text_io.ads')"}},
         {{"app", "app", "calendar", "directio", "gnat", "ioexcept"},
          {"3 W gnatmake refuses", "4 W gnatmake refuses", "5 W gnatmake refuses",
           "6 W gnatmake refuses"}},
@@ -136,7 +137,8 @@ TEST(CheckAdaUnits, KeepsGnatsOwnUnitsApart) {
         {{"app", "app", "gnat-util", "gnat-io"},
          {"3 W does not judge: gprbuild builds the project's unit unless", "4 W does not judge"}},
         {{"app", "gnat-x"}, {"2 W hierarchy 'Gnat' of GNAT's own library, which the check"}},
-        {{"app", "app", "calendar-x"}, {"3 E hierarchy 'Calendar' of GNAT's own library: gprbuild"}},
+        {{"app", "app", "calendar-x"},
+         {"3 E hierarchy 'Calendar' of GNAT's own library: gprbuild"}},
         {{"app", "app", "interfac", "memtrack"},
          {"3 E gprbuild refuses to bind it (GNAT's library was compiled with GNAT's "
           "'interfac.ads')",
