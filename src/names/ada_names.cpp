@@ -303,7 +303,8 @@ void Check_Gnat_Package(Checker& Check, const Ada_Unit& Unit, Gnat_Treats Treats
 
 // A unit named as one of GNAT's own, or in the hierarchy of one, judged by what gprbuild
 // does with it; where gprbuild builds it and only gnatmake does not, a warning says so.
-// A main procedure of such a name is refused: the compiler takes GNAT's spec for it.
+// A main procedure of such a name is refused: the compiler takes GNAT's spec for it. Returns
+// whether the unit's diagnostic says all.
 bool Check_Predefined(Checker& Check, const Ada_Unit& Unit) {
     const std::string_view Root = Root_Of(Unit.Name);
     const std::string Lower = To_Lower_Latin_1(Root);
@@ -318,6 +319,14 @@ bool Check_Predefined(Checker& Check, const Ada_Unit& Unit) {
                               std::string(Root) + " are not allowed\")");
     } else if (Is_Child && Lower == "gnat") {
         Warn_Gnat_Child(Check, Unit);
+    } else if (Is_Child && Check.Packages.count(Lower) > 0 &&
+               (Found->Treats == Gnat_Treats::Gnatmake_Bind ||
+                Found->Treats == Gnat_Treats::Gnatmake_Own)) {
+        // The project's own unit of that name is the parent gprbuild compiles it with.
+        Check.Warning(Unit, Quote(Unit.Name) + " is under " + Quote(Root) +
+                                ", also a unit or file of GNAT's own library: gprbuild builds "
+                                "it under the project's; gnatmake refuses it");
+        return false;
     } else if (Is_Child) {
         Check.Error(Unit, Quote(Unit.Name) + " is in the hierarchy " + Quote(Root) +
                               " of GNAT's own library: gprbuild refuses it, as gnatmake does");

@@ -243,6 +243,7 @@ done
 while read -r name stem; do
     for unit in "${name,,}" "$stem"; do
         project "predefined $unit" app app "$unit" && project "child of $unit" app app "$unit-x"
+        project "child of $unit, listed" app app "$unit" "$unit-x"
         project "main $unit" "$unit" "$unit" && project "main $unit in app.adb" app "$unit"
     done
 done < <(for file in "$adainclude"/*.ads; do
