@@ -139,6 +139,11 @@ TEST(CheckAdaUnits, KeepsGnatsOwnUnitsApart) {
         {{"app", "gnat-x"}, {"2 W hierarchy 'Gnat' of GNAT's own library, which the check"}},
         {{"app", "app", "calendar-x"},
          {"3 E hierarchy 'Calendar' of GNAT's own library: gprbuild"}},
+        {{"app", "app", "calendar-x", "calendar", "text_io-a-b"},
+         {"3 W under the project's; gnatmake refuses it", "4 W gnatmake refuses",
+          "5 E hierarchy 'Text_io'"}},
+        {{"app", "app", "text_io", "text_io-a-b"}, {"3 W gnatmake refuses", "4 W", "4 E parent"}},
+        {{"app", "app", "memtrack", "memtrack-x"}, {"3 E", "4 E hierarchy 'Memtrack'"}},
         {{"app", "app", "interfac", "memtrack"},
          {"3 E gprbuild refuses to bind it (GNAT's library was compiled with GNAT's "
           "'interfac.ads')",
