@@ -30,26 +30,86 @@ constexpr std::array<std::string_view, 73> Reserved_Words = {
     "task",    "terminate",  "then",      "type",      "until",   "use",          "when",
     "while",   "with",       "xor"};
 
-// GNAT's own top-level units, in lower case: the roots of the language's hierarchies and
-// of GNAT's, and the old names the language keeps as renamings. A unit of the project
-// with one of these names is never compiled: GNAT takes its own.
-constexpr std::array<std::string_view, 12> Predefined_Units = {"ada",
-                                                               "calendar",
-                                                               "direct_io",
-                                                               "gnat",
-                                                               "interfaces",
-                                                               "io_exceptions",
-                                                               "machine_code",
-                                                               "sequential_io",
-                                                               "system",
-                                                               "text_io",
-                                                               "unchecked_conversion",
-                                                               "unchecked_deallocation"};
+// The names package Standard declares, in lower case (ASCII among them, which GNAT's
+// listing of Standard leaves out). A library unit of such a name, or under one, conflicts
+// with the declaration and the compiler refuses it.
+constexpr std::array<std::string_view, 28> Standard_Names = {"boolean",
+                                                             "false",
+                                                             "true",
+                                                             "integer",
+                                                             "natural",
+                                                             "positive",
+                                                             "short_short_integer",
+                                                             "short_integer",
+                                                             "long_integer",
+                                                             "long_long_integer",
+                                                             "long_long_long_integer",
+                                                             "short_float",
+                                                             "float",
+                                                             "long_float",
+                                                             "long_long_float",
+                                                             "character",
+                                                             "wide_character",
+                                                             "wide_wide_character",
+                                                             "string",
+                                                             "wide_string",
+                                                             "wide_wide_string",
+                                                             "duration",
+                                                             "constraint_error",
+                                                             "program_error",
+                                                             "storage_error",
+                                                             "tasking_error",
+                                                             "numeric_error",
+                                                             "ascii"};
 
-// The other top-level files of GNAT's library: a unit named as one is looked for there.
-constexpr std::array<std::string_view, 8> Predefined_Files = {
-    "directio.ads", "interfac.ads", "ioexcept.ads", "machcode.ads",
-    "memtrack.adb", "sequenio.ads", "unchconv.ads", "unchdeal.ads"};
+// What gprbuild, through a GPR file of the project's directories, and gnatmake do with a
+// package of the project named as one of GNAT's own top-level units or files, found by
+// building each. gprbuild refuses the language's roots and every unit under them, and
+// compiles the project's package of every other name but two; gnatmake takes GNAT's unit,
+// or refuses to bind a file named as one of GNAT's.
+enum class Gnat_Treats {
+    Refuses,       // gprbuild refuses the unit and every unit under it
+    Refuses_Bind,  // gprbuild refuses to bind: GNAT's library was compiled with its file
+    Takes_Body,    // gprbuild takes GNAT's body of that file name, and refuses it
+    Gnatmake_Own,  // gprbuild builds the project's; gnatmake takes GNAT's own
+    Gnatmake_Bind, // gprbuild builds the project's; gnatmake refuses to bind it
+};
+
+struct Gnat_Unit {
+    std::string_view Name; // in lower case
+    Gnat_Treats Treats;
+};
+
+constexpr std::array<Gnat_Unit, 20> Gnat_Units = {{
+    {"ada", Gnat_Treats::Refuses},
+    {"interfaces", Gnat_Treats::Refuses},
+    {"system", Gnat_Treats::Refuses},
+    {"interfac", Gnat_Treats::Refuses_Bind},
+    {"memtrack", Gnat_Treats::Takes_Body},
+    {"calendar", Gnat_Treats::Gnatmake_Bind},
+    {"directio", Gnat_Treats::Gnatmake_Bind},
+    {"gnat", Gnat_Treats::Gnatmake_Bind},
+    {"ioexcept", Gnat_Treats::Gnatmake_Bind},
+    {"machcode", Gnat_Treats::Gnatmake_Bind},
+    {"sequenio", Gnat_Treats::Gnatmake_Bind},
+    {"text_io", Gnat_Treats::Gnatmake_Bind},
+    {"unchconv", Gnat_Treats::Gnatmake_Bind},
+    {"unchdeal", Gnat_Treats::Gnatmake_Bind},
+    {"direct_io", Gnat_Treats::Gnatmake_Own},
+    {"io_exceptions", Gnat_Treats::Gnatmake_Own},
+    {"machine_code", Gnat_Treats::Gnatmake_Own},
+    {"sequential_io", Gnat_Treats::Gnatmake_Own},
+    {"unchecked_conversion", Gnat_Treats::Gnatmake_Own},
+    {"unchecked_deallocation", Gnat_Treats::Gnatmake_Own},
+}};
+
+// The longest main procedure name GNAT compiles: beyond it the compiler stops with
+// "Name buffer overflow".
+constexpr std::size_t Longest_Main_Name = 2035;
+
+// The longest source file name gprbuild compiles: it writes FILE.stdout and FILE.stderr
+// beside the objects, and a file name has at most 255 bytes.
+constexpr std::size_t Longest_Source_File = 248;
 
 // Stands for a wide character in the syntax rules: a letter no reserved word holds.
 constexpr char Wide_Letter = '\xc0';
@@ -150,13 +210,10 @@ bool Contains(const std::array<std::string_view, Size>& Names, std::string_view 
     return std::find(Names.begin(), Names.end(), Name) != Names.end();
 }
 
-// The file of GNAT's library whose name, but for its extension, is Lower; "" if none.
-std::string_view Predefined_File(std::string_view Lower) {
-    const auto* File =
-        std::find_if(Predefined_Files.begin(), Predefined_Files.end(), [&](std::string_view Name) {
-            return Name.substr(0, Name.size() - 4) == Lower;
-        });
-    return File == Predefined_Files.end() ? std::string_view() : *File;
+const Gnat_Unit* Gnat_Unit_Named(std::string_view Lower) {
+    const auto* Found = std::find_if(Gnat_Units.begin(), Gnat_Units.end(),
+                                     [&](const Gnat_Unit& Unit) { return Unit.Name == Lower; });
+    return Found == Gnat_Units.end() ? nullptr : Found;
 }
 
 struct Checker {
@@ -176,53 +233,167 @@ struct Checker {
     }
 };
 
+void Found_At(Checker& Check, std::int32_t Line, bool Is_Error, std::string Message) {
+    Check.Found.push_back({Line, Is_Error, std::move(Message)});
+}
+
 std::string Line_Note(const Ada_Unit& Unit) {
     return " (line " + std::to_string(Unit.Line) + ")";
 }
 
-// A unit named as one of GNAT's own, or in the hierarchy of one: GNAT takes its own
-// unit, or refuses to compile or bind. A main procedure under GNAT's root is refused only
-// if GNAT's library has a unit of its name, which only GNAT's list of files tells.
-bool Check_Predefined(Checker& Check, const Ada_Unit& Unit) {
+// A unit named as one of package Standard's declarations, or under one: the compiler
+// refuses it (or its child, through it) whichever tool calls it.
+bool Check_Standard(Checker& Check, const Ada_Unit& Unit) {
     const std::string_view Root = Root_Of(Unit.Name);
-    const std::string Lower = To_Lower_Latin_1(Root);
-    const std::string_view File = Predefined_File(Lower);
-    const bool Is_Child = Root.size() < Unit.Name.size();
-    if (!File.empty()) {
-        Check.Error(Unit, Quote(Root) + " would be taken from " + Quote(File) +
-                              ", a file of GNAT's own library");
-    } else if (!Contains(Predefined_Units, Lower)) {
+    if (!Contains(Standard_Names, To_Lower_Latin_1(Root))) {
         return false;
-    } else if (!Is_Child) {
-        Check.Error(Unit, Quote(Unit.Name) + " is the name of a predefined unit: GNAT takes "
-                                             "its own in its place");
-    } else if (Unit.Is_Main && Lower == "gnat") {
-        Check.Warning(Unit, "procedure " + Quote(Unit.Name) + " is in the hierarchy " +
-                                Quote(Root) +
-                                " of GNAT's own library, which the check does "
-                                "not judge: GNAT refuses it if the library has "
-                                "a unit of that name");
+    }
+    const std::string Refused = "conflicts with declaration in package Standard: gprbuild "
+                                "refuses to compile it, as gnatmake does";
+    if (Root.size() == Unit.Name.size()) {
+        Check.Error(Unit, Quote(Unit.Name) + " " + Refused);
     } else {
-        Check.Error(Unit, Quote(Unit.Name) + " is in the predefined hierarchy " + Quote(Root) +
-                              ", which GNAT keeps for its own units");
+        Check.Error(Unit, Quote(Unit.Name) + " is under " + Quote(Root) + ", which " + Refused);
     }
     return true;
 }
 
+// Under GNAT's own root a unit builds with gprbuild unless GNAT's library has a unit of
+// its name with a body, which only GNAT's list of files tells.
+void Warn_Gnat_Child(Checker& Check, const Ada_Unit& Unit) {
+    Check.Warning(Unit, Quote(Unit.Name) + " is in the hierarchy " + Quote(Root_Of(Unit.Name)) +
+                            " of GNAT's own library, which the check does not judge: gprbuild "
+                            "builds the project's unit unless GNAT's library has one of that "
+                            "name with a body, and refuses it then; gnatmake refuses it (it "
+                            "looks for GNAT's shortened file name, or takes GNAT's own unit)");
+}
+
+// A top-level unit of GNAT's library as a package of the project, where gprbuild
+// refuses it, or builds the project's and only gnatmake does not.
+void Check_Gnat_Package(Checker& Check, const Ada_Unit& Unit, Gnat_Treats Treats) {
+    const std::string Named = Quote(Unit.Name) + " is also a unit or file of GNAT's own library: ";
+    const std::string File = Quote(Gnat_File_Name(Unit.Name, false));
+    switch (Treats) {
+    case Gnat_Treats::Refuses:
+        Check.Error(Unit, Quote(Unit.Name) + " is a language-defined unit: gprbuild refuses to "
+                                             "compile it (\"language-defined units cannot be "
+                                             "recompiled\")");
+        break;
+    case Gnat_Treats::Refuses_Bind:
+        Check.Error(Unit, Named +
+                              "gprbuild refuses to bind it (GNAT's library was compiled "
+                              "with GNAT's " +
+                              File + ")");
+        break;
+    case Gnat_Treats::Takes_Body:
+        Check.Error(Unit, Named + "gprbuild takes GNAT's body " +
+                              Quote(Gnat_File_Name(Unit.Name, true)) + " for it, and refuses it");
+        break;
+    case Gnat_Treats::Gnatmake_Bind:
+        Check.Warning(Unit, Named +
+                                "gprbuild builds the project's; gnatmake refuses it (it will "
+                                "not bind a file named as GNAT's " +
+                                File + ")");
+        break;
+    case Gnat_Treats::Gnatmake_Own:
+        Check.Warning(Unit, Named + "gprbuild builds the project's; gnatmake takes GNAT's own "
+                                    "in its place");
+        break;
+    }
+}
+
+// A unit named as one of GNAT's own, or in the hierarchy of one, judged by what gprbuild
+// does with it; where gprbuild builds it and only gnatmake does not, a warning says so.
+// A main procedure of such a name is refused: the compiler takes GNAT's spec for it. Returns
+// whether the unit's diagnostic says all.
+bool Check_Predefined(Checker& Check, const Ada_Unit& Unit) {
+    const std::string_view Root = Root_Of(Unit.Name);
+    const std::string Lower = To_Lower_Latin_1(Root);
+    const bool Is_Child = Root.size() < Unit.Name.size();
+    const Gnat_Unit* Found = Gnat_Unit_Named(Lower);
+    if (Found == nullptr) {
+        return false;
+    }
+    if (Found->Treats == Gnat_Treats::Refuses && Is_Child) {
+        Check.Error(Unit, Quote(Unit.Name) + " is under " + Quote(Root) +
+                              ": gprbuild refuses it (\"user-defined descendants of package " +
+                              std::string(Root) + " are not allowed\")");
+    } else if (Is_Child && Lower == "gnat") {
+        Warn_Gnat_Child(Check, Unit);
+    } else if (Is_Child && Check.Packages.count(Lower) > 0 &&
+               (Found->Treats == Gnat_Treats::Gnatmake_Bind ||
+                Found->Treats == Gnat_Treats::Gnatmake_Own)) {
+        // The project's own unit of that name is the parent gprbuild compiles it with.
+        Check.Warning(Unit, Quote(Unit.Name) + " is under " + Quote(Root) +
+                                ", also a unit or file of GNAT's own library: gprbuild builds "
+                                "it under the project's; gnatmake refuses it");
+        return false;
+    } else if (Is_Child) {
+        Check.Error(Unit, Quote(Unit.Name) + " is in the hierarchy " + Quote(Root) +
+                              " of GNAT's own library: gprbuild refuses it, as gnatmake does");
+    } else if (Unit.Is_Main && Found->Treats != Gnat_Treats::Refuses) {
+        Check.Error(Unit, "procedure " + Quote(Unit.Name) +
+                              " has the name of a unit of GNAT's own library: gprbuild refuses "
+                              "it (the compiler takes GNAT's spec of that name for its own)");
+    } else {
+        Check_Gnat_Package(Check, Unit, Found->Treats);
+    }
+    return true;
+}
+
+// A file not named as GNAT names it by default is found by gprbuild through the naming
+// exception adaskel-layout writes for it in the GPR file; gnatmake looks only where the
+// default naming says.
 void Check_File_Name(Checker& Check, const Ada_Unit& Unit) {
     const std::string Expected = Gnat_File_Name(Unit.Name, Unit.Is_Main);
     if (Unit.File_Name == Expected) {
         return;
     }
+    const std::string Built = ", not " + Quote(Expected) +
+                              " as GNAT names it by default: gprbuild builds it through the "
+                              "naming exception in adaskel-layout's GPR file; ";
     if (Unit.Is_Main) {
-        // gnatmake builds a main whose file is misnamed, with a warning of its own.
         Check.Warning(Unit, "procedure " + Quote(Unit.Name) + " goes into " +
                                 Quote(Unit.File_Name) + " (named by line " +
-                                std::to_string(Unit.File_Line) + "), but GNAT expects " +
-                                Quote(Expected));
+                                std::to_string(Unit.File_Line) + ")" + Built +
+                                "gnatmake builds it with a warning");
     } else {
-        Check.Error(Unit, "package " + Quote(Unit.Name) + " goes into " + Quote(Unit.File_Name) +
-                              ", but GNAT looks for it in " + Quote(Expected));
+        Check.Warning(Unit, "package " + Quote(Unit.Name) + " goes into " + Quote(Unit.File_Name) +
+                                Built + "gnatmake refuses it (it looks for " + Quote(Expected) +
+                                ")");
+    }
+}
+
+// GNAT's limits on a unit: the main procedure's name, and every file name, which gprbuild
+// extends by ".stdout" in the object directory.
+void Check_Lengths(Checker& Check, const Ada_Unit& Unit) {
+    if (Unit.Is_Main && Unit.Name.size() > Longest_Main_Name) {
+        Check.Error(Unit, "the main procedure's name has " + std::to_string(Unit.Name.size()) +
+                              " characters: GNAT compiles at most " +
+                              std::to_string(Longest_Main_Name) +
+                              " and stops with \"Name buffer overflow\" beyond");
+    }
+    if (Unit.File_Name.size() > Longest_Source_File) {
+        Found_At(Check, Unit.File_Line, true,
+                 "the file name of " + Quote(Unit.Name) + " has " +
+                     std::to_string(Unit.File_Name.size()) +
+                     " bytes: gprbuild refuses every "
+                     "source file name over " +
+                     std::to_string(Longest_Source_File) +
+                     " (\"File name too long\", for the '.stdout' file it writes beside the "
+                     "objects)");
+    }
+}
+
+// The names adaskel-layout writes into its GPR file for a unit: the file's directory
+// and, where GNAT's default naming would not find the file, the unit's name.
+void Check_Gpr_Strings(Checker& Check, const Ada_Unit& Unit) {
+    if (auto Problem = Gpr_String_Problem(Unit.File_Name)) {
+        Found_At(Check, Unit.File_Line, true, std::move(*Problem));
+    } else if (Unit.File_Name != Gnat_File_Name(Unit.Name, Unit.Is_Main)) {
+        if (auto Name_Problem = Gpr_String_Problem(Unit.Name)) {
+            Check.Error(Unit, std::move(*Name_Problem));
+        }
     }
 }
 
@@ -305,11 +476,13 @@ void Check_Valid_Unit(Checker& Check, const Ada_Unit& Unit) {
     if (Check_Repeats(Check, Unit, Lower)) {
         return; // the first listing had every other check
     }
-    // A predefined unit's own diagnostic says all: its file and parent are GNAT's.
-    if (Check_Predefined(Check, Unit)) {
+    // A unit of Standard or of GNAT's has its own diagnostic, which says all.
+    if (Check_Standard(Check, Unit) || Check_Predefined(Check, Unit)) {
         Check.Seen.emplace(Lower, &Unit);
         return;
     }
+    Check_Lengths(Check, Unit);
+    Check_Gpr_Strings(Check, Unit);
     if (Holds_Wide_Character(Unit.Name)) {
         // Whether it codes a letter, and the file name GNAT makes of it, need the
         // character tables of the whole of Unicode.
@@ -369,7 +542,16 @@ std::string Gnat_File_Name(std::string_view Name, bool Is_Body) {
 
 bool Is_Gnat_Unit(std::string_view Name) {
     const std::string Lower = To_Lower_Latin_1(Root_Of(Name));
-    return Contains(Predefined_Units, Lower) || !Predefined_File(Lower).empty();
+    return Gnat_Unit_Named(Lower) != nullptr;
+}
+
+std::optional<std::string> Gpr_String_Problem(std::string_view Text) {
+    const std::size_t At = Text.find('\xff');
+    if (At == std::string_view::npos) {
+        return std::nullopt;
+    }
+    return Quote(Text) + " holds byte '\\xff' at column " + std::to_string(At + 1) +
+           ": gprbuild reads it in a string of the GPR file as a NUL byte, and fails";
 }
 
 std::vector<Diagnostic> Check_Ada_Units(std::span<const Ada_Unit> Units, std::string_view Root,

@@ -1,7 +1,9 @@
-// The Ada checks of a project's unit names: what the Ada compiler will refuse in the
-// files adaskel writes, found before they are written. The rules are those of GNAT with
-// its defaults: Latin-1 sources, a unit's file named by its name in lower case with "."
-// turned into "-", and a parent unit looked for in the file its name gives.
+// The Ada checks of a project's unit names: what gprbuild, building the files adaskel
+// writes through the GPR file adaskel-layout writes, will refuse, found before they are
+// written; gnatmake is named where it does otherwise. The rules are those of GNAT 12 with
+// its defaults (Latin-1 sources, a unit's file named by its name in lower case with "."
+// turned into "-", a parent unit looked for in the file its name gives), of package
+// Standard and GNAT's own library, and of the strings of a GPR file.
 #pragma once
 
 #include "base/failure.hpp"
@@ -28,7 +30,8 @@ struct Ada_Unit {
 
 struct Diagnostic {
     std::int32_t Line = 0;
-    bool Is_Error = true; // otherwise a warning: the compiler accepts, but not as meant
+    bool Is_Error = true; // otherwise a warning: gprbuild builds it, but not as meant, or
+                          // gnatmake does not
     std::string Message;
 };
 
@@ -48,10 +51,15 @@ std::string Gnat_File_Name(std::string_view Name, bool Is_Body);
 // top-level units (Ada, System, Interfaces, GNAT, the old renamings) or files.
 bool Is_Gnat_Unit(std::string_view Name);
 
+// Why Text cannot be written into a string of a GPR file, if it cannot: gprbuild reads
+// byte 0xFF there as a NUL byte, which ends the name. Every other byte from 0x80 up is
+// read as written.
+std::optional<std::string> Gpr_String_Problem(std::string_view Text);
+
 // Tells whether a regular file is at a path of the tree.
 using File_Test = std::function<bool(const std::string& Path)>;
 
-// The diagnostics of all Units, given in project-file order, ordered by line. A parent
+// The diagnostics of all Units, given in project-file order, ordered by unit. A parent
 // that is not in the project file is looked for, with Is_File, where the run would write
 // its spec: Root/P/src/lib/P.ads, P being the file name GNAT gives the parent. With
 // Files_Named, the GPR file names every file that is not named as GNAT expects (a Naming

@@ -54,7 +54,7 @@ TEST(CheckAdaUnits, TellsAdaNames) {
     Expect_All({
         {{"app", "app", "util-io", "util", "gui-x11", "my_unit", "gui"},
          {}}, // a parent after its child
-        {{"\xe9t\xe9", "\xe9t\xe9", "\xfbn-\xe9t\xe9", "\xfbn", "\xdf\xff"}, {}}, // Latin-1
+        {{"\xe9t\xe9", "\xe9t\xe9", "\xfbn-\xe9t\xe9", "\xfbn", "\xdf\xfe"}, {}}, // Latin-1
         {{"app", "app", "util", "util-util"}, {}},
         {{"app", "app", "x[\"0391\"]", "x[\"0391\"]-y"}, {"3 W does not judge", "4 W does not"}},
         {{"app", "app", "util-body", "util-bodyguard"},
@@ -71,15 +71,21 @@ TEST(CheckAdaUnits, TellsAdaNames) {
     });
 }
 
+// A file GNAT's default naming does not find builds through the GPR file's naming
+// exception; only gnatmake, which knows no such file, refuses a package there.
 TEST(CheckAdaUnits, MatchesGnatFileNames) {
     Expect_All({
-        {{"proj", "proj-main", "proj"}, {"2 W GNAT expects 'proj-main.adb'"}},
-        {{"app", "app", "util-Io"}, {"3 E GNAT looks for it in 'util-io.ads'", "3 E parent"}},
-        {{"app", "app", "\xc9t\xe9"}, {"3 E GNAT looks for it in '\xe9t\xe9.ads'"}},
+        {{"proj", "proj-main", "proj"},
+         {"2 W not 'proj-main.adb' as GNAT names it by default: gprbuild builds it through the "
+          "naming exception in adaskel-layout's GPR file; gnatmake builds it with a warning"}},
+        {{"app", "app", "util-Io"}, {"3 W naming exception", "3 E parent"}},
+        {{"app", "app", "\xc9t\xe9"}, {"3 W gnatmake refuses it (it looks for '\xe9t\xe9.ads')"}},
         {{"proj", "app", "util"}, {"2 W procedure 'App' goes into 'proj.adb' (named by line 1)"}},
-        {{"App", "app", "util"}, {"2 W GNAT expects 'app.adb'"}},
+        {{"App", "app", "util"}, {"2 W not 'app.adb'"}},
+        {{"Demo", "demo", "ABC", "ABC-def"},
+         {"2 W gnatmake builds it", "3 W gnatmake refuses it", "4 W gnatmake refuses it"}},
         {{"./app", "app", "util"}, {}}, // the body file is app.adb all the same
-        {{"app", "app", "a", "a-b"}, {"4 E GNAT looks for it in 'a~b.ads'"}},
+        {{"app", "app", "a", "a-b"}, {"4 W gnatmake refuses it (it looks for 'a~b.ads')"}},
     });
     EXPECT_EQ(Gnat_File_Name("S.Io.X", false), "s~io-x.ads");
     EXPECT_EQ(Gnat_File_Name("B.Io", false), "b-io.ads");
@@ -90,38 +96,97 @@ TEST(CheckAdaUnits, RefusesBadParentsAndRepeats) {
     Expect_All({
         {{"demo", "demo", "demo-util"}, {"3 E the parent of 'Demo.Util' is the main procedure"}},
         {{"demo", "demo", "DEMO-util"},
-         {"3 E GNAT looks", "3 E parent of 'DEMO.Util' is the main"}},
+         {"3 W gnatmake refuses", "3 E parent of 'DEMO.Util' is the main"}},
         {{"app", "app", "proj-io"},
          {"3 E the parent 'Proj' of 'Proj.Io' is neither in the project file nor at "
           "'app/proj/src/lib/proj.ads'"}},
         {{"app", "app", "proj-io"}, {}, {"app/proj/src/lib/proj.ads"}},
         {{"app", "app", "Proj-io"},
-         {"3 E GNAT looks", "3 E parent 'Proj'"},
+         {"3 W gnatmake refuses", "3 E parent 'Proj'"},
          {"app/Proj/src/lib/Proj.ads"}},
-        {{"app", "proj-app"}, {"2 W GNAT expects", "2 E parent 'Proj'"}},
+        {{"app", "proj-app"}, {"2 W gnatmake builds it", "2 E parent 'Proj'"}},
         {{"app", "app", "util", "util"}, {"4 W 'Util' is listed twice (first at line 3)"}},
         {{"app", "app", "util", "Util"},
-         {"4 E 'Util' goes into 'Util.ads' here and into 'util.ads' (line 3)", "4 E GNAT looks"}},
+         {"4 E 'Util' goes into 'Util.ads' here and into 'util.ads' (line 3)",
+          "4 W gnatmake refuses"}},
         {{"app", "app", "util", "util-xa", "util-xA"},
          {"5 E 'Util.XA' is the same unit as 'Util.Xa' (line 4): Ada ignores letter case",
-          "5 E GNAT looks"}},
+          "5 W gnatmake refuses"}},
         {{"app", "app", "app"}, {"3 E package 'App' has the name of the main procedure"}},
-        {{"app", "app", "aPP"}, {"3 E main procedure 'App' (line 2): Ada ignores", "3 E GNAT"}},
+        {{"app", "app", "aPP"}, {"3 E main procedure 'App' (line 2): Ada ignores", "3 W gnatmake"}},
     });
 }
 
+// As gprbuild judges them: it refuses the language's roots and all under them, and builds
+// the project's unit of every other name, where gnatmake takes GNAT's or will not bind.
 TEST(CheckAdaUnits, KeepsGnatsOwnUnitsApart) {
     Expect_All({
-        {{"app", "app", "ada-extra"}, {"3 E 'Ada.Extra' is in the predefined hierarchy 'Ada'"}},
-        {{"app", "app", "gnat-os", "Interfaces-c-x"}, {"3 E predefined", "4 E predefined"}},
-        {{"app", "app", "system", "text_IO", "calendar-x"},
-         {"3 E 'System' is the name of a predefined unit", "4 E predefined unit", "5 E hierarchy"}},
-        {{"app", "app", "directio", "memtrack"},
-         {"3 E taken from 'directio.ads'", "4 E taken from 'memtrack.adb'"}},
-        {{"calendar", "calendar"}, {"2 E predefined unit"}},
+        {{"app", "app", "ada-extra"},
+         {"3 E 'Ada.Extra' is under 'Ada': gprbuild refuses it (\"user-defined descendants"}},
+        {{"app", "app", "Interfaces-c-x"}, {"3 E gprbuild refuses it"}},
+        {{"app", "app", "system"}, {"3 E 'System' is a language-defined unit: gprbuild refuses"}},
+        {{"app", "app", "text_IO"},
+         {"3 W 'Text_IO' is also a unit or file of GNAT's own library: gprbuild builds the "
+          "project's; gnatmake refuses it (it will not bind a file named as GNAT's "
+          "'text_io.ads')"}},
+        {{"app", "app", "calendar", "directio", "gnat", "ioexcept"},
+         {"3 W gnatmake refuses", "4 W gnatmake refuses", "5 W gnatmake refuses",
+          "6 W gnatmake refuses"}},
+        {{"app", "app", "io_exceptions", "sequential_io"},
+         {"3 W gnatmake takes GNAT's own in its place", "4 W gnatmake takes"}},
+        {{"app", "app", "gnat-util", "gnat-io"},
+         {"3 W does not judge: gprbuild builds the project's unit unless", "4 W does not judge"}},
         {{"app", "gnat-x"}, {"2 W hierarchy 'Gnat' of GNAT's own library, which the check"}},
+        {{"app", "app", "calendar-x"},
+         {"3 E hierarchy 'Calendar' of GNAT's own library: gprbuild"}},
+        {{"app", "app", "calendar-x", "calendar", "text_io-a-b"},
+         {"3 W under the project's; gnatmake refuses it", "4 W gnatmake refuses",
+          "5 E hierarchy 'Text_io'"}},
+        {{"app", "app", "text_io", "text_io-a-b"}, {"3 W gnatmake refuses", "4 W", "4 E parent"}},
+        {{"app", "app", "memtrack", "memtrack-x"}, {"3 E", "4 E hierarchy 'Memtrack'"}},
+        {{"app", "app", "interfac", "memtrack"},
+         {"3 E gprbuild refuses to bind it (GNAT's library was compiled with GNAT's "
+          "'interfac.ads')",
+          "4 E gprbuild takes GNAT's body 'memtrack.adb' for it, and refuses it"}},
+        {{"calendar", "calendar"}, {"2 E procedure 'Calendar' has the name of a unit of GNAT's"}},
+        {{"app", "Direct_IO"}, {"2 E procedure 'Direct_IO' has the name"}},
         {{"app", "app", "adam", "systems", "gnats-x"}, {"5 E parent 'Gnats'"}},
     });
+}
+
+// The names package Standard declares conflict with a unit of the project, as unit, main
+// procedure or parent; as a child's own name, and beside them, names are free.
+TEST(CheckAdaUnits, RefusesNamesOfStandard) {
+    Expect_All({
+        {{"app", "app", "integer", "ASCII", "constraint_error", "long_long_long_integer"},
+         {"3 E 'Integer' conflicts with declaration in package Standard: gprbuild refuses",
+          "4 E 'ASCII' conflicts", "5 E conflicts", "6 E conflicts"}},
+        {{"boolean", "boolean"}, {"2 E 'Boolean' conflicts with declaration in package Standard"}},
+        {{"app", "app", "character", "character-io"},
+         {"3 E conflicts", "4 E 'Character.Io' is under 'Character', which conflicts"}},
+        {{"app", "app", "wide_string-x"}, {"3 E under 'Wide_string', which conflicts"}},
+        {{"app", "app", "util", "util-integer", "standard", "latin_1", "universal_integer"}, {}},
+    });
+}
+
+// GNAT's own limits: the main procedure's name, the file names gprbuild extends, and the
+// byte gprbuild cannot read in a string of the GPR file.
+TEST(CheckAdaUnits, KeepsWithinGnatsLimits) {
+    const std::string Main_Name = "m" + std::string(2034, 'x');
+    const std::string Unit_Line = "u" + std::string(243, 'x');
+    Expect_All({
+        {{"app", Main_Name, Unit_Line}, {"2 W gnatmake builds it"}},
+        {{"app", Main_Name + "x", Unit_Line + "x"},
+         {"2 E the main procedure's name has 2036 characters: GNAT compiles at most 2035",
+          "2 W gnatmake builds it", "3 E has 249 bytes: gprbuild refuses every source file name"}},
+        {{std::string(245, 'r'), std::string(245, 'r')}, {"1 E has 249 bytes"}},
+        {{"app", "app", "\377b", "b\xff", "\376b"},
+         {"3 E holds byte '\\xff' at column 1: gprbuild reads it in a string of the GPR file as "
+          "a NUL byte, and fails",
+          "4 E column 2"}},
+        {{"app", "\377b"}, {"2 E holds byte '\\xff' at column 1", "2 W not"}},
+    });
+    EXPECT_EQ(Gpr_String_Problem("\xe0\xfe\x80-x"), std::nullopt);
 }
 
 } // namespace
