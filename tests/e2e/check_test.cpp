@@ -45,7 +45,7 @@ struct Case {
     std::string Out{};                  // the check's whole output, when given
     std::vector<std::string> Wrapper{}; // the command both programs run under, if any
     std::vector<std::pair<std::string, fs::perms>> Modes{}; // set once the tree is made
-    std::vector<std::string> Append_Only{}; // directories made append-only, then
+    std::vector<std::string> Append_Only{};                 // directories made append-only, then
 };
 
 [[maybe_unused]] void PrintTo(const Case& Row, std::ostream* Stream) {
@@ -156,7 +156,8 @@ void Run_Case(const Case& Row) {
     // The sanitizers' runtime and valgrind need descriptors of their own.
     const char* Preloaded = std::getenv("LD_PRELOAD");
     const bool Under_Valgrind = Preloaded != nullptr && std::strstr(Preloaded, "vgpreload");
-    if ((Leaks_Sought || Under_Valgrind) && Row.Wrapper.front().ends_with("prlimit")) {
+    if ((Leaks_Sought || Under_Valgrind) && !Row.Wrapper.empty() &&
+        Row.Wrapper.front().ends_with("prlimit")) {
         GTEST_SKIP() << "a checker's runtime needs descriptors of its own";
     }
     const Sandbox Box;
@@ -300,27 +301,29 @@ std::vector<Case> Trees() {
         // with clauses (a spec in the tree but in no directory of the build is no help), and
         // the GPL-3 text.
         {.Name = "HandGprStaleWithsGpl3",
-         .Inputs = Texts(App_List, {{"gpl.txt", "                    GNU GENERAL PUBLIC LICENSE\n"
-                                                "                       Version 3, 29 June 2007\n" +
-                                                    Licence(310)},
-                                    {"app/app.gpr", "project App is\nend App;\n"},
-                                    {"app/report/src/lib/report.ads", "package Report is end;\n"},
-                                    {App_Body, "-- with Fake;\nwith Util ;\nwith Ada.Text_IO, Report;\n"
-                                               "with Gone.Away ; procedure App is begin null; end App;\n"}}),
-         .Out = "exists app/app/src/app.adb\ncreate app/util/src/lib/util.ads\n"
-                "create app/util-io/src/lib/util-io.ads\n"
-                "gpl.txt: warning: is the GPL version 3, whose lines 295 to 309, which every header "
-                "quotes, are not a notice but a piece of its section 6\n"
-                "app/app.gpr: warning: does not take its sources from 'app_tree.gpr', so its source "
-                "directories and naming do not follow the list; to adopt it, write 'with "
-                "\"app_tree.gpr\";' before its project line, and 'for Source_Dirs use "
-                "App_Tree.Source_Dirs;' and 'package Naming renames App_Tree.Naming;' in place of its "
-                "own (adaskel-layout rewrites 'app_tree.gpr' on every run)\n"
-                "app/app/src/app.adb:3: warning: withs Report, which nothing in the list or the tree "
-                "provides (renamed or removed?)\n"
-                "app/app/src/app.adb:4: warning: withs Gone.Away, which nothing in the list or the "
-                "tree provides (renamed or removed?)\n"
-                "summary: 2 to create, 1 to skip, 0 to fail; 0 errors, 4 warnings\n"},
+         .Inputs = Texts(App_List,
+                         {{"gpl.txt", "                    GNU GENERAL PUBLIC LICENSE\n"
+                                      "                       Version 3, 29 June 2007\n" +
+                                          Licence(310)},
+                          {"app/app.gpr", "project App is\nend App;\n"},
+                          {"app/report/src/lib/report.ads", "package Report is end;\n"},
+                          {App_Body, "-- with Fake;\nwith Util ;\nwith Ada.Text_IO, Report;\n"
+                                     "with Gone.Away ; procedure App is begin null; end App;\n"}}),
+         .Out =
+             "exists app/app/src/app.adb\ncreate app/util/src/lib/util.ads\n"
+             "create app/util-io/src/lib/util-io.ads\n"
+             "gpl.txt: warning: is the GPL version 3, whose lines 295 to 309, which every header "
+             "quotes, are not a notice but a piece of its section 6\n"
+             "app/app.gpr: warning: does not take its sources from 'app_tree.gpr', so its source "
+             "directories and naming do not follow the list; to adopt it, write 'with "
+             "\"app_tree.gpr\";' before its project line, and 'for Source_Dirs use "
+             "App_Tree.Source_Dirs;' and 'package Naming renames App_Tree.Naming;' in place of its "
+             "own (adaskel-layout rewrites 'app_tree.gpr' on every run)\n"
+             "app/app/src/app.adb:3: warning: withs Report, which nothing in the list or the tree "
+             "provides (renamed or removed?)\n"
+             "app/app/src/app.adb:4: warning: withs Gone.Away, which nothing in the list or the "
+             "tree provides (renamed or removed?)\n"
+             "summary: 2 to create, 1 to skip, 0 to fail; 0 errors, 4 warnings\n"},
         {.Name = "DerivedGprStale",
          .Inputs = Texts(App_List, {{"app/app.gpr", "with \"app_tree.gpr\";\n"},
                                     {"app/app_tree.gpr", "abstract project App_Tree is\n"}}),
