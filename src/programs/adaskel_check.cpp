@@ -37,7 +37,9 @@ namespace {
 // The values of one check, owned by its main: the inputs a run would read, read the run's
 // own way but silently, the check's own console, and the counts of its summary.
 struct Check_Record {
-    Console Out;                 // the check's report, on standard output
+    // The check's report, on standard output. The check changes nothing, so its report
+    // is held until a buffer is full.
+    Console Out{.Buffered = true};
     Run_Record Inputs;           // its console discards the run's messages
     bool Input_Failed = false;   // the run stops at an input, before it creates any file
     bool Layout_Refuses = false; // adaskel-layout refuses the list: it creates nothing
