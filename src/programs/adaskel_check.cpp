@@ -108,10 +108,11 @@ void Hint_Layout(Check_Record& Check, const std::string& Path) {
     }
 }
 
-// Every line of the plan is shown; what the run does is counted up to where it stops.
-void Report_Plan(Check_Record& Check, const std::vector<Plan_Line>& Plan) {
+// Every line of the plan is shown as it is worked out; what the run does is counted up
+// to where it stops.
+void Report_Plan(Check_Record& Check, bool Licence_Read) {
     bool Stopped = Check.Input_Failed;
-    for (const Plan_Line& Line : Plan) {
+    Make_Plan(Check.Inputs, Licence_Read, [&](const Plan_Line& Line) {
         if (Line.Action == Plan_Action::Error) {
             Check.Fails = 1;
             Stopped = true;
@@ -127,7 +128,7 @@ void Report_Plan(Check_Record& Check, const std::vector<Plan_Line>& Plan) {
                    "exists but is empty: it may be left by a crash; remove it and run again to "
                    "regenerate it");
         }
-    }
+    });
 }
 
 // The bytes of the regular file at Path.
@@ -261,7 +262,7 @@ void Check_Inputs(Check_Record& Check, const std::optional<Problem>& Unseen) {
         return;
     }
     if (Inputs.Line_Count >= Root_Line) {
-        Report_Plan(Check, Make_Plan(Inputs, Licence_Read));
+        Report_Plan(Check, Licence_Read);
     }
     Report_Ada(Check);
 }
