@@ -9,7 +9,7 @@
 #include "inputs/project_file.hpp"
 #include "inputs/unit_names.hpp"
 
-#include <unordered_set>
+#include <set>
 
 namespace adaskel {
 
@@ -31,11 +31,11 @@ std::string_view Parent_Of(std::string_view Name) {
 // would write it: the parent rule of the check takes it, so the build must see it.
 void Add_Parent_Dirs(std::vector<std::string>& Dirs, const std::vector<Ada_Unit>& Units,
                      std::string_view Root, const File_Test& Is_File) {
-    std::unordered_set<std::string> Listed;
+    std::set<std::string> Listed;
     for (const Ada_Unit& Unit : Units) {
         Listed.insert(Spec_Key(Unit.Name));
     }
-    std::unordered_set<std::string> Taken(Dirs.begin(), Dirs.end());
+    std::set<std::string> Taken(Dirs.begin(), Dirs.end());
     for (const Ada_Unit& Unit : Units) {
         for (std::string_view Parent = Parent_Of(Unit.Name);
              !Parent.empty() && Listed.count(Spec_Key(Parent)) == 0; Parent = Parent_Of(Parent)) {
@@ -55,7 +55,7 @@ void Add_Parent_Dirs(std::vector<std::string>& Dirs, const std::vector<Ada_Unit>
 // name in GNAT's bracket notation is left to default naming: the check does not judge it.
 std::vector<std::string> Naming_Exceptions(const std::vector<Ada_Unit>& Units) {
     std::vector<std::string> Lines;
-    std::unordered_set<std::string> Seen;
+    std::set<std::string> Seen;
     for (const Ada_Unit& Unit : Units) {
         if (Unit.File_Name == Gnat_File_Name(Unit.Name, Unit.Is_Main) ||
             Unit.Name.find("[\"") != std::string::npos) {
@@ -92,7 +92,7 @@ std::string Gpr_Project_Name(std::string_view Root) {
 std::string Tree_Gpr_Text(const Run_Record& Record, const File_Test& Is_File) {
     const std::string& Root = Root_Name(Record);
     std::vector<std::string> Unit_Dirs;
-    std::unordered_set<std::string> Taken;
+    std::set<std::string> Taken;
     Each_Output_File(Record, [&](const Output_File& File) {
         std::string Dir = Directory_Of(File.Path).substr(Root.size() + 1);
         if (Taken.insert(Dir).second) {
