@@ -121,9 +121,7 @@ void Lay_Out(Layout_Record& Layout) {
     const Run_Record& Inputs = Layout.Inputs;
     const std::string& Root = Root_Name(Inputs);
     Walked_Tree Tree;
-    for (const std::string& Directory : Tree_Directories(Inputs)) {
-        (void)Make_Directory(Layout.Out, Tree, Directory);
-    }
+    Make_Directories(Layout.Out, Tree, Tree_Directories(Inputs));
     // The root walked down again by descriptor: the files go into the directory that is
     // there now, never through a link.
     auto Root_Directory = std::make_shared<Output_Directory>();
