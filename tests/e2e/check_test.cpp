@@ -2,6 +2,8 @@
 // before the check's first failing line, fail for its reason, and write nothing on input errors.
 #include "harness.hpp"
 
+#include <cstdlib>
+#include <cstring>
 #include <linux/fs.h>
 #include <set>
 #include <sys/ioctl.h>
@@ -150,6 +152,12 @@ void Run_Case(const Case& Row) {
     }
     if (Leaks_Sought && Row.Wrapper.size() > 1 && Row.Wrapper[1].starts_with("LD_PRELOAD")) {
         GTEST_SKIP() << "the sanitizer's runtime must be loaded first";
+    }
+    // The sanitizers' runtime and valgrind need descriptors of their own.
+    const char* Preloaded = std::getenv("LD_PRELOAD");
+    const bool Under_Valgrind = Preloaded != nullptr && std::strstr(Preloaded, "vgpreload");
+    if ((Leaks_Sought || Under_Valgrind) && Row.Wrapper.front().ends_with("prlimit")) {
+        GTEST_SKIP() << "a checker's runtime needs descriptors of its own";
     }
     const Sandbox Box;
     Prepare(Box, Row.Dirs, Row.Inputs, Row.Made_Links, Row.Fifos);

@@ -311,7 +311,10 @@ for byte in 128 160 192 215 222 223 224 247 254 255; do
     printf -v hex '%02x' "$byte" && printf -v char "\\x$hex"
     project "main byte $byte, b" app "${char}b"
 done
-project "root byte 255" $'\xff' $'\xff' && project "root byte 224" $'\xe0' $'\xe0'
+# A root is also the GPR project's name, which adaskel-layout takes only in ASCII: a root
+# with any other byte is an error to the check and a refusal to the layout, whatever
+# gprbuild would make of a GPR file written by hand.
+project "root byte 255" $'\xff' $'\xff'
 for length in 2035 2036 244 245; do
     printf -v long '%*s' "$length" '' && long=a${long// /b} && long=${long:1}
     project "main of $length" app "$long" && ((length < 250)) || continue

@@ -37,7 +37,7 @@ mkdir -p "$Mnt" && truncate -s 64M "$Work/pristine.img" &&
 attach "$Work/pristine.img" || { release; skip "no loop device can be set up and mounted"; }
 cd "$Mnt" && echo 1.0 >Versions.lst && echo Holder >Copyright && echo Crashes >Abstract.txt &&
     seq -f ' %g: This program is free software; a line of the licence.' 330 >gpl.txt &&
-    { echo proj && echo proj && seq -f 'proj-u%04g' 2000; } >project.txt &&
+    { echo proj && echo app && seq -f 'proj-u%04g' 2000; } >project.txt &&
     mkdir -p proj/proj/src && sed -n '3,$s|.*|proj/&/src/lib|p' project.txt | xargs mkdir -p &&
     { echo proj/proj/src/proj.adb && sed -n '3,$s|.*|proj/&/src/lib/&.ads|p' project.txt; } \
         >"$Work/paths" && cd "$Work" && release && Paths=$(wc -l <paths)

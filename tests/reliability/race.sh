@@ -24,7 +24,7 @@ fresh() {
     rm -rf "$Work/run" && mkdir -p "$Work/run/outside" && cd "$Work/run" &&
         echo 1.0 >Versions.lst && echo Holder >Copyright && echo Races >Abstract.txt &&
         seq -f ' %g: a line of the licence.' 330 >gpl.txt &&
-        printf '%s\n' proj proj proj-a proj-b proj-c >project.txt &&
+        printf '%s\n' proj app proj-a proj-b proj-c >project.txt &&
         mkdir -p proj/proj/src proj/proj-{a,b,c}/src/lib
 }
 
