@@ -32,6 +32,7 @@ void Hold_Standard_Descriptors() {
 void Report_Failure(Console& Out, std::string_view Program, std::string_view Message) {
     try {
         End_Open_Line(Out);
+        Flush(Out); // what was put before the failure comes out before its report
     } catch (const Run_Failure&) {
         // Standard output is broken; the report on standard error still goes out.
         Out.Line_Open = false;
@@ -54,7 +55,9 @@ int Run_Program(Console& Out, std::string_view Program, int Count, char** Words,
     (void)::signal(SIGPIPE, SIG_IGN);
     (void)::signal(SIGXFSZ, SIG_IGN);
     try {
-        return Body(All.subspan(All.empty() ? 0 : 1));
+        const int Status = Body(All.subspan(All.empty() ? 0 : 1));
+        Flush(Out);
+        return Status;
     } catch (const Run_Failure& Failure) {
         Report_Failure(Out, Program, Failure.what());
     } catch (const std::bad_alloc&) {

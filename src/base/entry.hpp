@@ -18,8 +18,9 @@ inline constexpr int Exit_Command_Line = 2; // the command line was refused
 using Arguments_After = std::span<const char* const>;
 
 // Holds closed standard descriptors on /dev/null and ignores SIGPIPE, then returns what
-// Body returns for main's arguments. A failure Body raises ends Out's open line and is
-// written on standard error as "<Program>: <message>"; the status is then Exit_Failure.
+// Body returns for main's arguments, once the text Out holds is written. A failure Body
+// raises ends Out's open line, writes what Out holds, and is written on standard error as
+// "<Program>: <message>"; the status is then Exit_Failure.
 int Run_Program(Console& Out, std::string_view Program, int Count, char** Words,
                 const std::function<int(Arguments_After)>& Body);
 

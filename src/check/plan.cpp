@@ -6,35 +6,56 @@
 // and a symbolic link that leads to one of them is a link to a file by then.
 #include "check/plan.hpp"
 
+#include "base/number_set.hpp"
 #include "base/path_parts.hpp"
 #include "inputs/project_file.hpp"
 #include "writers/atomic_file.hpp"
 #include "writers/durable_batch.hpp"
 #include "writers/header.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstdint>
 #include <map>
 #include <optional>
-#include <set>
+#include <string_view>
 #include <sys/stat.h>
-#include <tuple>
 #include <unistd.h>
+#include <vector>
 
 namespace adaskel {
 
 namespace {
 
-// A file by the identity of its directory and its name there.
-using File_Key = std::tuple<dev_t, ino_t, std::string>;
+// A file the run has created by this point: the identity of its directory, and the
+// project line whose file it is, which gives its name when it is compared.
+struct Created_File {
+    dev_t Device = 0;
+    ino_t Inode = 0;
+    std::int32_t Line = 0;
+};
 
 struct Planner {
     const Run_Record& Record;
     bool Licence_Read;
-    std::set<File_Key> Created;
-    std::vector<Plan_Line> Lines;
+    std::vector<Created_File> Created{};
+    Number_Set Created_Keys{}; // the entries of Created, by directory and name
     std::map<std::pair<dev_t, ino_t>, std::optional<std::string>> Tried{}; // by directory
 };
+
+std::size_t Key_Hash(const struct stat& Directory, std::string_view Name) {
+    return Mix_Hash(Directory.st_dev * 0x9e3779b97f4a7c15U + Directory.st_ino) ^
+           std::hash<std::string_view>{}(Name);
+}
+
+// Whether the file of Created entry Number is Name in Directory.
+bool Is_Entry(const Planner& Plan, std::uint32_t Number, const struct stat& Directory,
+              std::string_view Name) {
+    const Created_File& File = Plan.Created[Number];
+    return File.Device == Directory.st_dev && File.Inode == Directory.st_ino &&
+           Base_Name(Output_File_Of(Plan.Record, File.Line).Path) == Name;
+}
 
 // What keeps the run from publishing a file in the directory of Path, tried once for
 // each directory.
@@ -55,8 +76,11 @@ bool Is_Created(const Planner& Plan, const std::string& Path) {
         ::stat(Directory_Of(Path).c_str(), &Directory) != 0) {
         return false;
     }
-    return Plan.Created.count({Directory.st_dev, Directory.st_ino, std::string(Base_Name(Path))}) >
-           0;
+    const std::string_view Name = Base_Name(Path);
+    return Find_Number(
+               Plan.Created_Keys, Key_Hash(Directory, Name),
+               [&](std::uint32_t Number) { return Is_Entry(Plan, Number, Directory, Name); })
+        .has_value();
 }
 
 // Whether the symbolic links from Path on end at a file the run has created by this
@@ -76,8 +100,23 @@ bool Leads_To_Created(const Planner& Plan, std::string Path) {
     return false;
 }
 
+// Notes that the run creates File in Directory, unless it has created it earlier; returns
+// whether it had.
+bool Created_Before(Planner& Plan, const Output_File& File, const struct stat& Directory) {
+    const std::string_view Name = Base_Name(File.Path);
+    const auto Number = static_cast<std::uint32_t>(Plan.Created.size());
+    if (Add_Number(
+            Plan.Created_Keys, Number, Key_Hash(Directory, Name),
+            [&](std::uint32_t Earlier) { return Is_Entry(Plan, Earlier, Directory, Name); })) {
+        return true;
+    }
+    Plan.Created.push_back({Directory.st_dev, Directory.st_ino, File.Line});
+    return false;
+}
+
 // What the run does at a free path.
-Plan_Line Plan_New_File(Planner& Plan, const std::string& Path) {
+Plan_Line Plan_New_File(Planner& Plan, const Output_File& File) {
+    const std::string& Path = File.Path;
     struct stat Directory {};
     if (auto Found = Descriptor_Problem(Path)) {
         return {Plan_Action::Error, Path, std::move(Found->Message)};
@@ -88,8 +127,7 @@ Plan_Line Plan_New_File(Planner& Plan, const std::string& Path) {
     if (auto Found = Publishing_Problem_Of(Plan, Path, Directory)) {
         return {Plan_Action::Error, Path, std::move(*Found)};
     }
-    const File_Key Key{Directory.st_dev, Directory.st_ino, std::string(Base_Name(Path))};
-    if (!Plan.Created.insert(Key).second) { // the run has created it earlier
+    if (Created_Before(Plan, File, Directory)) {
         return {Plan_Action::Exists, Path, {}};
     }
     // The header's needs, as the run meets them; a licence text that could not be read
@@ -104,23 +142,27 @@ Plan_Line Plan_New_File(Planner& Plan, const std::string& Path) {
     return {Plan_Action::Create, Path, {}};
 }
 
-void Plan_File(Planner& Plan, const std::string& Path) {
+Plan_Line Plan_File(Planner& Plan, const Output_File& File) {
+    const std::string& Path = File.Path;
     Output_Path Look = Look_At_Output_Path(Path);
     if (Look.Holds_File || (Look.Blocked && Leads_To_Created(Plan, Path))) {
-        Plan.Lines.push_back({Plan_Action::Exists, Path, {}, Look.Holds_File && Look.Empty});
-    } else if (Look.Blocked) {
-        Plan.Lines.push_back({Plan_Action::Error, Path, std::move(Look.Blocked->Message)});
-    } else {
-        Plan.Lines.push_back(Plan_New_File(Plan, Path));
+        return {Plan_Action::Exists, Path, {}, Look.Holds_File && Look.Empty};
     }
+    if (Look.Blocked) {
+        return {Plan_Action::Error, Path, std::move(Look.Blocked->Message)};
+    }
+    return Plan_New_File(Plan, File);
 }
 
 } // namespace
 
-std::vector<Plan_Line> Make_Plan(const Run_Record& Record, bool Licence_Read) {
-    Planner Plan{Record, Licence_Read, {}, {}};
-    Each_Output_File(Record, [&](const Output_File& File) { Plan_File(Plan, File.Path); });
-    return std::move(Plan.Lines);
+void Make_Plan(const Run_Record& Record, bool Licence_Read,
+               const std::function<void(const Plan_Line&)>& Visit) {
+    const auto Files = static_cast<std::size_t>(std::max(Record.Line_Count, Root_Line));
+    Planner Plan{Record, Licence_Read};
+    Plan.Created.reserve(Files);
+    Plan.Created_Keys = Create_Number_Set(Files);
+    Each_Output_File(Record, [&](const Output_File& File) { Visit(Plan_File(Plan, File)); });
 }
 
 } // namespace adaskel

@@ -4,8 +4,8 @@
 
 #include "inputs/run_record.hpp"
 
+#include <functional>
 #include <string>
-#include <vector>
 
 namespace adaskel {
 
@@ -22,9 +22,11 @@ struct Plan_Line {
     bool Empty = false;  // for Exists: the file there holds no byte
 };
 
-// The body file, then each library unit's spec file. Needs the project lines (at least
-// one) and the unit names. Header problems are judged only when Licence_Read, since a
-// licence text that could not be read has no meaningful line count.
-std::vector<Plan_Line> Make_Plan(const Run_Record& Record, bool Licence_Read);
+// Calls Visit with the plan's line of the body file, then of each library unit's spec
+// file, as each is worked out. Needs the project lines (at least one) and the unit names.
+// Header problems are judged only when Licence_Read, since a licence text that could not
+// be read has no meaningful line count.
+void Make_Plan(const Run_Record& Record, bool Licence_Read,
+               const std::function<void(const Plan_Line&)>& Visit);
 
 } // namespace adaskel

@@ -4,6 +4,7 @@
 
 #include "base/failure.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -14,12 +15,8 @@ namespace adaskel {
 
 namespace {
 
-// Small enough that a short reference text costs a page or two of fresh memory, which
-// is most of a run's start-up; large project files just take more reads.
-constexpr std::size_t Block_Size = 4096;
-
 // A line longer than Longest_Line is refused (see line_reader.hpp); the buffer never
-// holds more than it and one block.
+// holds more than it and one block (see Line_Reader::Block).
 [[noreturn]] void Raise_Too_Long(const Line_Reader& Reader) {
     const std::int32_t Line = Reader.Lines_Read + 1;
     throw Run_Failure(Problem{Reader.Name, Line,
@@ -40,10 +37,10 @@ bool Fill(Line_Reader& Reader) {
     Reader.Buffer.erase(0, Reader.Position);
     Reader.Position = 0;
     const std::size_t Old_Size = Reader.Buffer.size();
-    Reader.Buffer.resize(Old_Size + Block_Size);
+    Reader.Buffer.resize(Old_Size + Reader.Block);
     ssize_t Count = 0;
     do {
-        Count = ::read(Reader.Fd.Value, Reader.Buffer.data() + Old_Size, Block_Size);
+        Count = ::read(Reader.Fd.Value, Reader.Buffer.data() + Old_Size, Reader.Block);
     } while (Count < 0 && errno == EINTR);
     const int Error = errno;
     Reader.Buffer.resize(Old_Size + (Count > 0 ? static_cast<std::size_t>(Count) : 0));
@@ -99,6 +96,10 @@ Line_Reader Open_Reader(std::string_view Name) {
         throw Run_Failure(
             Problem{Reader.Name, 0, "cannot read " + Quote(Name) + ": it is not a regular file"});
     }
+    // Sized from the file, so that a small one costs a page of fresh memory, which is much
+    // of a run's start-up; a file that grows meanwhile only takes more reads.
+    const auto Size = static_cast<std::size_t>(std::max<off_t>(Status.st_size, 0));
+    Reader.Block = std::clamp(Size + 1, Smallest_Block, Largest_Block);
     return Reader;
 }
 

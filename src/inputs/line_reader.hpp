@@ -14,9 +14,16 @@
 
 namespace adaskel {
 
+// The blocks a file is read in: the whole file, and a byte to spare, when its size is
+// between these bounds. A reference text then takes one read and the one that finds its
+// end; a project file of a million lines, a few reads of a megabyte.
+inline constexpr std::size_t Smallest_Block = 4096;
+inline constexpr std::size_t Largest_Block = std::size_t{1024} * 1024;
+
 struct Line_Reader {
-    std::string Name;   // as opened, for failure reports
-    Owned_Fd Fd;        // none once closed, or for a reader over an in-memory text
+    std::string Name; // as opened, for failure reports
+    Owned_Fd Fd;      // none once closed, or for a reader over an in-memory text
+    std::size_t Block = Smallest_Block;
     std::string Buffer; // bytes read and not yet consumed start at Position
     std::size_t Position = 0;
     bool Source_Done = false;    // the file has no more bytes beyond Buffer

@@ -37,6 +37,14 @@ std::vector<Problem> Nul_Byte_Problems(const Run_Record& Record) {
     return Problems;
 }
 
+// The file a run writes for project line J, in the tree of Root.
+Output_File File_Of_Line(const Run_Record& Record, const std::string& Root, std::int32_t J) {
+    if (J == Main_Line) {
+        return {Main_Line, true, Body_Path(Root)};
+    }
+    return {J, false, Spec_Path(Root, Read(Record.Project_Lines, J))};
+}
+
 } // namespace
 
 std::vector<Problem> Derive_Unit_Names(Run_Record& Record) {
@@ -72,14 +80,18 @@ const std::string& Root_Name(const Run_Record& Record) {
     return Read(Record.Project_Lines, Root_Line);
 }
 
+Output_File Output_File_Of(const Run_Record& Record, std::int32_t J) {
+    return File_Of_Line(Record, Root_Name(Record), J);
+}
+
 void Each_Output_File(const Run_Record& Record,
                       const std::function<void(const Output_File&)>& Visit) {
     const std::string& Root = Root_Name(Record);
     // The body file is written even for a project file without a main line: the run
     // then fails on it, for want of the main procedure's name.
-    Visit({Main_Line, true, Body_Path(Root)});
+    Visit(File_Of_Line(Record, Root, Main_Line));
     for (std::int32_t J = First_Unit_Line; J <= Record.Line_Count; ++J) {
-        Visit({J, false, Spec_Path(Root, Read(Record.Project_Lines, J))});
+        Visit(File_Of_Line(Record, Root, J));
     }
 }
 

@@ -46,6 +46,10 @@ struct Output_File {
     std::string Path; // relative to the current directory
 };
 
+// The file a run writes for project line J: the body for Main_Line, else line J's spec.
+// Fails when there is no root line.
+Output_File Output_File_Of(const Run_Record& Record, std::int32_t J);
+
 // Calls Visit with each file a run writes, in its order: the body file, then each unit's
 // spec file in project-file order, repeats included. Fails when there is no root line.
 void Each_Output_File(const Run_Record& Record,

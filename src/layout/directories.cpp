@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <set>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -68,25 +69,70 @@ void Sync_Path(const std::string& Path) {
     }
 }
 
-} // namespace
-
-Owned_Fd Make_Directory(Console& Out, Walked_Tree& Tree, const std::string& Path) {
-    Owned_Fd Parent(::open(".", Level_Flags));
-    if (Parent.Value < 0) {
+// The current directory, opened as the base of a walk; noted as the tree's first level.
+Owned_Fd Open_Current(Walked_Tree& Tree) {
+    Owned_Fd Current(::open(".", Level_Flags));
+    if (Current.Value < 0) {
         Raise_System_Failure("cannot open directory", ".", errno);
     }
     if (Tree.Paths.empty()) { // the tree's first level is made in the current directory
-        Note_Level(Tree, Parent, ".");
+        Note_Level(Tree, Current, ".");
         Tree.Paths.emplace_back(".");
     }
+    return Current;
+}
+
+// The number of levels Path shares, before the last of either, with Last, whose levels
+// are Last_Levels.
+std::size_t Shared_Levels(std::string_view Last, std::size_t Last_Levels, std::string_view Path) {
+    std::size_t Shared = 0;
+    for (std::size_t End = 0; Shared + 1 < Last_Levels; ++Shared) {
+        const std::size_t Level_End = std::min(Last.find('/', End), Last.size());
+        if (Level_End >= Path.size() || Path[Level_End] != '/' ||
+            Path.substr(0, Level_End) != Last.substr(0, Level_End)) {
+            break;
+        }
+        End = Level_End + 1;
+    }
+    return Shared;
+}
+
+// Enters each level of Path after its first Shared ones, which Levels holds after the
+// current directory, keeping every level entered in Levels.
+void Walk_Down(Console& Out, Walked_Tree& Tree, std::vector<Owned_Fd>& Levels,
+               const std::string& Path, std::size_t Shared) {
+    Levels.resize(Shared + 1);
     Tree.Paths.push_back(Path);
-    for (std::size_t Start = 0; Start <= Path.size();) {
+    std::size_t Start = 0;
+    for (std::size_t Level = 0; Level < Shared; ++Level) {
+        Start = Path.find('/', Start) + 1; // each shared level is followed by a "/"
+    }
+    while (Start <= Path.size()) {
         const std::size_t Slash = std::min(Path.find('/', Start), Path.size());
-        Parent = Enter(Out, Tree, Path, Parent.Value, Path.substr(Start, Slash - Start),
-                       Path.substr(0, Slash));
+        Levels.push_back(Enter(Out, Tree, Path, Levels.back().Value,
+                               Path.substr(Start, Slash - Start), Path.substr(0, Slash)));
         Start = Slash + 1;
     }
-    return Parent;
+}
+
+} // namespace
+
+Owned_Fd Make_Directory(Console& Out, Walked_Tree& Tree, const std::string& Path) {
+    std::vector<Owned_Fd> Levels;
+    Levels.push_back(Open_Current(Tree));
+    Walk_Down(Out, Tree, Levels, Path, 0);
+    return std::move(Levels.back());
+}
+
+void Make_Directories(Console& Out, Walked_Tree& Tree, const std::vector<std::string>& Paths) {
+    std::vector<Owned_Fd> Levels;
+    Levels.push_back(Open_Current(Tree));
+    const std::string* Last = nullptr;
+    for (const std::string& Path : Paths) {
+        const std::size_t Shared = Last == nullptr ? 0 : Shared_Levels(*Last, Levels.size(), Path);
+        Walk_Down(Out, Tree, Levels, Path, Shared);
+        Last = &Path;
+    }
 }
 
 void Make_Durable(const Walked_Tree& Tree) {

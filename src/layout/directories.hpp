@@ -26,6 +26,11 @@ struct Walked_Tree {
 // Returns the last level, opened with O_PATH.
 Owned_Fd Make_Directory(Console& Out, Walked_Tree& Tree, const std::string& Path);
 
+// Makes each of Paths as Make_Directory does, in their order. The levels a path shares
+// with the one before are kept open from it, and neither made nor opened again: the
+// directories of a tree share their first levels.
+void Make_Directories(Console& Out, Walked_Tree& Tree, const std::vector<std::string>& Paths);
+
 // Makes every level walked durable, and the files added to Tree.Paths: a syncfs of each
 // file system, or where that fails, an fsync of each directory and file.
 void Make_Durable(const Walked_Tree& Tree);

@@ -37,7 +37,9 @@ namespace {
 // The values of one check, owned by its main: the inputs a run would read, read the run's
 // own way but silently, the check's own console, and the counts of its summary.
 struct Check_Record {
-    Console Out;                 // the check's report, on standard output
+    // The check's report, on standard output. The check changes nothing, so its report
+    // is held until a buffer is full.
+    Console Out{.Buffered = true};
     Run_Record Inputs;           // its console discards the run's messages
     bool Input_Failed = false;   // the run stops at an input, before it creates any file
     bool Layout_Refuses = false; // adaskel-layout refuses the list: it creates nothing
@@ -106,10 +108,11 @@ void Hint_Layout(Check_Record& Check, const std::string& Path) {
     }
 }
 
-// Every line of the plan is shown; what the run does is counted up to where it stops.
-void Report_Plan(Check_Record& Check, const std::vector<Plan_Line>& Plan) {
+// Every line of the plan is shown as it is worked out; what the run does is counted up
+// to where it stops.
+void Report_Plan(Check_Record& Check, bool Licence_Read) {
     bool Stopped = Check.Input_Failed;
-    for (const Plan_Line& Line : Plan) {
+    Make_Plan(Check.Inputs, Licence_Read, [&](const Plan_Line& Line) {
         if (Line.Action == Plan_Action::Error) {
             Check.Fails = 1;
             Stopped = true;
@@ -125,7 +128,7 @@ void Report_Plan(Check_Record& Check, const std::vector<Plan_Line>& Plan) {
                    "exists but is empty: it may be left by a crash; remove it and run again to "
                    "regenerate it");
         }
-    }
+    });
 }
 
 // The bytes of the regular file at Path.
@@ -259,7 +262,7 @@ void Check_Inputs(Check_Record& Check, const std::optional<Problem>& Unseen) {
         return;
     }
     if (Inputs.Line_Count >= Root_Line) {
-        Report_Plan(Check, Make_Plan(Inputs, Licence_Read));
+        Report_Plan(Check, Licence_Read);
     }
     Report_Ada(Check);
 }

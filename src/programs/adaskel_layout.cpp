@@ -5,6 +5,7 @@
 #include "base/console.hpp"
 #include "base/entry.hpp"
 #include "base/failure.hpp"
+#include "base/number_set.hpp"
 #include "base/path_parts.hpp"
 #include "inputs/command_line.hpp"
 #include "inputs/input_sink.hpp"
@@ -21,7 +22,9 @@
 #include "writers/durable_batch.hpp"
 #include "writers/replaced_file.hpp"
 
-#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -70,12 +73,16 @@ void Judge_Names(const Run_Record& Record) {
     }
 }
 
-// The directory of each file a run writes, in the run's order, each once.
+// The directory of each file a run writes, in the run's order, each once: a set of the
+// numbers of the directories kept so far tells a repeated one in constant time.
 std::vector<std::string> Tree_Directories(const Run_Record& Record) {
     std::vector<std::string> Directories;
+    Number_Set Seen = Create_Number_Set(static_cast<std::size_t>(Record.Line_Count));
     Each_Output_File(Record, [&](const Output_File& File) {
         std::string Directory = Directory_Of(File.Path);
-        if (std::find(Directories.begin(), Directories.end(), Directory) == Directories.end()) {
+        const auto Same = [&](std::uint32_t J) { return Directories[J] == Directory; };
+        const auto Number = static_cast<std::uint32_t>(Directories.size());
+        if (!Add_Number(Seen, Number, std::hash<std::string>{}(Directory), Same)) {
             Directories.push_back(std::move(Directory));
         }
     });
@@ -114,9 +121,7 @@ void Lay_Out(Layout_Record& Layout) {
     const Run_Record& Inputs = Layout.Inputs;
     const std::string& Root = Root_Name(Inputs);
     Walked_Tree Tree;
-    for (const std::string& Directory : Tree_Directories(Inputs)) {
-        (void)Make_Directory(Layout.Out, Tree, Directory);
-    }
+    Make_Directories(Layout.Out, Tree, Tree_Directories(Inputs));
     // The root walked down again by descriptor: the files go into the directory that is
     // there now, never through a link.
     auto Root_Directory = std::make_shared<Output_Directory>();

@@ -383,4 +383,27 @@ TEST(CheckInformation, AnsweredBeforeAnyInput) {
     EXPECT_TRUE(Snapshot(Box.Tree()).empty());
 }
 
+// The report is held in a buffer, yet comes out whole; a write that fails, midway or the
+// last one, fails the check with its reason, after the lines written before it.
+TEST(CheckReport, WholeOrFailedWithItsReason) {
+    std::string List = "app\napp\n";
+    for (int Unit = 1; Unit <= 2000; ++Unit) {
+        List += "unit" + std::to_string(Unit) + "\n";
+    }
+    const Sandbox Box;
+    Prepare(Box, {}, Texts(List), {});
+    const Outcome Whole = harness::Run(Box, ADASKEL_CHECK_BINARY, {"list"});
+    EXPECT_EQ(std::count(Whole.Out.begin(), Whole.Out.end(), '\n'), 2 * 2001 + 1);
+    EXPECT_TRUE(Whole.Out.ends_with(
+        "hint: adaskel-layout list creates 'app/unit2000/src/lib'\nsummary: 0 to create, 0 to "
+        "skip, 1 to fail; 0 errors, 0 warnings\n"));
+    const Outcome Cut = harness::Run(Box, ADASKEL_CHECK_BINARY, {"list"}, {}, 100000);
+    EXPECT_TRUE(Whole.Out.starts_with(Cut.Out) && Cut.Out.size() > 50000) << Cut.Out.size();
+    const Outcome Full = harness::Run(Box, ADASKEL_CHECK_BINARY, {"--version"}, "/dev/full");
+    EXPECT_EQ(Whole.Status + Cut.Status + Full.Status, 3);
+    EXPECT_EQ(Whole.Err + Cut.Err + Full.Err,
+              "adaskel-check: cannot write to standard output: file too large\n"
+              "adaskel-check: cannot write to standard output: no space left on device\n");
+}
+
 } // namespace

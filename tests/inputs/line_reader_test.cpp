@@ -39,10 +39,10 @@ TEST(LineReader, DeliversLinesByTheEndOfFileRule) {
 }
 
 TEST(LineReader, ReadsFilesAcrossBlockBoundaries) {
-    // A line longer than a block, and a page break whose line feed ends the third block
-    // of 4096 bytes, so that the form feed comes with the next read.
-    const std::string Long(10000, 'L');
-    const std::string Padding(3 * 4096 - 1 - 10002, 'p');
+    // A line longer than a block, and a page break whose line feed ends the third block,
+    // so that the form feed comes with the next read.
+    const std::string Long(Largest_Block + 10000, 'L');
+    const std::string Padding(3 * Largest_Block - 1 - Long.size() - 2, 'p');
     const std::string Path = testing::TempDir() + "line_reader_blocks.txt";
     std::ofstream(Path, std::ios::binary) << Long + "\n\n" + Padding + "\n\fend";
     EXPECT_EQ(All_Lines(Open_Reader(Path)), (Lines{Long, "", Padding, "end"}));
