@@ -113,21 +113,18 @@ checked_first_run() {
 }
 
 # The first round checks what the companions print: every directory and the GPR file
-# created on a fresh tree, nothing on a complete one (but the GPR file when the fresh
-# layout was killed), and a clean check.
+# created on a fresh tree, no directory on a complete one (the files it owns are printed
+# there only when the fresh layout was killed before it wrote them), and a clean check.
 check_outputs() {
     local Summary="summary: $((Size + 1)) to create, 0 to skip, 0 to fail; 0 errors, 0 warnings"
-    local Complete=
     if [ -z "${Over_At[layout-fresh]:-}" ]; then
-        if [ "$(wc -l <"$Work/layout-fresh.out")" -ne "$((3 * Size + 4))" ] ||
-            [ "$(tail -n 1 "$Work/layout-fresh.out")" != "created bench/bench.gpr" ]; then
+        if [ "$(grep -c '/$' "$Work/layout-fresh.out")" -ne "$((3 * Size + 3))" ] ||
+            ! grep -qx "created bench/bench.gpr" "$Work/layout-fresh.out"; then
             fail "$Size units: adaskel-layout did not create every directory and the GPR file"
         fi
-    else
-        Complete="created bench/bench.gpr"
     fi
     if [ -z "${Over_At[layout-complete]:-}" ]; then
-        [ "$(cat -- "$Work/layout-complete.out")" = "$Complete" ] ||
+        ! grep -q '/$' "$Work/layout-complete.out" ||
             fail "$Size units: adaskel-layout on a complete tree printed $(head -c 200 "$Work/layout-complete.out")"
     fi
     if [ -z "${Over_At[check]:-}" ]; then
