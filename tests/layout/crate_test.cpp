@@ -40,26 +40,14 @@ TEST(Crate, RefusesWhatAlrRefuses) {
         "' (line 3 of 'Versions.lst'): alr takes a version like 1.0 or 1.0.0-rc1";
     const std::vector<std::pair<Texts, std::string>> Rows = {
         {{}, ""},
-        {{.Version = "1"}, ""},
-        {{.Version = "2026.1.7"}, ""},
         {{.Version = "1.0.0-rc.1+build5"}, ""},
-        {{.Version = "1.0-dev"}, ""},
         {{.Version = "v1.0"}, "version 'v1.0" + Version_Refused},
         {{.Version = ""}, "version '" + Version_Refused},
         {{.Version = "1.0.0.0"}, "version '1.0.0.0" + Version_Refused},
-        {{.Version = "1.0.0-"}, "version '1.0.0-" + Version_Refused},
-        {{.Version = "1..0"}, "version '1..0" + Version_Refused},
-        {{.Version = "1.0 "}, "version '1.0 " + Version_Refused},
         {{.Root = "ab"}, "name 'ab' (the root in lower case): alr takes 3 to 64 characters"},
-        {{.Root = std::string(65, 'a')},
-         "name '" + std::string(65, 'a') +
-             "' (the root in lower case): alr takes 3 to 64 characters"},
-        {{.Abstract = std::string(72, 'x')}, ""},
         {{.Abstract = E_Acute(36)}, ""}, // 72 bytes
         {{.Abstract = E_Acute(37)},
          "description (line 1 of 'Abstract.txt'): alr takes at most 72 bytes, it has 74"},
-        {{.Abstract = std::string(73, 'x')},
-         "description (line 1 of 'Abstract.txt'): alr takes at most 72 bytes, it has 73"},
         {{.Abstract = "caf\xe9"}, "description (line 1 of 'Abstract.txt'): it is not UTF-8 text"},
         {{.Holder = "\xff"}, "authors (line 1 of 'Copyright'): it is not UTF-8 text"},
     };
