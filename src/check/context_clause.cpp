@@ -28,13 +28,6 @@ bool Is_Word_Character(char C) {
            C == '.' || static_cast<unsigned char>(C) >= 0x80;
 }
 
-std::string Lower(std::string_view Text) {
-    std::string Lowered(Text);
-    std::transform(Lowered.begin(), Lowered.end(), Lowered.begin(),
-                   [](char C) { return C >= 'A' && C <= 'Z' ? static_cast<char>(C + 32) : C; });
-    return Lowered;
-}
-
 // The tokens of Source, until Enough of them say the context clause is over.
 class Tokenizer {
   public:
@@ -111,7 +104,7 @@ std::vector<Withed_Unit> Withed_Units(std::string_view Source) {
     std::vector<Withed_Unit> Withed;
     Tokenizer Tokens(Source);
     for (Token Each = Tokens.Next(); !Each.Text.empty(); Each = Tokens.Next()) {
-        const std::string Word = Lower(Each.Text);
+        const std::string Word = To_Lower_Latin_1(Each.Text);
         if (Word == "limited" || Word == "private") {
             continue; // a with clause follows, or the library unit, which has no ";" here
         }

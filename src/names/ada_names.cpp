@@ -123,18 +123,6 @@ bool Is_Digit(unsigned char C) {
     return C >= '0' && C <= '9';
 }
 
-// Latin-1 lower case: A to Z and the capitals 192 to 222 (but 215) gain 32.
-std::string To_Lower_Latin_1(std::string_view Text) {
-    std::string Lower(Text);
-    for (char& C : Lower) {
-        const auto Code = static_cast<unsigned char>(C);
-        if ((Code >= 'A' && Code <= 'Z') || (Code >= 192 && Code <= 222 && Code != 215)) {
-            C = static_cast<char>(Code + 32U);
-        }
-    }
-    return Lower;
-}
-
 // The length of GNAT's bracket notation of a wide character at the start of Text
 // (["hh"], ["hhhh"], ["hhhhhh"] or ["hhhhhhhh"], in hexadecimal digits), or 0.
 std::size_t Bracket_Length(std::string_view Text) {
@@ -526,6 +514,17 @@ std::optional<std::string> Ada_Name_Problem(std::string_view Name) {
         }
         Start = Dot + 1;
     }
+}
+
+std::string To_Lower_Latin_1(std::string_view Text) {
+    std::string Lower(Text);
+    for (char& C : Lower) {
+        const auto Code = static_cast<unsigned char>(C);
+        if ((Code >= 'A' && Code <= 'Z') || (Code >= 192 && Code <= 222 && Code != 215)) {
+            C = static_cast<char>(Code + 32U);
+        }
+    }
+    return Lower;
 }
 
 std::string Gnat_File_Name(std::string_view Name, bool Is_Body) {

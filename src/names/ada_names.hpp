@@ -47,6 +47,10 @@ std::optional<std::string> Ada_Name_Problem(std::string_view Name);
 // after a one-letter a, g, i or s), and the extension of a spec (.ads) or of a body (.adb).
 std::string Gnat_File_Name(std::string_view Name, bool Is_Body);
 
+// Text in Latin-1 lower case (A to Z and the capitals 192 to 222 but 215 gain 32), as Ada
+// compares names and words.
+std::string To_Lower_Latin_1(std::string_view Text);
+
 // Whether GNAT's own library holds Name or its hierarchy: a unit under one of GNAT's
 // top-level units (Ada, System, Interfaces, GNAT, the old renamings) or files.
 bool Is_Gnat_Unit(std::string_view Name);

@@ -28,13 +28,6 @@ bool Is_Ascii_Word_Character(char C) {
     return (C >= 'a' && C <= 'z') || (C >= 'A' && C <= 'Z') || (C >= '0' && C <= '9') || C == '_';
 }
 
-std::string Ascii_Lower(std::string_view Text) {
-    std::string Lower(Text);
-    std::transform(Lower.begin(), Lower.end(), Lower.begin(),
-                   [](char C) { return C >= 'A' && C <= 'Z' ? static_cast<char>(C + 32) : C; });
-    return Lower;
-}
-
 } // namespace
 
 std::optional<std::string> Root_Problem(std::string_view Root) {
@@ -46,7 +39,7 @@ std::optional<std::string> Root_Problem(std::string_view Root) {
     if (auto Found = Ada_Name_Problem(Root)) {
         return "root " + *Found;
     }
-    if (std::find(Project_Words.begin(), Project_Words.end(), Ascii_Lower(Root)) !=
+    if (std::find(Project_Words.begin(), Project_Words.end(), To_Lower_Latin_1(Root)) !=
         Project_Words.end()) {
         return Named + " is a reserved word of project files";
     }
