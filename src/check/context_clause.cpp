@@ -12,7 +12,7 @@
 #include <algorithm>
 #include <fstream>
 #include <iterator>
-#include <set>
+#include <map>
 
 namespace adaskel {
 
@@ -98,6 +98,21 @@ std::string Read_Text(const std::string& Path) {
     return {std::istreambuf_iterator<char>(File), std::istreambuf_iterator<char>()};
 }
 
+// What provides the spec file of a withed unit.
+struct Provided {
+    bool Listed = false; // a unit of the list
+    bool Parent = false; // a parent of a unit of the list
+};
+
+// Notes that Name, a unit or a parent of one, provides its spec file, if a unit is withed
+// under that file.
+void Note_Provided(std::map<std::string, Provided>& Files, std::string_view Name,
+                   bool Provided::*How) {
+    if (const auto Found = Files.find(Gnat_File_Name(Name, false)); Found != Files.end()) {
+        Found->second.*How = true;
+    }
+}
+
 } // namespace
 
 std::vector<Withed_Unit> Withed_Units(std::string_view Source) {
@@ -131,26 +146,32 @@ std::vector<Problem> Unprovided_Withs(const Run_Record& Record) {
     if (Record.Line_Count < Main_Line || !Look_At_Output_Path(Body).Holds_File) {
         return Found;
     }
-    // The tree provides to the build the specs of parents of listed units: the derived
-    // project takes their directories, and no others.
-    std::set<std::string> Listed;
-    std::set<std::string> Parents;
-    for (const Ada_Unit& Unit : Ada_Units_Of(Record)) {
-        Listed.insert(Gnat_File_Name(Unit.Name, false));
-        for (std::size_t Dot = Unit.Name.rfind('.'); Dot != std::string::npos && Dot > 0;
-             Dot = Unit.Name.rfind('.', Dot - 1)) {
-            Parents.insert(Gnat_File_Name(Unit.Name.substr(0, Dot), false));
-        }
+    const std::vector<Withed_Unit> Withed = Withed_Units(Read_Text(Body));
+    // The spec file of each withed unit, and whether a listed unit or a listed unit's
+    // parent has that file: the tree provides to the build the specs of parents of listed
+    // units (the derived project takes their directories), and no others. The body withs
+    // a few units, so only they are kept, however long the list.
+    std::map<std::string, Provided> Files;
+    for (const Withed_Unit& Each : Withed) {
+        Files.emplace(Gnat_File_Name(Each.Name, false), Provided{});
     }
-    for (const Withed_Unit& Withed : Withed_Units(Read_Text(Body))) {
-        const std::string File = Gnat_File_Name(Withed.Name, false);
-        if (Listed.count(File) > 0 || Is_Gnat_Unit(Withed.Name) ||
-            (Parents.count(File) > 0 &&
+    Each_Ada_Unit(Record, [&](const Ada_Unit& Unit) {
+        Note_Provided(Files, Unit.Name, &Provided::Listed);
+        for (std::size_t Dot = Unit.Name.rfind('.'); Dot != std::string_view::npos && Dot > 0;
+             Dot = Unit.Name.rfind('.', Dot - 1)) {
+            Note_Provided(Files, Unit.Name.substr(0, Dot), &Provided::Parent);
+        }
+    });
+    for (const Withed_Unit& Each : Withed) {
+        const std::string File = Gnat_File_Name(Each.Name, false);
+        const Provided& By = Files.at(File);
+        if (By.Listed || Is_Gnat_Unit(Each.Name) ||
+            (By.Parent &&
              Look_At_Output_Path(Spec_Path(Root, File.substr(0, File.size() - 4))).Holds_File)) {
             continue;
         }
-        Found.push_back({Body, Withed.Line,
-                         "withs " + Escape(Withed.Name) +
+        Found.push_back({Body, Each.Line,
+                         "withs " + Escape(Each.Name) +
                              ", which nothing in the list or the tree provides (renamed or "
                              "removed?)"});
     }

@@ -3,14 +3,13 @@
 #include "names/ada_names.hpp"
 
 #include "base/failure.hpp"
+#include "base/number_set.hpp"
 #include "base/path_parts.hpp"
 #include "inputs/paths.hpp"
 #include "inputs/project_file.hpp"
 
 #include <algorithm>
 #include <array>
-#include <map>
-#include <set>
 
 namespace adaskel {
 
@@ -190,8 +189,28 @@ std::string_view Parent_Of(std::string_view Name) {
     return Dot == std::string_view::npos ? std::string_view() : Name.substr(0, Dot);
 }
 
-// The units seen so far, by their name in lower case.
-using Seen_Units = std::map<std::string, const Ada_Unit*>;
+// A Latin-1 letter in lower case, as Ada compares names.
+char Lower_Latin_1(char C) {
+    const auto Code = static_cast<unsigned char>(C);
+    const bool Upper = (Code >= 'A' && Code <= 'Z') || (Code >= 192 && Code <= 222 && Code != 215);
+    return Upper ? static_cast<char>(Code + 32U) : C;
+}
+
+// The hash of Name's lower case (FNV-1a), formed without a copy of it.
+std::size_t Name_Hash(std::string_view Name) {
+    std::uint64_t Hash = 0xcbf29ce484222325U;
+    for (const char C : Name) {
+        Hash = (Hash ^ static_cast<unsigned char>(Lower_Latin_1(C))) * 0x100000001b3U;
+    }
+    return Mix_Hash(Hash);
+}
+
+// Whether two names are one to Ada: equal but for letter case.
+bool Same_Name(std::string_view Left, std::string_view Right) {
+    return Left.size() == Right.size() &&
+           std::equal(Left.begin(), Left.end(), Right.begin(),
+                      [](char A, char B) { return Lower_Latin_1(A) == Lower_Latin_1(B); });
+}
 
 template <std::size_t Size>
 bool Contains(const std::array<std::string_view, Size>& Names, std::string_view Name) {
@@ -204,14 +223,17 @@ const Gnat_Unit* Gnat_Unit_Named(std::string_view Lower) {
     return Found == Gnat_Units.end() ? nullptr : Found;
 }
 
+// The sets of units hold their project lines: a unit's name is read from the record when
+// it is compared, so no name is copied however long the list.
 struct Checker {
+    const Run_Record& Record;
     std::string_view Root; // the project's line 1, the root of the tree
     const File_Test& Is_File;
-    std::vector<Diagnostic> Found;
-    Seen_Units Seen;                // the units listed before the one being checked
-    std::set<std::string> Packages; // every valid package of the project, in lower case
-    const Ada_Unit* Main = nullptr; // the main procedure, when its name is valid
-    bool Files_Named = false;       // the GPR file names each unit's file (see header)
+    bool Files_Named = false; // the GPR file names each unit's file (see header)
+    std::vector<Diagnostic> Found{};
+    Number_Set Seen{};              // the first unit of each name listed so far
+    Number_Set Packages{};          // every package of the project with a valid name
+    std::optional<Ada_Unit> Main{}; // the main procedure, when its name is valid
 
     void Error(const Ada_Unit& Unit, std::string Message) {
         Found.push_back({Unit.Line, true, std::move(Message)});
@@ -220,6 +242,23 @@ struct Checker {
         Found.push_back({Unit.Line, false, std::move(Message)});
     }
 };
+
+// The line of the unit of Set named Name (in any letter case), if it holds one.
+std::optional<std::uint32_t> Line_Named(const Checker& Check, const Number_Set& Set,
+                                        std::string_view Name) {
+    return Find_Number(Set, Name_Hash(Name), [&](std::uint32_t Line) {
+        return Same_Name(Read(Check.Record.Unit_Names, static_cast<std::int32_t>(Line)), Name);
+    });
+}
+
+// Adds Unit to Set, unless it holds a unit of that name already.
+void Add_Unit(const Checker& Check, Number_Set& Set, const Ada_Unit& Unit) {
+    (void)Add_Number(
+        Set, static_cast<std::uint32_t>(Unit.Line), Name_Hash(Unit.Name), [&](std::uint32_t Line) {
+            return Same_Name(Read(Check.Record.Unit_Names, static_cast<std::int32_t>(Line)),
+                             Unit.Name);
+        });
+}
 
 void Found_At(Checker& Check, std::int32_t Line, bool Is_Error, std::string Message) {
     Check.Found.push_back({Line, Is_Error, std::move(Message)});
@@ -308,7 +347,7 @@ bool Check_Predefined(Checker& Check, const Ada_Unit& Unit) {
                               std::string(Root) + " are not allowed\")");
     } else if (Is_Child && Lower == "gnat") {
         Warn_Gnat_Child(Check, Unit);
-    } else if (Is_Child && Check.Packages.count(Lower) > 0 &&
+    } else if (Is_Child && Line_Named(Check, Check.Packages, Root) &&
                (Found->Treats == Gnat_Treats::Gnatmake_Bind ||
                 Found->Treats == Gnat_Treats::Gnatmake_Own)) {
         // The project's own unit of that name is the parent gprbuild compiles it with.
@@ -387,12 +426,12 @@ void Check_Gpr_Strings(Checker& Check, const Ada_Unit& Unit) {
 
 // Names equal but for letter case are one unit to Ada. Returns whether Unit is an exact
 // repeat, in the same file, of a package listed before.
-bool Check_Repeats(Checker& Check, const Ada_Unit& Unit, const std::string& Lower) {
-    const auto Earlier = Check.Seen.find(Lower);
-    if (Earlier == Check.Seen.end()) {
+bool Check_Repeats(Checker& Check, const Ada_Unit& Unit) {
+    const auto Earlier = Line_Named(Check, Check.Seen, Unit.Name);
+    if (!Earlier) {
         return false;
     }
-    const Ada_Unit& First = *Earlier->second;
+    const Ada_Unit First = *Ada_Unit_Of(Check.Record, static_cast<std::int32_t>(*Earlier));
     const std::string Case_Note = First.Name == Unit.Name ? "" : ": Ada ignores letter case";
     if (First.Is_Main) {
         Check.Error(Unit, "package " + Quote(Unit.Name) + " has the name of the main procedure " +
@@ -419,14 +458,13 @@ void Check_Parent(Checker& Check, const Ada_Unit& Unit) {
     if (Parent.empty()) {
         return;
     }
-    const std::string Lower = To_Lower_Latin_1(Parent);
-    if (Check.Main != nullptr && !Unit.Is_Main && To_Lower_Latin_1(Check.Main->Name) == Lower) {
+    if (Check.Main && !Unit.Is_Main && Same_Name(Check.Main->Name, Parent)) {
         Check.Error(Unit, "the parent of " + Quote(Unit.Name) + " is the main procedure " +
                               Quote(Check.Main->Name) + Line_Note(*Check.Main) +
                               ": a parent unit must be a package");
         return;
     }
-    if (Check.Packages.count(Lower) > 0) {
+    if (Line_Named(Check, Check.Packages, Parent)) {
         return;
     }
     const std::string File = Gnat_File_Name(Parent, false);
@@ -440,33 +478,32 @@ void Check_Parent(Checker& Check, const Ada_Unit& Unit) {
 }
 
 // The problem of each unit's name, noting the main procedure and the packages whose
-// names are valid, so that a parent is known wherever it is listed.
-std::vector<std::optional<std::string>> Index_Units(Checker& Check,
-                                                    std::span<const Ada_Unit> Units) {
-    std::vector<std::optional<std::string>> Problems;
-    for (const Ada_Unit& Unit : Units) {
-        Problems.push_back(Ada_Name_Problem(Unit.Name));
-        if (Problems.back()) {
-            continue;
+// Notes the main procedure and the packages whose names are valid, so that a parent is
+// known wherever it is listed. Returns, for each unit in order, whether its name is valid.
+std::vector<bool> Index_Units(Checker& Check) {
+    std::vector<bool> Valid;
+    Each_Ada_Unit(Check.Record, [&](const Ada_Unit& Unit) {
+        Valid.push_back(!Ada_Name_Problem(Unit.Name));
+        if (!Valid.back()) {
+            return;
         }
         if (Unit.Is_Main) {
-            Check.Main = &Unit;
+            Check.Main = Unit;
         } else {
-            Check.Packages.insert(To_Lower_Latin_1(Unit.Name));
+            Add_Unit(Check, Check.Packages, Unit);
         }
-    }
-    return Problems;
+    });
+    return Valid;
 }
 
 // The checks of a unit with a valid name, against those listed before it.
 void Check_Valid_Unit(Checker& Check, const Ada_Unit& Unit) {
-    const std::string Lower = To_Lower_Latin_1(Unit.Name);
-    if (Check_Repeats(Check, Unit, Lower)) {
+    if (Check_Repeats(Check, Unit)) {
         return; // the first listing had every other check
     }
     // A unit of Standard or of GNAT's has its own diagnostic, which says all.
     if (Check_Standard(Check, Unit) || Check_Predefined(Check, Unit)) {
-        Check.Seen.emplace(Lower, &Unit);
+        Add_Unit(Check, Check.Seen, Unit);
         return;
     }
     Check_Lengths(Check, Unit);
@@ -482,24 +519,26 @@ void Check_Valid_Unit(Checker& Check, const Ada_Unit& Unit) {
         Check_File_Name(Check, Unit);
     }
     Check_Parent(Check, Unit);
-    Check.Seen.emplace(Lower, &Unit);
+    Add_Unit(Check, Check.Seen, Unit);
 }
 
 } // namespace
 
-std::vector<Ada_Unit> Ada_Units_Of(const Run_Record& Record) {
-    std::vector<Ada_Unit> Units;
-    if (Record.Line_Count < Main_Line) {
-        return Units;
+std::optional<Ada_Unit> Ada_Unit_Of(const Run_Record& Record, std::int32_t Line) {
+    if (Line < Main_Line || Line > Record.Line_Count || !Is_Converted(Record, Line)) {
+        return std::nullopt;
     }
-    Each_Output_File(Record, [&](const Output_File& File) {
-        if (Is_Converted(Record, File.Line)) {
-            Units.push_back({File.Line, Read(Record.Unit_Names, File.Line),
-                             std::string(Base_Name(File.Path)),
-                             File.Is_Body ? Root_Line : File.Line, File.Is_Body});
+    const Output_File File = Output_File_Of(Record, Line);
+    return Ada_Unit{Line, Read(Record.Unit_Names, Line), std::string(Base_Name(File.Path)),
+                    File.Is_Body ? Root_Line : Line, File.Is_Body};
+}
+
+void Each_Ada_Unit(const Run_Record& Record, const std::function<void(const Ada_Unit&)>& Visit) {
+    for (std::int32_t Line = Main_Line; Line <= Record.Line_Count; ++Line) {
+        if (auto Unit = Ada_Unit_Of(Record, Line)) {
+            Visit(*Unit);
         }
-    });
-    return Units;
+    }
 }
 
 std::optional<std::string> Ada_Name_Problem(std::string_view Name) {
@@ -518,12 +557,7 @@ std::optional<std::string> Ada_Name_Problem(std::string_view Name) {
 
 std::string To_Lower_Latin_1(std::string_view Text) {
     std::string Lower(Text);
-    for (char& C : Lower) {
-        const auto Code = static_cast<unsigned char>(C);
-        if ((Code >= 'A' && Code <= 'Z') || (Code >= 192 && Code <= 222 && Code != 215)) {
-            C = static_cast<char>(Code + 32U);
-        }
-    }
+    std::transform(Lower.begin(), Lower.end(), Lower.begin(), Lower_Latin_1);
     return Lower;
 }
 
@@ -553,17 +587,21 @@ std::optional<std::string> Gpr_String_Problem(std::string_view Text) {
            ": gprbuild reads it in a string of the GPR file as a NUL byte, and fails";
 }
 
-std::vector<Diagnostic> Check_Ada_Units(std::span<const Ada_Unit> Units, std::string_view Root,
-                                        const File_Test& Is_File, bool Files_Named) {
-    Checker Check{Root, Is_File, {}, {}, {}, nullptr, Files_Named};
-    const std::vector<std::optional<std::string>> Problems = Index_Units(Check, Units);
-    for (std::size_t K = 0; K < Units.size(); ++K) {
-        if (Problems[K]) {
-            Check.Error(Units[K], *Problems[K]);
+std::vector<Diagnostic> Check_Ada_Units(const Run_Record& Record, const File_Test& Is_File,
+                                        bool Files_Named) {
+    const auto Most = static_cast<std::size_t>(std::max(Record.Line_Count, 0));
+    Checker Check{Record, Root_Name(Record), Is_File, Files_Named};
+    Check.Seen = Create_Number_Set(Most);
+    Check.Packages = Create_Number_Set(Most);
+    const std::vector<bool> Valid = Index_Units(Check);
+    std::size_t K = 0;
+    Each_Ada_Unit(Record, [&](const Ada_Unit& Unit) {
+        if (Valid[K++]) {
+            Check_Valid_Unit(Check, Unit);
         } else {
-            Check_Valid_Unit(Check, Units[K]);
+            Check.Error(Unit, *Ada_Name_Problem(Unit.Name));
         }
-    }
+    });
     return std::move(Check.Found);
 }
 

@@ -12,17 +12,17 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
-#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace adaskel {
 
-// One dotted name of the project and the file adaskel writes it to.
+// One dotted name of the project and the file adaskel writes it to, formed from the run's
+// record when it is needed: its name is a view of the record's line.
 struct Ada_Unit {
     std::int32_t Line = 0;      // the project line of the name
-    std::string Name;           // the dotted name, as the file declares it
+    std::string_view Name;      // the dotted name, as the file declares it
     std::string File_Name;      // the base name of the file the run writes
     std::int32_t File_Line = 0; // the project line the file name is made of
     bool Is_Main = false;       // the main procedure; every other unit is a package
@@ -35,9 +35,13 @@ struct Diagnostic {
     std::string Message;
 };
 
-// The dotted names a run's project lines 2 and later have become, with the file each goes
-// into; a line that could not be converted has none.
-std::vector<Ada_Unit> Ada_Units_Of(const Run_Record& Record);
+// The unit of project line Line (2 or later) with the file it goes into; none when the
+// line could not be converted into a dotted name.
+std::optional<Ada_Unit> Ada_Unit_Of(const Run_Record& Record, std::int32_t Line);
+
+// Calls Visit with the unit of each of a run's project lines 2 and later, in order; a line
+// that could not be converted has none.
+void Each_Ada_Unit(const Run_Record& Record, const std::function<void(const Ada_Unit&)>& Visit);
 
 // Why Name is not a valid Ada name, if it is not: every part between dots must be an
 // identifier of Latin-1 letters, digits and single underscores, and no reserved word.
@@ -63,12 +67,12 @@ std::optional<std::string> Gpr_String_Problem(std::string_view Text);
 // Tells whether a regular file is at a path of the tree.
 using File_Test = std::function<bool(const std::string& Path)>;
 
-// The diagnostics of all Units, given in project-file order, ordered by unit. A parent
+// The diagnostics of the units of Record, ordered by unit. A parent
 // that is not in the project file is looked for, with Is_File, where the run would write
 // its spec: Root/P/src/lib/P.ads, P being the file name GNAT gives the parent. With
 // Files_Named, the GPR file names every file that is not named as GNAT expects (a Naming
 // exception each, as adaskel-layout derives them), so a file's name is not judged.
-std::vector<Diagnostic> Check_Ada_Units(std::span<const Ada_Unit> Units, std::string_view Root,
-                                        const File_Test& Is_File, bool Files_Named = false);
+std::vector<Diagnostic> Check_Ada_Units(const Run_Record& Record, const File_Test& Is_File,
+                                        bool Files_Named = false);
 
 } // namespace adaskel

@@ -102,7 +102,7 @@ std::vector<Diagnostic> Judge_Lines(const Run_Record& Record, const File_Test& I
     for (const Diagnostic& Tree : Found) {
         Refused.insert(Tree.Line);
     }
-    for (Diagnostic& Ada : Check_Ada_Units(Ada_Units_Of(Record), Root, Is_File, Files_Named)) {
+    for (Diagnostic& Ada : Check_Ada_Units(Record, Is_File, Files_Named)) {
         if (Refused.count(Ada.Line) == 0) {
             Found.push_back(std::move(Ada));
         }

@@ -1,14 +1,18 @@
-// The derived project's text: its directories found by the one walk of the files a run
-// writes, then the parents the tree holds; its Naming exceptions from the units' names.
+// The derived project's text, formed piece by piece: its directories found by the one
+// walk of the files a run writes, then the parents the tree holds; its Naming exceptions
+// from the units' names.
 // Names go into GPR string literals, where a quotation mark is doubled; the layout's name
 // rules keep control characters out of them.
 #include "names/tree_project.hpp"
 
+#include "base/number_set.hpp"
 #include "base/path_parts.hpp"
 #include "inputs/paths.hpp"
 #include "inputs/project_file.hpp"
 #include "inputs/unit_names.hpp"
 
+#include <algorithm>
+#include <optional>
 #include <set>
 
 namespace adaskel {
@@ -27,47 +31,129 @@ std::string_view Parent_Of(std::string_view Name) {
     return Dot == std::string_view::npos ? std::string_view() : Name.substr(0, Dot);
 }
 
-// Adds the directory of each parent spec, not listed, that the tree holds where the run
-// would write it: the parent rule of the check takes it, so the build must see it.
-void Add_Parent_Dirs(std::vector<std::string>& Dirs, const std::vector<Ada_Unit>& Units,
-                     std::string_view Root, const File_Test& Is_File) {
-    std::set<std::string> Listed;
-    for (const Ada_Unit& Unit : Units) {
-        Listed.insert(Spec_Key(Unit.Name));
+// The directory, relative to the root, of the file a run writes for project line Line.
+std::string Unit_Dir(const Run_Record& Record, std::size_t Root_Size, std::uint32_t Line) {
+    const Output_File File = Output_File_Of(Record, static_cast<std::int32_t>(Line));
+    return Directory_Of(File.Path).substr(Root_Size + 1);
+}
+
+// The Source_Dirs list as it is formed: each directory once, in the order first met.
+// The sets hold project lines, from which a directory or a key is formed again when
+// compared, so that they cost a few bytes a unit.
+struct Dirs_List {
+    const Run_Record& Record;
+    const std::string& Root;
+    const Piece_Sink& Put;
+    Number_Set Unit_Dirs{};              // by the line of the first file in each
+    std::set<std::string> Parent_Dirs{}; // of parents not listed, which are few
+    bool Started = false;
+
+    // Whether Dir is in the list already (Hash being its hash).
+    bool Holds(const std::string& Dir, std::size_t Hash) const {
+        return Find_Number(
+                   Unit_Dirs, Hash,
+                   [&](std::uint32_t Line) { return Unit_Dir(Record, Root.size(), Line) == Dir; })
+                   .has_value() ||
+               Parent_Dirs.count(Dir) > 0;
     }
-    std::set<std::string> Taken(Dirs.begin(), Dirs.end());
-    for (const Ada_Unit& Unit : Units) {
-        for (std::string_view Parent = Parent_Of(Unit.Name);
-             !Parent.empty() && Listed.count(Spec_Key(Parent)) == 0; Parent = Parent_Of(Parent)) {
-            const std::string Spec = Spec_Path(Root, Spec_Key(Parent));
+
+    void Put_Dir(std::string_view Dir) {
+        Put(Started ? ",\n      " : "     (");
+        Put(Gpr_Literal(Dir));
+        Started = true;
+    }
+};
+
+// Puts the directory of each file a run writes, each once.
+void Put_Unit_Dirs(Dirs_List& List) {
+    Each_Output_File(List.Record, [&](const Output_File& File) {
+        const std::string Dir = Directory_Of(File.Path).substr(List.Root.size() + 1);
+        const auto Same = [&](std::uint32_t Line) {
+            return Unit_Dir(List.Record, List.Root.size(), Line) == Dir;
+        };
+        if (!Add_Number(List.Unit_Dirs, static_cast<std::uint32_t>(File.Line),
+                        std::hash<std::string>{}(Dir), Same)) {
+            List.Put_Dir(Dir);
+        }
+    });
+}
+
+// The units of the list by their key, as project lines.
+Number_Set Listed_Keys(const Run_Record& Record) {
+    Number_Set Listed = Create_Number_Set(static_cast<std::size_t>(Record.Line_Count));
+    Each_Ada_Unit(Record, [&](const Ada_Unit& Unit) {
+        const std::string Key = Spec_Key(Unit.Name);
+        (void)Add_Number(
+            Listed, static_cast<std::uint32_t>(Unit.Line), std::hash<std::string>{}(Key),
+            [&](std::uint32_t Line) {
+                return Spec_Key(Read(Record.Unit_Names, static_cast<std::int32_t>(Line))) == Key;
+            });
+    });
+    return Listed;
+}
+
+// Puts the directory of each parent spec, not listed, that the tree holds where the run
+// would write it: the parent rule of the check takes it, so the build must see it.
+void Put_Parent_Dirs(Dirs_List& List, const File_Test& Is_File) {
+    const Run_Record& Record = List.Record;
+    const Number_Set Listed = Listed_Keys(Record);
+    const auto Is_Listed = [&](const std::string& Key) {
+        return Find_Number(Listed, std::hash<std::string>{}(Key),
+                           [&](std::uint32_t Line) {
+                               return Spec_Key(Read(Record.Unit_Names,
+                                                    static_cast<std::int32_t>(Line))) == Key;
+                           })
+            .has_value();
+    };
+    Each_Ada_Unit(Record, [&](const Ada_Unit& Unit) {
+        for (std::string_view Parent = Parent_Of(Unit.Name); !Parent.empty();
+             Parent = Parent_Of(Parent)) {
+            const std::string Key = Spec_Key(Parent);
+            if (Is_Listed(Key)) {
+                break;
+            }
+            const std::string Spec = Spec_Path(List.Root, Key);
             if (!Is_File(Spec)) {
                 break;
             }
-            std::string Dir = Directory_Of(Spec).substr(Root.size() + 1);
-            if (Taken.insert(Dir).second) {
-                Dirs.push_back(std::move(Dir));
+            std::string Dir = Directory_Of(Spec).substr(List.Root.size() + 1);
+            if (!List.Holds(Dir, std::hash<std::string>{}(Dir))) {
+                List.Put_Dir(Dir);
+                List.Parent_Dirs.insert(std::move(Dir));
             }
         }
-    }
+    });
 }
 
-// "for Spec ("Name") use "File";" for each file not named as GNAT expects, each once. A
-// name in GNAT's bracket notation is left to default naming: the check does not judge it.
-std::vector<std::string> Naming_Exceptions(const std::vector<Ada_Unit>& Units) {
-    std::vector<std::string> Lines;
-    std::set<std::string> Seen;
-    for (const Ada_Unit& Unit : Units) {
-        if (Unit.File_Name == Gnat_File_Name(Unit.Name, Unit.Is_Main) ||
-            Unit.Name.find("[\"") != std::string::npos) {
-            continue;
-        }
-        std::string Line = std::string(Unit.Is_Main ? "for Body (" : "for Spec (") +
-                           Gpr_Literal(Unit.Name) + ") use " + Gpr_Literal(Unit.File_Name) + ";";
-        if (Seen.insert(Line).second) {
-            Lines.push_back(std::move(Line));
-        }
+// The Naming exception of Unit, "for Spec ("Name") use "File";", when its file is not
+// named as GNAT expects; none for a name in GNAT's bracket notation, left to default
+// naming, since the check does not judge it.
+std::optional<std::string> Naming_Exception(const Ada_Unit& Unit) {
+    if (Unit.File_Name == Gnat_File_Name(Unit.Name, Unit.Is_Main) ||
+        Unit.Name.find("[\"") != std::string_view::npos) {
+        return std::nullopt;
     }
-    return Lines;
+    return std::string(Unit.Is_Main ? "for Body (" : "for Spec (") + Gpr_Literal(Unit.Name) +
+           ") use " + Gpr_Literal(Unit.File_Name) + ";";
+}
+
+// Puts the Naming exceptions of the units, each once.
+void Put_Naming_Exceptions(const Run_Record& Record, const Piece_Sink& Put) {
+    Number_Set Seen = Create_Number_Set(static_cast<std::size_t>(Record.Line_Count));
+    Each_Ada_Unit(Record, [&](const Ada_Unit& Unit) {
+        const auto Line = Naming_Exception(Unit);
+        if (!Line) {
+            return;
+        }
+        const auto Same = [&](std::uint32_t Earlier) {
+            return Naming_Exception(*Ada_Unit_Of(Record, static_cast<std::int32_t>(Earlier))) ==
+                   Line;
+        };
+        if (!Add_Number(Seen, static_cast<std::uint32_t>(Unit.Line),
+                        std::hash<std::string>{}(*Line), Same)) {
+            Put("      " + *Line + "\n");
+        }
+    });
 }
 
 } // namespace
@@ -89,32 +175,20 @@ std::string Gpr_Project_Name(std::string_view Root) {
     return Name;
 }
 
-std::string Tree_Gpr_Text(const Run_Record& Record, const File_Test& Is_File) {
+void Put_Tree_Gpr_Text(const Run_Record& Record, const File_Test& Is_File, const Piece_Sink& Put) {
     const std::string& Root = Root_Name(Record);
-    std::vector<std::string> Unit_Dirs;
-    std::set<std::string> Taken;
-    Each_Output_File(Record, [&](const Output_File& File) {
-        std::string Dir = Directory_Of(File.Path).substr(Root.size() + 1);
-        if (Taken.insert(Dir).second) {
-            Unit_Dirs.push_back(std::move(Dir));
-        }
-    });
     const std::string Name = Gpr_Project_Name(Root) + "_Tree";
-    const std::vector<Ada_Unit> Units = Ada_Units_Of(Record);
-    Add_Parent_Dirs(Unit_Dirs, Units, Root, Is_File);
-    std::string Text = "--  Generated by adaskel-layout from the project list and the tree, and "
-                       "rewritten\n--  whole on every run: do not edit. " +
-                       Root + ".gpr takes its sources and naming from here.\n";
-    Text += "abstract project " + Name + " is\n   Source_Dirs :=\n";
-    for (std::size_t I = 0; I < Unit_Dirs.size(); ++I) {
-        Text += (I == 0 ? "     (" : "      ") + Gpr_Literal(Unit_Dirs[I]) +
-                (I + 1 == Unit_Dirs.size() ? ");\n" : ",\n");
-    }
-    Text += "   for Source_Files use ();\n   package Naming is\n";
-    for (const std::string& Line : Naming_Exceptions(Units)) {
-        Text += "      " + Line + "\n";
-    }
-    return Text + "   end Naming;\nend " + Name + ";\n";
+    Put("--  Generated by adaskel-layout from the project list and the tree, and rewritten\n"
+        "--  whole on every run: do not edit. " +
+        Root + ".gpr takes its sources and naming from here.\n");
+    Put("abstract project " + Name + " is\n   Source_Dirs :=\n");
+    Dirs_List List{Record, Root, Put};
+    List.Unit_Dirs = Create_Number_Set(static_cast<std::size_t>(std::max(Record.Line_Count, 1)));
+    Put_Unit_Dirs(List);
+    Put_Parent_Dirs(List, Is_File);
+    Put(");\n   for Source_Files use ();\n   package Naming is\n");
+    Put_Naming_Exceptions(Record, Put);
+    Put("   end Naming;\nend " + Name + ";\n");
 }
 
 } // namespace adaskel

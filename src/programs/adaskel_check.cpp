@@ -6,7 +6,9 @@
 #include "base/console.hpp"
 #include "base/entry.hpp"
 #include "base/failure.hpp"
+#include "base/owned_fd.hpp"
 #include "base/path_parts.hpp"
+#include "base/text_pieces.hpp"
 #include "check/context_clause.hpp"
 #include "check/header_texts.hpp"
 #include "check/plan.hpp"
@@ -23,6 +25,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <fcntl.h>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -155,7 +158,11 @@ void Check_Tree_Gpr(Check_Record& Check) {
                "is missing, but the GPR file takes its sources from it" + Hint);
         return;
     }
-    if (Read_Whole(Path) != Tree_Gpr_Text(Inputs, Is_File)) {
+    const Owned_Fd File(::open(Path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    const bool Follows = File.Value >= 0 && Holds_Text(File.Value, [&](const Piece_Sink& Put) {
+                             Put_Tree_Gpr_Text(Inputs, Is_File, Put);
+                         });
+    if (!Follows) {
         Report(Check, Escape(Path), false,
                "does not follow the list and the tree, so gprbuild would not build what the "
                "run writes" +

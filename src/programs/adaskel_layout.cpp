@@ -110,8 +110,9 @@ void Write_Crate(Layout_Record& Layout, const Shared_Directory& Directory) {
         } else {
             Pending_File File = Create_Pending(Directory, Path);
             const bool Created = Publish_Alone(File, Crate.Text);
-            Put_Line(Layout.Out, (Created ? "created " : "exists ") + Escape(Path) +
-                                     (Crate.Note.empty() || !Created ? "" : " (" + Crate.Note + ")"));
+            Put_Line(Layout.Out,
+                     (Created ? "created " : "exists ") + Escape(Path) +
+                         (Crate.Note.empty() || !Created ? "" : " (" + Crate.Note + ")"));
         }
     }
     Write_New_File(Layout.Out, Directory, Root + "/.gitignore", Git_Ignore_Text);
@@ -132,7 +133,8 @@ void Lay_Out(Layout_Record& Layout) {
     const auto Is_File = [](const std::string& Path) {
         return Look_At_Output_Path(Path).Holds_File;
     };
-    if (Replace_File(Root_Directory, Tree_Gpr, Tree_Gpr_Text(Inputs, Is_File))) {
+    const auto Tree_Text = [&](const Piece_Sink& Put) { Put_Tree_Gpr_Text(Inputs, Is_File, Put); };
+    if (Replace_File(Root_Directory, Tree_Gpr, Tree_Text)) {
         Put_Line(Layout.Out, (Was_There ? "updated " : "created ") + Escape(Tree_Gpr));
     }
     Write_New_File(Layout.Out, Root_Directory, Gpr_Path(Root),

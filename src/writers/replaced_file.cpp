@@ -5,46 +5,39 @@
 #include "base/failure.hpp"
 #include "base/owned_fd.hpp"
 #include "base/path_parts.hpp"
+#include "base/text_pieces.hpp"
 #include "writers/atomic_file.hpp"
 #include "writers/hidden_name.hpp"
 
-#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace adaskel {
 
 namespace {
 
-// Whether a regular file at Path holds exactly Content.
-bool Holds_Text(const Output_Directory& Directory, const std::string& Path,
-                std::string_view Content) {
+// Whether a regular file at Path holds exactly the text of Source.
+bool Holds_Source(const Output_Directory& Directory, const std::string& Path,
+                  const Text_Source& Source) {
     const std::string Name(Base_Name(Path));
-    const Owned_Fd File(::openat(Directory.Fd.Value, Name.c_str(),
-                                 O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    const Owned_Fd File(
+        ::openat(Directory.Fd.Value, Name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     struct stat Status {};
-    if (File.Value < 0 || ::fstat(File.Value, &Status) != 0 || !S_ISREG(Status.st_mode) ||
-        static_cast<std::size_t>(Status.st_size) != Content.size()) {
-        return false;
-    }
-    std::string Held;
-    std::array<char, 65536> Buffer{};
-    for (ssize_t Got = 0; (Got = ::read(File.Value, Buffer.data(), Buffer.size())) > 0;) {
-        Held.append(Buffer.data(), static_cast<std::size_t>(Got));
-    }
-    return Held == Content;
+    return File.Value >= 0 && ::fstat(File.Value, &Status) == 0 && S_ISREG(Status.st_mode) &&
+           Holds_Text(File.Value, Source);
 }
 
 } // namespace
 
 bool Replace_File(const Shared_Directory& Directory, const std::string& Path,
-                  std::string_view Content) {
+                  const Text_Source& Source) {
     if (Directory->Fd.Value < 0) {
         Raise_System_Failure("cannot create", Path, Directory->Error);
     }
-    if (Holds_Text(*Directory, Path, Content)) {
+    if (Holds_Source(*Directory, Path, Source)) {
         return false;
     }
     Pending_File File;
@@ -53,7 +46,9 @@ bool Replace_File(const Shared_Directory& Directory, const std::string& Path,
     if (const int Error = Create_Hidden(File); Error != 0) {
         Raise_System_Failure("cannot create", Path, Error);
     }
-    Write_Pending(File, Content);
+    if (const int Error = Write_Text(File.Fd.Value, Source); Error != 0) {
+        Raise_System_Failure("cannot write", Path, Error);
+    }
     if (::fsync(File.Fd.Value) != 0) {
         Raise_System_Failure("cannot write", Path, errno);
     }

@@ -29,9 +29,8 @@ void Expect_All(const std::vector<Case>& Cases) {
             Store(Record.Project_Lines, ++Record.Line_Count, Line);
         }
         (void)Derive_Unit_Names(Record);
-        const auto Units = Ada_Units_Of(Record);
         const auto Found = Check_Ada_Units(
-            Units, Lines[0], [&Row](const std::string& Path) { return Row.Files.count(Path) > 0; });
+            Record, [&Row](const std::string& Path) { return Row.Files.count(Path) > 0; });
         std::string Report;
         bool Matches = Found.size() == Expected.size();
         for (std::size_t K = 0; K < Found.size(); ++K) {
