@@ -7,6 +7,7 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <memory>
 #include <unistd.h>
 
@@ -68,6 +69,20 @@ bool Holds_Text(int Fd, const Text_Source& Source) {
     Match->Fd = Fd;
     Source([&](std::string_view Piece) { Match->Match(Piece); });
     return Match->Same && !Match->Fill(); // and the file ends where the text does
+}
+
+std::string Read_Whole(const std::string& Path) {
+    const Owned_Fd File(::open(Path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    std::string Text;
+    std::array<char, Block> Buffer{};
+    for (ssize_t Got = 0;
+         File.Value >= 0 && (Got = ::read(File.Value, Buffer.data(), Buffer.size())) != 0;) {
+        if (Got < 0 && errno != EINTR) {
+            return "";
+        }
+        Text.append(Buffer.data(), Got < 0 ? 0 : static_cast<std::size_t>(Got));
+    }
+    return Text;
 }
 
 int Write_Text(int Fd, const Text_Source& Source) {

@@ -23,6 +23,10 @@ std::string Whole_Text(const Text_Source& Source);
 // exactly the text of Source. Reads it a block at a time.
 bool Holds_Text(int Fd, const Text_Source& Source);
 
+// The bytes of the file at Path, for a small text a companion reads whole (a project
+// file, a main body); "" when it cannot be read.
+std::string Read_Whole(const std::string& Path);
+
 // Writes the text of Source to Fd a block at a time; returns 0, or the errno of the first
 // write that failed.
 int Write_Text(int Fd, const Text_Source& Source);

@@ -4,14 +4,13 @@
 // library unit and ends the clause.
 #include "check/context_clause.hpp"
 
+#include "base/text_pieces.hpp"
 #include "inputs/paths.hpp"
 #include "inputs/project_file.hpp"
 #include "names/ada_names.hpp"
 #include "writers/atomic_file.hpp"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <map>
 
 namespace adaskel {
@@ -93,11 +92,6 @@ void Skip_Item(Tokenizer& Tokens) {
     }
 }
 
-std::string Read_Text(const std::string& Path) {
-    std::ifstream File(Path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(File), std::istreambuf_iterator<char>()};
-}
-
 // What provides the spec file of a withed unit.
 struct Provided {
     bool Listed = false; // a unit of the list
@@ -146,7 +140,7 @@ std::vector<Problem> Unprovided_Withs(const Run_Record& Record) {
     if (Record.Line_Count < Main_Line || !Look_At_Output_Path(Body).Holds_File) {
         return Found;
     }
-    const std::vector<Withed_Unit> Withed = Withed_Units(Read_Text(Body));
+    const std::vector<Withed_Unit> Withed = Withed_Units(Read_Whole(Body));
     // The spec file of each withed unit, and whether a listed unit or a listed unit's
     // parent has that file: the tree provides to the build the specs of parents of listed
     // units (the derived project takes their directories), and no others. The body withs

@@ -26,9 +26,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <sys/stat.h>
@@ -132,12 +130,6 @@ void Report_Plan(Check_Record& Check, bool Licence_Read) {
                    "regenerate it");
         }
     });
-}
-
-// The bytes of the regular file at Path.
-std::string Read_Whole(const std::string& Path) {
-    std::ifstream File(Path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(File), std::istreambuf_iterator<char>()};
 }
 
 // The derived project, which the tree's GPR file takes its sources from, must be the one
