@@ -5,7 +5,8 @@
 # peak memory, a table of ratios with their targets, and fails when a target is missed.
 #
 #   BENCH_SCALE_MAX=N      the largest project, in units (default 1000000)
-#   BENCH_SCALE_ROUNDS=R   rounds at every size (default 5 up to 10^4 units, 3 above)
+#   BENCH_SCALE_ROUNDS=R   rounds at every size (default 11 at 10^3 units, where a run takes
+#                          milliseconds and one busy moment moves a median, 5 at 10^4, 3 above)
 #   BENCH_SCALE_LIMIT=S    seconds a run may take before it is killed and reported over
 #                          the limit (default 5 times the size's checked first run, at
 #                          least 10)
@@ -157,7 +158,7 @@ scale_size() {
     mkdir -p -- "$Results"
     make_project
     checked_first_run
-    Rounds=${BENCH_SCALE_ROUNDS:-$((Size <= 10000 ? 5 : 3))}
+    Rounds=${BENCH_SCALE_ROUNDS:-$((Size <= 1000 ? 11 : Size <= 10000 ? 5 : 3))}
     for ((Round = 1; Round <= Rounds; Round++)); do
         note "$Size units, round $Round/$Rounds (limit $Limit s a run)"
         scale_round "$Round"
