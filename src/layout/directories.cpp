@@ -69,15 +69,28 @@ void Sync_Path(const std::string& Path) {
     }
 }
 
+// Syncs each level of Path, deepest first, up to the first one in Done, noting each in
+// Done: a name is durable once its directory is, and a level in Done has all its own
+// levels there too.
+void Sync_Levels(std::set<std::string>& Done, std::string Level) {
+    while (Done.insert(Level).second) {
+        Sync_Path(Level);
+        const std::size_t Slash = Level.rfind('/');
+        if (Slash == std::string::npos) {
+            return;
+        }
+        Level.resize(Slash);
+    }
+}
+
 // The current directory, opened as the base of a walk; noted as the tree's first level.
 Owned_Fd Open_Current(Walked_Tree& Tree) {
     Owned_Fd Current(::open(".", Level_Flags));
     if (Current.Value < 0) {
         Raise_System_Failure("cannot open directory", ".", errno);
     }
-    if (Tree.Paths.empty()) { // the tree's first level is made in the current directory
+    if (Tree.Devices.empty()) { // the tree's first level is made in the current directory
         Note_Level(Tree, Current, ".");
-        Tree.Paths.emplace_back(".");
     }
     return Current;
 }
@@ -102,7 +115,6 @@ std::size_t Shared_Levels(std::string_view Last, std::size_t Last_Levels, std::s
 void Walk_Down(Console& Out, Walked_Tree& Tree, std::vector<Owned_Fd>& Levels,
                const std::string& Path, std::size_t Shared) {
     Levels.resize(Shared + 1);
-    Tree.Paths.push_back(Path);
     std::size_t Start = 0;
     for (std::size_t Level = 0; Level < Shared; ++Level) {
         Start = Path.find('/', Start) + 1; // each shared level is followed by a "/"
@@ -124,18 +136,17 @@ Owned_Fd Make_Directory(Console& Out, Walked_Tree& Tree, const std::string& Path
     return std::move(Levels.back());
 }
 
-void Make_Directories(Console& Out, Walked_Tree& Tree, const std::vector<std::string>& Paths) {
+void Make_Directories(Console& Out, Walked_Tree& Tree, const Path_Walk& Paths) {
     std::vector<Owned_Fd> Levels;
     Levels.push_back(Open_Current(Tree));
-    const std::string* Last = nullptr;
-    for (const std::string& Path : Paths) {
-        const std::size_t Shared = Last == nullptr ? 0 : Shared_Levels(*Last, Levels.size(), Path);
-        Walk_Down(Out, Tree, Levels, Path, Shared);
-        Last = &Path;
-    }
+    std::string Last; // the path before, whose levels Levels holds: none at first
+    Paths([&](const std::string& Path) {
+        Walk_Down(Out, Tree, Levels, Path, Shared_Levels(Last, Levels.size(), Path));
+        Last = Path;
+    });
 }
 
-void Make_Durable(const Walked_Tree& Tree) {
+void Make_Durable(const Walked_Tree& Tree, const Path_Walk& Paths) {
     bool Synced = true;
     for (const Owned_Fd& Syncer : Tree.Syncers) {
         Synced = ::syncfs(Syncer.Value) == 0 && Synced;
@@ -143,18 +154,11 @@ void Make_Durable(const Walked_Tree& Tree) {
     if (Synced) {
         return;
     }
-    // Each level of each path once, deepest first: a name is durable once its directory is.
+    // The paths are walked again rather than kept for this rare case; only the levels
+    // synced are held, so that each is synced once.
     std::set<std::string> Done;
-    for (auto Path = Tree.Paths.rbegin(); Path != Tree.Paths.rend(); ++Path) {
-        for (std::string Level = *Path; Done.insert(Level).second;) {
-            Sync_Path(Level);
-            const std::size_t Slash = Level.rfind('/');
-            if (Slash == std::string::npos) {
-                break;
-            }
-            Level.resize(Slash);
-        }
-    }
+    Paths([&](const std::string& Path) { Sync_Levels(Done, Path); });
+    Sync_Levels(Done, ".");
 }
 
 } // namespace adaskel

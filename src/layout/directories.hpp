@@ -7,18 +7,26 @@
 #include "base/console.hpp"
 #include "base/owned_fd.hpp"
 
+#include <functional>
 #include <string>
 #include <sys/types.h>
 #include <vector>
 
 namespace adaskel {
 
-// The file systems and paths of the tree a layout walked, to be made durable.
+// The file systems of the tree a layout walked, to be made durable. Its paths are not
+// kept: a tree has one per unit, and they are walked again only when a syncfs fails.
 struct Walked_Tree {
     std::vector<dev_t> Devices;    // each file system a level made or found is on
     std::vector<Owned_Fd> Syncers; // a directory of each, opened for syncfs (-1: none)
-    std::vector<std::string> Paths; // the directories walked, and files to sync
 };
+
+// A call for each path of a walk.
+using Path_Visit = std::function<void(const std::string&)>;
+
+// Calls its Path_Visit with each of a list of relative paths, in order, and with the
+// same ones each time it is called.
+using Path_Walk = std::function<void(const Path_Visit&)>;
 
 // Creates each missing level of Path, a relative path of names joined by single "/",
 // with mode 0777 less the umask, and puts "created LEVEL/" on Out for each. Fails,
@@ -26,13 +34,14 @@ struct Walked_Tree {
 // Returns the last level, opened with O_PATH.
 Owned_Fd Make_Directory(Console& Out, Walked_Tree& Tree, const std::string& Path);
 
-// Makes each of Paths as Make_Directory does, in their order. The levels a path shares
-// with the one before are kept open from it, and neither made nor opened again: the
-// directories of a tree share their first levels.
-void Make_Directories(Console& Out, Walked_Tree& Tree, const std::vector<std::string>& Paths);
+// Makes each path Paths visits as Make_Directory does, in their order. The levels a path
+// shares with the one before are kept open from it, and neither made nor opened again:
+// the directories of a tree share their first levels.
+void Make_Directories(Console& Out, Walked_Tree& Tree, const Path_Walk& Paths);
 
-// Makes every level walked durable, and the files added to Tree.Paths: a syncfs of each
-// file system, or where that fails, an fsync of each directory and file.
-void Make_Durable(const Walked_Tree& Tree);
+// Makes every level walked durable by a syncfs of each file system. Where one fails,
+// fsyncs instead each level of each path Paths visits, each once, and the current
+// directory: Paths visits the directories walked and the files to sync with them.
+void Make_Durable(const Walked_Tree& Tree, const Path_Walk& Paths);
 
 } // namespace adaskel

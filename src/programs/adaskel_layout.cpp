@@ -73,20 +73,23 @@ void Judge_Names(const Run_Record& Record) {
     }
 }
 
-// The directory of each file a run writes, in the run's order, each once: a set of the
-// numbers of the directories kept so far tells a repeated one in constant time.
-std::vector<std::string> Tree_Directories(const Run_Record& Record) {
-    std::vector<std::string> Directories;
+// Calls Visit with the directory of each file a run writes, in the run's order, each
+// once. A set of the project lines whose directory was visited tells a repeated one in
+// constant time; it holds their numbers only, and forms a line's directory again to
+// compare, so the walk holds no path per unit.
+void Each_Tree_Directory(const Run_Record& Record, const Path_Visit& Visit) {
     Number_Set Seen = Create_Number_Set(static_cast<std::size_t>(Record.Line_Count));
     Each_Output_File(Record, [&](const Output_File& File) {
-        std::string Directory = Directory_Of(File.Path);
-        const auto Same = [&](std::uint32_t J) { return Directories[J] == Directory; };
-        const auto Number = static_cast<std::uint32_t>(Directories.size());
-        if (!Add_Number(Seen, Number, std::hash<std::string>{}(Directory), Same)) {
-            Directories.push_back(std::move(Directory));
+        const std::string Directory = Directory_Of(File.Path);
+        const auto Same = [&](std::uint32_t Line) {
+            return Directory_Of(Output_File_Of(Record, static_cast<std::int32_t>(Line)).Path) ==
+                   Directory;
+        };
+        const auto Line = static_cast<std::uint32_t>(File.Line);
+        if (!Add_Number(Seen, Line, std::hash<std::string>{}(Directory), Same)) {
+            Visit(Directory);
         }
     });
-    return Directories;
 }
 
 // The crate's manifest, when none is there, from the reference texts read as a run reads
@@ -118,11 +121,29 @@ void Write_Crate(Layout_Record& Layout, const Shared_Directory& Directory) {
     Write_New_File(Layout.Out, Directory, Root + "/.gitignore", Git_Ignore_Text);
 }
 
+// Makes the tree durable: the directories walked, which are walked again from the list
+// should a syncfs fail, and the files the layout owns in Root_Directory that are there
+// (the crate may be left unwritten).
+void Make_Tree_Durable(const Walked_Tree& Tree, const Run_Record& Inputs,
+                       const Output_Directory& Root_Directory) {
+    const std::string& Root = Root_Name(Inputs);
+    Make_Durable(Tree, [&](const Path_Visit& Visit) {
+        Each_Tree_Directory(Inputs, Visit);
+        for (const std::string& File :
+             {Tree_Gpr_Path(Root), Gpr_Path(Root), Root + "/alire.toml", Root + "/.gitignore"}) {
+            if (Look_In(Root_Directory, File).Holds_File) {
+                Visit(File);
+            }
+        }
+    });
+}
+
 void Lay_Out(Layout_Record& Layout) {
     const Run_Record& Inputs = Layout.Inputs;
     const std::string& Root = Root_Name(Inputs);
     Walked_Tree Tree;
-    Make_Directories(Layout.Out, Tree, Tree_Directories(Inputs));
+    Make_Directories(Layout.Out, Tree,
+                     [&](const Path_Visit& Visit) { Each_Tree_Directory(Inputs, Visit); });
     // The root walked down again by descriptor: the files go into the directory that is
     // there now, never through a link.
     auto Root_Directory = std::make_shared<Output_Directory>();
@@ -140,13 +161,7 @@ void Lay_Out(Layout_Record& Layout) {
     Write_New_File(Layout.Out, Root_Directory, Gpr_Path(Root),
                    Gpr_Text(Root, Base_Name(Body_Path(Root))));
     Write_Crate(Layout, Root_Directory);
-    for (const std::string& File :
-         {Tree_Gpr, Gpr_Path(Root), Root + "/alire.toml", Root + "/.gitignore"}) {
-        if (Look_In(*Root_Directory, File).Holds_File) { // the crate may be left unwritten
-            Tree.Paths.push_back(File);
-        }
-    }
-    Make_Durable(Tree);
+    Make_Tree_Durable(Tree, Inputs, *Root_Directory);
 }
 
 // Lays out the tree with the arguments after the program name. Returns Exit_Complete,
