@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+#include <numeric>
 
 namespace adaskel {
 
@@ -198,11 +199,11 @@ char Lower_Latin_1(char C) {
 
 // The hash of Name's lower case (FNV-1a), formed without a copy of it.
 std::size_t Name_Hash(std::string_view Name) {
-    std::uint64_t Hash = 0xcbf29ce484222325U;
-    for (const char C : Name) {
-        Hash = (Hash ^ static_cast<unsigned char>(Lower_Latin_1(C))) * 0x100000001b3U;
-    }
-    return Mix_Hash(Hash);
+    return Mix_Hash(std::accumulate(
+        Name.begin(), Name.end(), std::uint64_t{0xcbf29ce484222325U},
+        [](std::uint64_t Hash, char C) {
+            return (Hash ^ static_cast<unsigned char>(Lower_Latin_1(C))) * 0x100000001b3U;
+        }));
 }
 
 // Whether two names are one to Ada: equal but for letter case.
