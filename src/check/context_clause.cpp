@@ -151,9 +151,9 @@ std::vector<Problem> Unprovided_Withs(const Run_Record& Record) {
     }
     Each_Ada_Unit(Record, [&](const Ada_Unit& Unit) {
         Note_Provided(Files, Unit.Name, &Provided::Listed);
-        for (std::size_t Dot = Unit.Name.rfind('.'); Dot != std::string_view::npos && Dot > 0;
-             Dot = Unit.Name.rfind('.', Dot - 1)) {
-            Note_Provided(Files, Unit.Name.substr(0, Dot), &Provided::Parent);
+        for (std::string_view Parent = Parent_Of(Unit.Name); !Parent.empty();
+             Parent = Parent_Of(Parent)) {
+            Note_Provided(Files, Parent, &Provided::Parent);
         }
     });
     for (const Withed_Unit& Each : Withed) {

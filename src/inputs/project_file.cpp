@@ -1,10 +1,12 @@
 // Reading the project file, deriving the unit names, and the files a run writes.
 #include "inputs/project_file.hpp"
 
+#include "base/path_parts.hpp"
 #include "inputs/line_reader.hpp"
 #include "inputs/paths.hpp"
 #include "inputs/unit_names.hpp"
 
+#include <algorithm>
 #include <optional>
 #include <utility>
 
@@ -43,6 +45,14 @@ Output_File File_Of_Line(const Run_Record& Record, const std::string& Root, std:
         return {Main_Line, true, Body_Path(Root)};
     }
     return {J, false, Spec_Path(Root, Read(Record.Project_Lines, J))};
+}
+
+// Tells whether the file of a project line is in Directory.
+auto Directory_Test(const Run_Record& Record, const std::string& Directory) {
+    return [&Record, &Directory](std::uint32_t Line) {
+        return Directory_Of(Output_File_Of(Record, static_cast<std::int32_t>(Line)).Path) ==
+               Directory;
+    };
 }
 
 } // namespace
@@ -93,6 +103,26 @@ void Each_Output_File(const Run_Record& Record,
     for (std::int32_t J = First_Unit_Line; J <= Record.Line_Count; ++J) {
         Visit(File_Of_Line(Record, Root, J));
     }
+}
+
+Number_Set Each_Output_Directory(const Run_Record& Record,
+                                 const std::function<void(const std::string&)>& Visit) {
+    Number_Set Found = Create_Number_Set(static_cast<std::size_t>(std::max(Record.Line_Count, 1)));
+    Each_Output_File(Record, [&](const Output_File& File) {
+        std::string Directory = Directory_Of(File.Path);
+        if (!Add_Number(Found, static_cast<std::uint32_t>(File.Line),
+                        std::hash<std::string>{}(Directory), Directory_Test(Record, Directory))) {
+            Visit(Directory);
+        }
+    });
+    return Found;
+}
+
+bool Is_Output_Directory(const Run_Record& Record, const Number_Set& Found,
+                         const std::string& Directory) {
+    return Find_Number(Found, std::hash<std::string>{}(Directory),
+                       Directory_Test(Record, Directory))
+        .has_value();
 }
 
 bool Load_Project(Run_Record& Record, Input_Sink& Sink) {

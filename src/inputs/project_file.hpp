@@ -4,6 +4,7 @@
 #pragma once
 
 #include "base/failure.hpp"
+#include "base/number_set.hpp"
 #include "inputs/input_sink.hpp"
 #include "inputs/run_record.hpp"
 
@@ -54,5 +55,17 @@ Output_File Output_File_Of(const Run_Record& Record, std::int32_t J);
 // spec file in project-file order, repeats included. Fails when there is no root line.
 void Each_Output_File(const Run_Record& Record,
                       const std::function<void(const Output_File&)>& Visit);
+
+// Calls Visit with the directory of each file a run writes, in the run's order, each once,
+// and returns the set of the project lines of the first file in each. The set holds
+// numbers only: a line's directory is formed again to compare, so the walk holds no path
+// a unit.
+Number_Set Each_Output_Directory(const Run_Record& Record,
+                                 const std::function<void(const std::string&)>& Visit);
+
+// Whether Directory is one of the directories of Found, the set Each_Output_Directory
+// returned for Record.
+bool Is_Output_Directory(const Run_Record& Record, const Number_Set& Found,
+                         const std::string& Directory);
 
 } // namespace adaskel

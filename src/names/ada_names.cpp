@@ -185,11 +185,6 @@ std::string_view Root_Of(std::string_view Name) {
     return Name.substr(0, Name.find('.'));
 }
 
-std::string_view Parent_Of(std::string_view Name) {
-    const auto Dot = Name.rfind('.');
-    return Dot == std::string_view::npos ? std::string_view() : Name.substr(0, Dot);
-}
-
 // A Latin-1 letter in lower case, as Ada compares names.
 char Lower_Latin_1(char C) {
     const auto Code = static_cast<unsigned char>(C);
@@ -572,6 +567,11 @@ std::string Gnat_File_Name(std::string_view Name, bool Is_Body) {
         File[1] = '~';
     }
     return File + (Is_Body ? ".adb" : ".ads");
+}
+
+std::string_view Parent_Of(std::string_view Name) {
+    const auto Dot = Name.rfind('.');
+    return Dot == std::string_view::npos ? std::string_view() : Name.substr(0, Dot);
 }
 
 bool Is_Gnat_Unit(std::string_view Name) {

@@ -55,6 +55,9 @@ std::string Gnat_File_Name(std::string_view Name, bool Is_Body);
 // compares names and words.
 std::string To_Lower_Latin_1(std::string_view Text);
 
+// The name of the parent of the unit Name: Name up to its last ".", or "" when it has none.
+std::string_view Parent_Of(std::string_view Name);
+
 // Whether GNAT's own library holds Name or its hierarchy: a unit under one of GNAT's
 // top-level units (Ada, System, Interfaces, GNAT, the old renamings) or files.
 bool Is_Gnat_Unit(std::string_view Name);

@@ -26,68 +26,36 @@ std::string Spec_Key(std::string_view Name) {
     return File;
 }
 
-std::string_view Parent_Of(std::string_view Name) {
-    const auto Dot = Name.rfind('.');
-    return Dot == std::string_view::npos ? std::string_view() : Name.substr(0, Dot);
-}
-
-// The directory, relative to the root, of the file a run writes for project line Line.
-std::string Unit_Dir(const Run_Record& Record, std::size_t Root_Size, std::uint32_t Line) {
-    const Output_File File = Output_File_Of(Record, static_cast<std::int32_t>(Line));
-    return Directory_Of(File.Path).substr(Root_Size + 1);
+// Tells whether the unit of a project line has Key.
+auto Key_Test(const Run_Record& Record, const std::string& Key) {
+    return [&Record, &Key](std::uint32_t Line) {
+        return Spec_Key(Read(Record.Unit_Names, static_cast<std::int32_t>(Line))) == Key;
+    };
 }
 
 // The Source_Dirs list as it is formed: each directory once, in the order first met.
-// The sets hold project lines, from which a directory or a key is formed again when
-// compared, so that they cost a few bytes a unit.
 struct Dirs_List {
     const Run_Record& Record;
     const std::string& Root;
     const Piece_Sink& Put;
-    Number_Set Unit_Dirs{};              // by the line of the first file in each
+    Number_Set Unit_Dirs{};              // the directories of the files a run writes
     std::set<std::string> Parent_Dirs{}; // of parents not listed, which are few
     bool Started = false;
 
-    // Whether Dir is in the list already (Hash being its hash).
-    bool Holds(const std::string& Dir, std::size_t Hash) const {
-        return Find_Number(
-                   Unit_Dirs, Hash,
-                   [&](std::uint32_t Line) { return Unit_Dir(Record, Root.size(), Line) == Dir; })
-                   .has_value() ||
-               Parent_Dirs.count(Dir) > 0;
-    }
-
     void Put_Dir(std::string_view Dir) {
         Put(Started ? ",\n      " : "     (");
-        Put(Gpr_Literal(Dir));
+        Put(Gpr_Literal(Dir.substr(Root.size() + 1)));
         Started = true;
     }
 };
-
-// Puts the directory of each file a run writes, each once.
-void Put_Unit_Dirs(Dirs_List& List) {
-    Each_Output_File(List.Record, [&](const Output_File& File) {
-        const std::string Dir = Directory_Of(File.Path).substr(List.Root.size() + 1);
-        const auto Same = [&](std::uint32_t Line) {
-            return Unit_Dir(List.Record, List.Root.size(), Line) == Dir;
-        };
-        if (!Add_Number(List.Unit_Dirs, static_cast<std::uint32_t>(File.Line),
-                        std::hash<std::string>{}(Dir), Same)) {
-            List.Put_Dir(Dir);
-        }
-    });
-}
 
 // The units of the list by their key, as project lines.
 Number_Set Listed_Keys(const Run_Record& Record) {
     Number_Set Listed = Create_Number_Set(static_cast<std::size_t>(Record.Line_Count));
     Each_Ada_Unit(Record, [&](const Ada_Unit& Unit) {
         const std::string Key = Spec_Key(Unit.Name);
-        (void)Add_Number(
-            Listed, static_cast<std::uint32_t>(Unit.Line), std::hash<std::string>{}(Key),
-            [&](std::uint32_t Line) {
-                return Spec_Key(Read(Record.Unit_Names, static_cast<std::int32_t>(Line))) == Key;
-            });
+        (void)Add_Number(Listed, static_cast<std::uint32_t>(Unit.Line),
+                         std::hash<std::string>{}(Key), Key_Test(Record, Key));
     });
     return Listed;
 }
@@ -98,11 +66,7 @@ void Put_Parent_Dirs(Dirs_List& List, const File_Test& Is_File) {
     const Run_Record& Record = List.Record;
     const Number_Set Listed = Listed_Keys(Record);
     const auto Is_Listed = [&](const std::string& Key) {
-        return Find_Number(Listed, std::hash<std::string>{}(Key),
-                           [&](std::uint32_t Line) {
-                               return Spec_Key(Read(Record.Unit_Names,
-                                                    static_cast<std::int32_t>(Line))) == Key;
-                           })
+        return Find_Number(Listed, std::hash<std::string>{}(Key), Key_Test(Record, Key))
             .has_value();
     };
     Each_Ada_Unit(Record, [&](const Ada_Unit& Unit) {
@@ -116,10 +80,10 @@ void Put_Parent_Dirs(Dirs_List& List, const File_Test& Is_File) {
             if (!Is_File(Spec)) {
                 break;
             }
-            std::string Dir = Directory_Of(Spec).substr(List.Root.size() + 1);
-            if (!List.Holds(Dir, std::hash<std::string>{}(Dir))) {
+            std::string Dir = Directory_Of(Spec);
+            if (!Is_Output_Directory(Record, List.Unit_Dirs, Dir) &&
+                List.Parent_Dirs.insert(Dir).second) {
                 List.Put_Dir(Dir);
-                List.Parent_Dirs.insert(std::move(Dir));
             }
         }
     });
@@ -183,8 +147,8 @@ void Put_Tree_Gpr_Text(const Run_Record& Record, const File_Test& Is_File, const
         Root + ".gpr takes its sources and naming from here.\n");
     Put("abstract project " + Name + " is\n   Source_Dirs :=\n");
     Dirs_List List{Record, Root, Put};
-    List.Unit_Dirs = Create_Number_Set(static_cast<std::size_t>(std::max(Record.Line_Count, 1)));
-    Put_Unit_Dirs(List);
+    List.Unit_Dirs =
+        Each_Output_Directory(Record, [&](const std::string& Dir) { List.Put_Dir(Dir); });
     Put_Parent_Dirs(List, Is_File);
     Put(");\n   for Source_Files use ();\n   package Naming is\n");
     Put_Naming_Exceptions(Record, Put);

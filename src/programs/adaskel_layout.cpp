@@ -5,7 +5,6 @@
 #include "base/console.hpp"
 #include "base/entry.hpp"
 #include "base/failure.hpp"
-#include "base/number_set.hpp"
 #include "base/path_parts.hpp"
 #include "inputs/command_line.hpp"
 #include "inputs/input_sink.hpp"
@@ -73,25 +72,6 @@ void Judge_Names(const Run_Record& Record) {
     }
 }
 
-// Calls Visit with the directory of each file a run writes, in the run's order, each
-// once. A set of the project lines whose directory was visited tells a repeated one in
-// constant time; it holds their numbers only, and forms a line's directory again to
-// compare, so the walk holds no path per unit.
-void Each_Tree_Directory(const Run_Record& Record, const Path_Visit& Visit) {
-    Number_Set Seen = Create_Number_Set(static_cast<std::size_t>(Record.Line_Count));
-    Each_Output_File(Record, [&](const Output_File& File) {
-        const std::string Directory = Directory_Of(File.Path);
-        const auto Same = [&](std::uint32_t Line) {
-            return Directory_Of(Output_File_Of(Record, static_cast<std::int32_t>(Line)).Path) ==
-                   Directory;
-        };
-        const auto Line = static_cast<std::uint32_t>(File.Line);
-        if (!Add_Number(Seen, Line, std::hash<std::string>{}(Directory), Same)) {
-            Visit(Directory);
-        }
-    });
-}
-
 // The crate's manifest, when none is there, from the reference texts read as a run reads
 // them; a text missing or a field alr would refuse leaves it unwritten, with one line why.
 void Write_Crate(Layout_Record& Layout, const Shared_Directory& Directory) {
@@ -128,7 +108,7 @@ void Make_Tree_Durable(const Walked_Tree& Tree, const Run_Record& Inputs,
                        const Output_Directory& Root_Directory) {
     const std::string& Root = Root_Name(Inputs);
     Make_Durable(Tree, [&](const Path_Visit& Visit) {
-        Each_Tree_Directory(Inputs, Visit);
+        (void)Each_Output_Directory(Inputs, Visit);
         for (const std::string& File :
              {Tree_Gpr_Path(Root), Gpr_Path(Root), Root + "/alire.toml", Root + "/.gitignore"}) {
             if (Look_In(Root_Directory, File).Holds_File) {
@@ -143,7 +123,7 @@ void Lay_Out(Layout_Record& Layout) {
     const std::string& Root = Root_Name(Inputs);
     Walked_Tree Tree;
     Make_Directories(Layout.Out, Tree,
-                     [&](const Path_Visit& Visit) { Each_Tree_Directory(Inputs, Visit); });
+                     [&](const Path_Visit& Visit) { (void)Each_Output_Directory(Inputs, Visit); });
     // The root walked down again by descriptor: the files go into the directory that is
     // there now, never through a link.
     auto Root_Directory = std::make_shared<Output_Directory>();
