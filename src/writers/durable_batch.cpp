@@ -62,8 +62,13 @@ void Sync_Directories(const std::vector<std::string>& Paths) {
     }
 }
 
-// Makes durable the files at Paths, found there, and their names, by a sync of each.
-void Sync_Found(const std::vector<std::string>& Paths) {
+// Makes durable the files found at the paths of the project lines Lines, and their names,
+// by a sync of each.
+void Sync_Found(const Run_Record& Record, const std::vector<std::int32_t>& Lines) {
+    std::vector<std::string> Paths;
+    for (const std::int32_t Line : Lines) {
+        Paths.push_back(Output_File_Of(Record, Line).Path);
+    }
     for (const std::string& Path : Paths) {
         // A file the run may not read cannot be synced by it: its name still is.
         const Owned_Fd Fd(::open(Path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
@@ -74,10 +79,11 @@ void Sync_Found(const std::vector<std::string>& Paths) {
     Sync_Directories(Paths);
 }
 
-// Notes the file found at Path, on the file system Device, to be durable
-// at the end: a descriptor of the file system is kept for its syncfs.
-void Note_Found(Pending_Batch& Batch, const std::string& Path, dev_t Device) {
-    Batch.Found.push_back(Path);
+// Notes the file found at File's path, on the file system Device, to be durable at the
+// end: a descriptor of the file system is kept for its syncfs.
+void Note_Found(Pending_Batch& Batch, const Output_File& File, dev_t Device) {
+    const std::string& Path = File.Path;
+    Batch.Found.push_back(File.Line);
     if (std::find(Batch.Devices.begin(), Batch.Devices.end(), Device) != Batch.Devices.end()) {
         return;
     }
@@ -124,10 +130,10 @@ void Sync_Each(Pending_Batch& Batch, std::vector<Pending_File>& Files) {
 // Makes the names published since the last sync durable, and the files found.
 void Sync_Names(Pending_Batch& Batch) {
     const std::vector<std::string> Linked = std::exchange(Batch.Linked, {});
-    const std::vector<std::string> Found = std::exchange(Batch.Found, {});
+    const std::vector<std::int32_t> Found = std::exchange(Batch.Found, {});
     if ((!Linked.empty() || !Found.empty()) && !Sync_File_Systems(Batch)) {
         Sync_Directories(Linked);
-        Sync_Found(Found);
+        Sync_Found(*Batch.Record, Found);
     }
 }
 
@@ -143,10 +149,10 @@ Pending_Batch Create_Batch() {
     // rest of the run. Under a limit too low for even one, no file is created.
     Pending_Batch Batch;
     if (const rlim_t Limit = Descriptor_Limit(); Limit != 0) {
-        Batch.Capacity = Limit < Descriptors_Needed
-                             ? 0
-                             : std::clamp<rlim_t>((Limit - Descriptors_Needed + 2) / 2, 1,
-                                                  Batch_Size);
+        Batch.Capacity =
+            Limit < Descriptors_Needed
+                ? 0
+                : std::clamp<rlim_t>((Limit - Descriptors_Needed + 2) / 2, 1, Batch_Size);
     }
     Batch.Written.reserve(Batch.Capacity);
     return Batch;
@@ -191,8 +197,9 @@ void Add_To_Batch(Pending_Batch& Batch, Pending_File File) {
     }
 }
 
-void With_Batch(const std::function<void(Pending_Batch&)>& Fill) {
+void With_Batch(const Run_Record& Record, const std::function<void(Pending_Batch&)>& Fill) {
     Pending_Batch Batch = Create_Batch();
+    Batch.Record = &Record;
     try {
         Fill(Batch);
     } catch (...) {
@@ -216,14 +223,15 @@ std::optional<Problem> Descriptor_Problem(const std::string& Path) {
                    "cannot create " + Quote(Path) + ": "};
 }
 
-std::optional<Pending_File> Pending_Unless_There(Pending_Batch& Batch, const std::string& Path) {
+std::optional<Pending_File> Pending_Unless_There(Pending_Batch& Batch, const Output_File& File) {
+    const std::string& Path = File.Path;
     for (;;) {
         try {
             // A look by path, as cheap as a stat: a file there is only read. A free path
             // gets its directory opened, and every step that writes is taken relative to
             // it; the link fails on anything that appears there meanwhile.
             if (const Output_Path Look = Look_At_Output_Path(Path); Holds_File(Look)) {
-                Note_Found(Batch, Path, Look.Device);
+                Note_Found(Batch, File, Look.Device);
                 return std::nullopt;
             }
             if (Batch.Capacity == 0) {

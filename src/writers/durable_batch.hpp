@@ -4,9 +4,12 @@
 #pragma once
 
 #include "base/owned_fd.hpp"
+#include "inputs/project_file.hpp"
+#include "inputs/run_record.hpp"
 #include "writers/atomic_file.hpp"
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -23,8 +26,12 @@ struct Pending_Batch {
     std::vector<std::string> Linked;   // paths published since the last sync
     std::vector<dev_t> Devices;        // the file systems written to, and on each one
     std::vector<Owned_Fd> Syncers;     // a file opened before its writes, for syncfs
-    std::vector<std::string> Found;    // paths that held a file already, made durable too
-    Shared_Directory Directory;        // the directory of the last free path
+    // The project lines whose path held a file already, made durable too: their paths are
+    // formed again from the record, and only when a syncfs fails, so that a run over a
+    // complete tree holds four bytes a file.
+    std::vector<std::int32_t> Found;
+    const Run_Record* Record = nullptr;
+    Shared_Directory Directory; // the directory of the last free path
 };
 
 // The fewest descriptors a run must be allowed to open to write a file: its standard
@@ -38,18 +45,18 @@ std::optional<Problem> Descriptor_Problem(const std::string& Path);
 // Adds a written file to the batch, publishing the batch when it is full.
 void Add_To_Batch(Pending_Batch& Batch, Pending_File File);
 
-// Runs Fill on a new batch, then publishes what it holds and makes every name durable,
-// and every file found at an output path too: once it returns, a power loss takes nothing
-// at the paths of the run, whoever wrote it. When Fill fails, the files
-// before the failure are published, and durable, before it is reported.
-void With_Batch(const std::function<void(Pending_Batch&)>& Fill);
+// Runs Fill on a new batch for the files of Record, then publishes what it holds and makes every
+// name durable, and every file found at an output path too: once it returns, a power loss takes
+// nothing at the paths of the run, whoever wrote it. When Fill fails, the files before the failure
+// are published, and durable, before it is reported.
+void With_Batch(const Run_Record& Record, const std::function<void(Pending_Batch&)>& Fill);
 
-// The file to write at Path, or none when a regular file is there (noted, to be made
-// durable). The directory of a free path is opened once for the consecutive paths in it,
+// The file to write at File's path, or none when a regular file is there (noted, to be
+// made durable). The directory of a free path is opened once for the consecutive paths in it,
 // and the file is created and linked relative to it. A failure met while
 // files are pending is met again once they are published, so that it is met on the tree
 // a run publishing each file at once would see (with a link at Path to a pending file,
 // say) and after the files before it are published.
-std::optional<Pending_File> Pending_Unless_There(Pending_Batch& Batch, const std::string& Path);
+std::optional<Pending_File> Pending_Unless_There(Pending_Batch& Batch, const Output_File& File);
 
 } // namespace adaskel

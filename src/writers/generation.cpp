@@ -23,7 +23,7 @@ struct Generator {
 // Creates File unless a regular file is at its path. Its content is formed once the file
 // exists unnamed; only then is it written.
 void Generate(Generator& Run, const Output_File& File) {
-    std::optional<Pending_File> Pending = Pending_Unless_There(Run.Batch, File.Path);
+    std::optional<Pending_File> Pending = Pending_Unless_There(Run.Batch, File);
     if (!Pending) {
         return;
     }
@@ -46,7 +46,7 @@ void Generate(Generator& Run, const Output_File& File) {
 } // namespace
 
 void Generate_Files(Run_Record& Record) {
-    With_Batch([&](Pending_Batch& Batch) {
+    With_Batch(Record, [&](Pending_Batch& Batch) {
         Generator Run{Record, Batch};
         Each_Output_File(Record, [&](const Output_File& File) { Generate(Run, File); });
     });
