@@ -9,6 +9,11 @@
  *                       as atomic, but BATCH files (default 64) are written before one
  *                       syncfs makes their data durable and they are linked; a last
  *                       syncfs makes the names durable: what a power loss cannot undo
+ *   floor guarded LIST  as durable, but each file's directory is opened once (O_PATH),
+ *                       the file is created and linked relative to that descriptor, and
+ *                       its file system is noted with fstat: what a writer needs that
+ *                       never writes through a link swapped in while it runs, and makes
+ *                       every file system it writes to durable
  *
  * Paths are used as written, relative to the current directory. Any failure ends the run
  * with a message on standard error and status 1; the last line on standard output says
@@ -23,7 +28,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-enum mode { ATOMIC, PLAIN, STAT_ONLY, DURABLE };
+enum mode { ATOMIC, PLAIN, STAT_ONLY, DURABLE, GUARDED };
 
 static void die(const char *what, const char *path) {
     fprintf(stderr, "floor: %s '%s': %s\n", what, path, strerror(errno));
@@ -84,6 +89,36 @@ static int write_unnamed(const char *path, const char *bytes, size_t size) {
     return fd;
 }
 
+/* The guarded way: the directory of path opened once, every later step relative to it. */
+static int write_guarded(const char *path, const char *bytes, size_t size, int *directory) {
+    char name[4096];
+    const char *slash = strrchr(path, '/');
+    const size_t length = slash == NULL ? 1 : (size_t)(slash - path);
+    memcpy(name, slash == NULL ? "." : path, length);
+    name[length] = '\0';
+    *directory = open(name, O_PATH | O_DIRECTORY | O_CLOEXEC);
+    const int fd = openat(*directory, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    struct stat info;
+    if (*directory < 0 || fd < 0 || fstat(fd, &info) != 0) {
+        die("cannot open an unnamed file in", name);
+    }
+    write_whole(fd, bytes, size, path);
+    return fd;
+}
+
+static void link_guarded(int fd, int directory, const char *path) {
+    char name[64];
+    snprintf(name, sizeof name, "/proc/self/fd/%d", fd);
+    const char *slash = strrchr(path, '/');
+    if (linkat(AT_FDCWD, name, directory, slash == NULL ? path : slash + 1, AT_SYMLINK_FOLLOW) !=
+        0) {
+        die("cannot link", path);
+    }
+    if (close(fd) != 0 || close(directory) != 0) {
+        die("cannot close", path);
+    }
+}
+
 static void link_unnamed(int fd, const char *path) {
     char name[64];
     snprintf(name, sizeof name, "/proc/self/fd/%d", fd);
@@ -102,6 +137,7 @@ static void create_atomic(const char *path, const char *bytes, size_t size) {
 /* The durable way: files written and waiting for their sync, then linked in order. The
  * tree is on the file system of the current directory, which syncfs is given. */
 static int *pending_fds;
+static int *pending_directories; /* guarded: each file's directory, or -1 */
 static const char **pending_paths;
 static size_t pending, batch = 64;
 static int here = -1;
@@ -118,13 +154,19 @@ static void publish_pending(void) {
     }
     sync_here();
     for (size_t i = 0; i < pending; ++i) {
-        link_unnamed(pending_fds[i], pending_paths[i]);
+        if (pending_directories[i] >= 0) {
+            link_guarded(pending_fds[i], pending_directories[i], pending_paths[i]);
+        } else {
+            link_unnamed(pending_fds[i], pending_paths[i]);
+        }
     }
     pending = 0;
 }
 
-static void create_durable(const char *path, const char *bytes, size_t size) {
-    pending_fds[pending] = write_unnamed(path, bytes, size);
+static void create_durable(const char *path, const char *bytes, size_t size, int guarded) {
+    pending_directories[pending] = -1;
+    pending_fds[pending] = guarded ? write_guarded(path, bytes, size, &pending_directories[pending])
+                                   : write_unnamed(path, bytes, size);
     pending_paths[pending++] = path;
     if (pending == batch) {
         publish_pending();
@@ -144,7 +186,8 @@ static void create_plain(const char *path, const char *bytes, size_t size) {
 
 int main(int argc, char **argv) {
     if (argc != 3 && !(argc == 4 && strcmp(argv[1], "durable") == 0)) {
-        fprintf(stderr, "usage: floor atomic|plain|stat LIST, or floor durable LIST [BATCH]\n");
+        fprintf(stderr,
+                "usage: floor atomic|plain|stat|guarded LIST, or floor durable LIST [BATCH]\n");
         return 2;
     }
     enum mode mode;
@@ -154,13 +197,15 @@ int main(int argc, char **argv) {
         mode = PLAIN;
     } else if (strcmp(argv[1], "stat") == 0) {
         mode = STAT_ONLY;
-    } else if (strcmp(argv[1], "durable") == 0) {
-        mode = DURABLE;
+    } else if (strcmp(argv[1], "durable") == 0 || strcmp(argv[1], "guarded") == 0) {
+        mode = strcmp(argv[1], "durable") == 0 ? DURABLE : GUARDED;
         batch = argc == 4 ? strtoul(argv[3], NULL, 10) : batch;
         pending_fds = malloc((batch ? batch : 1) * sizeof *pending_fds);
         pending_paths = malloc((batch ? batch : 1) * sizeof *pending_paths);
+        pending_directories = malloc((batch ? batch : 1) * sizeof *pending_directories);
         here = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (batch == 0 || pending_fds == NULL || pending_paths == NULL || here < 0) {
+        if (batch == 0 || pending_fds == NULL || pending_paths == NULL ||
+            pending_directories == NULL || here < 0) {
             fprintf(stderr, "floor: bad batch size, no current directory or no memory\n");
             return 2;
         }
@@ -225,12 +270,12 @@ int main(int argc, char **argv) {
         } else if (mode == PLAIN) {
             create_plain(paths[i], bytes, sizes[i]);
             ++created;
-        } else if (mode == DURABLE) {
-            create_durable(paths[i], bytes, sizes[i]);
+        } else if (mode == DURABLE || mode == GUARDED) {
+            create_durable(paths[i], bytes, sizes[i], mode == GUARDED);
             ++created;
         }
     }
-    if (mode == DURABLE && created > 0) {
+    if ((mode == DURABLE || mode == GUARDED) && created > 0) {
         publish_pending();
         sync_here(); /* the names, now */
     }
