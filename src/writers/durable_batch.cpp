@@ -66,6 +66,7 @@ void Sync_Directories(const std::vector<std::string>& Paths) {
 // by a sync of each.
 void Sync_Found(const Run_Record& Record, const std::vector<std::int32_t>& Lines) {
     std::vector<std::string> Paths;
+    Paths.reserve(Lines.size());
     for (const std::int32_t Line : Lines) {
         Paths.push_back(Output_File_Of(Record, Line).Path);
     }
