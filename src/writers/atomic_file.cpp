@@ -131,8 +131,8 @@ int Name_Hidden(const Hidden_Name& Hidden, const char* Target, bool& Renamed) {
         }
         Links_Refused = true;
     }
-    if (::renameat2(Hidden.Directory, Hidden.Name, Hidden.Directory, Target,
-                    RENAME_NOREPLACE) == 0) {
+    if (::renameat2(Hidden.Directory, Hidden.Name, Hidden.Directory, Target, RENAME_NOREPLACE) ==
+        0) {
         Renamed = true;
         return 0;
     }
@@ -261,8 +261,8 @@ Pending_File Create_Pending(const Shared_Directory& Directory, const std::string
     File.Path = Path;
     File.Directory = Directory;
     if (Unnamed_Files_Linkable()) {
-        File.Fd = Owned_Fd(
-            ::openat(Directory->Fd.Value, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
+        File.Fd =
+            Owned_Fd(::openat(Directory->Fd.Value, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
         if (File.Fd.Value >= 0) {
             return File;
         }

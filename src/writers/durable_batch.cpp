@@ -65,11 +65,9 @@ void Sync_Directories(const std::vector<std::string>& Paths) {
 // Makes durable the files found at the paths of the project lines Lines, and their names,
 // by a sync of each.
 void Sync_Found(const Run_Record& Record, const std::vector<std::int32_t>& Lines) {
-    std::vector<std::string> Paths;
-    Paths.reserve(Lines.size());
-    for (const std::int32_t Line : Lines) {
-        Paths.push_back(Output_File_Of(Record, Line).Path);
-    }
+    std::vector<std::string> Paths(Lines.size());
+    std::transform(Lines.begin(), Lines.end(), Paths.begin(),
+                   [&](std::int32_t Line) { return Output_File_Of(Record, Line).Path; });
     for (const std::string& Path : Paths) {
         // A file the run may not read cannot be synced by it: its name still is.
         const Owned_Fd Fd(::open(Path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
