@@ -5,13 +5,13 @@
 // have no blank, empty part or leading digit.
 #include "base/failure.hpp"
 #include "inputs/paths.hpp"
+#include "inputs/project_file.hpp"
 #include "inputs/unit_names.hpp"
 #include "names/ada_names.hpp"
 
 #include <cstdint>
 #include <cstdlib>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -42,10 +42,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
                                                         : Unit[I]);
         }
         Holds = Holds && Name.size() == Unit.size() && !Unit.empty() && !Unit.ends_with('-');
-        const std::vector<adaskel::Ada_Unit> Units = {{2, Name, Root + ".adb", 1, true},
-                                                      {3, Name, Unit + ".ads", 3, false}};
+        // The unit as the main procedure (line 2) and as a package (line 3).
+        adaskel::Run_Record Record;
+        Record.Project_Lines = adaskel::Create_String_Set(3);
+        Record.Unit_Names = adaskel::Create_String_Set(3);
+        for (const std::string& Line : {Root, Unit, Unit}) {
+            adaskel::Store(Record.Project_Lines, ++Record.Line_Count, Line);
+        }
+        (void)adaskel::Derive_Unit_Names(Record);
         const auto No_File = [](const std::string&) { return false; };
-        Holds = Holds && !adaskel::Check_Ada_Units(Units, Root, No_File).empty();
+        Holds = Holds && !adaskel::Check_Ada_Units(Record, No_File).empty();
         if (!adaskel::Ada_Name_Problem(Name) && Name.find('[') == std::string::npos) {
             Holds = Holds && Name.find_first_of(" \t\n") == std::string::npos &&
                     Name.find("..") == std::string::npos && !Name.ends_with('.') &&
