@@ -99,14 +99,22 @@ make_directories() {
     xargs -d '\n' mkdir -p -- <"$Work/directories"
 }
 
+# Removals are made durable before the next timed program, which would otherwise pay
+# for them in its own sync (on a disk, a whole tree's removal can take seconds).
 remove_generated() {
     xargs -d '\n' rm -f -- <"$Work/paths"
+    sync -f .
+}
+
+remove_tree() {
+    rm -rf bench
+    sync -f .
 }
 
 # A first run, untimed: it must complete and write every file. Its time sets the limit.
 checked_first_run() {
     local Wall Status
-    rm -rf bench
+    remove_tree
     make_directories
     read -r Wall _ Status _ <<<"$("$Runner" "$Work/first.out" "$Program" scale.lst "$Lines")"
     [ "$Status" = 0 ] || fail "$Size units: the first run ended with status $Status"
@@ -141,7 +149,7 @@ check_outputs() {
 # One round: the layout of a fresh tree and of the complete tree, the check, the first
 # run and the durable floor, then the second run and the stat floor.
 scale_round() {
-    rm -rf bench
+    remove_tree
     timed layout-fresh 0 "$Work/layout-fresh.out" "$Layout_Program" scale.lst "$Lines"
     make_directories # in case the layout was killed
     timed layout-complete 0 "$Work/layout-complete.out" "$Layout_Program" scale.lst "$Lines"
