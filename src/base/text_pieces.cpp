@@ -58,12 +58,6 @@ struct File_Match {
 
 } // namespace
 
-std::string Whole_Text(const Text_Source& Source) {
-    std::string Text;
-    Source([&](std::string_view Piece) { Text.append(Piece); });
-    return Text;
-}
-
 bool Holds_Text(int Fd, const Text_Source& Source) {
     auto Match = std::make_unique<File_Match>();
     Match->Fd = Fd;

@@ -16,9 +16,6 @@ using Piece_Sink = std::function<void(std::string_view Piece)>;
 // giving the same text each time.
 using Text_Source = std::function<void(const Piece_Sink& Sink)>;
 
-// The whole text of Source, for a short text or a test.
-std::string Whole_Text(const Text_Source& Source);
-
 // Whether the file open for reading at Fd holds, from its current offset to its end,
 // exactly the text of Source. Reads it a block at a time.
 bool Holds_Text(int Fd, const Text_Source& Source);

@@ -110,20 +110,6 @@ std::vector<Case> Trees() {
         {.Name = "NoArgument", .Status = 2,
          .Err = "adaskel-layout: no project file given\nusage: adaskel-layout PROJECT_FILE [MAX_LINES]\n", .Args = {}},
         {.Name = "Version", .Out = "adaskel-layout " ADASKEL_VERSION "\n", .Args = {"--version"}},
-        {.Name = "Help",
-         .Out = "usage: adaskel-layout PROJECT_FILE [MAX_LINES]\n"
-                "Creates the directories an adaskel run on PROJECT_FILE writes into (ROOT/ROOT/src\n"
-                "and ROOT/UNIT/src/lib), the GPR project file ROOT/ROOT.gpr that builds the tree with\n"
-                "gprbuild, and rewrites ROOT/ROOT_tree.gpr, the sources and naming ROOT.gpr takes,\n"
-                "from the list and the tree; and, when they are not there, ROOT/alire.toml (the Alire\n"
-                "crate, from the reference texts) and ROOT/.gitignore. Nothing else that exists is\n"
-                "changed.\n"
-                "  PROJECT_FILE  the project file, as adaskel takes it\n"
-                "  MAX_LINES     the most lines the project file may have (default 16384)\n"
-                "  --help        show this help and exit\n"
-                "  --version     show the version and exit\n"
-                "Exit status: 0 the tree in place, 1 a failure, 2 the command line refused.\n",
-         .Args = {"--help", "list"}},
     };
     // clang-format on
 }
