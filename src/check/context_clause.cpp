@@ -1,95 +1,24 @@
-// Reading a context clause with a small tokenizer: words (with their dots), and single
-// characters; comments, string and character literals are dropped. Context items are
-// with clauses, use clauses and pragmas, each up to its ";"; any other word starts the
-// library unit and ends the clause.
+// The main body's with clauses judged against the list, the tree and the projects the
+// tree's GPR file withs; the reading itself is the bounded one of check/context_tokens.
 #include "check/context_clause.hpp"
 
-#include "base/text_pieces.hpp"
+#include "base/path_parts.hpp"
+#include "check/context_tokens.hpp"
 #include "inputs/paths.hpp"
 #include "inputs/project_file.hpp"
 #include "names/ada_names.hpp"
 #include "writers/atomic_file.hpp"
 
-#include <algorithm>
 #include <map>
 
 namespace adaskel {
 
 namespace {
 
-struct Token {
-    std::int32_t Line = 0;
-    std::string Text; // a word (letters, digits, "_" and "."), or one other character
-};
+constexpr std::uint64_t Least_Bound = std::uint64_t{16} * 1024 * 1024;
 
-bool Is_Word_Character(char C) {
-    return (C >= 'a' && C <= 'z') || (C >= 'A' && C <= 'Z') || (C >= '0' && C <= '9') || C == '_' ||
-           C == '.' || static_cast<unsigned char>(C) >= 0x80;
-}
-
-// The tokens of Source, until Enough of them say the context clause is over.
-class Tokenizer {
-  public:
-    explicit Tokenizer(std::string_view Text) : Source(Text) {}
-
-    // The next token; an empty text at the end.
-    Token Next() {
-        Skip_Blanks_And_Comments();
-        if (At >= Source.size()) {
-            return {Line, {}};
-        }
-        const std::size_t Start = At;
-        if (Is_Word_Character(Source[At])) {
-            while (At < Source.size() && Is_Word_Character(Source[At])) {
-                ++At;
-            }
-        } else if (Source[At] == '"') {
-            Skip_String();
-            return Next();
-        } else {
-            ++At;
-        }
-        return {Line, std::string(Source.substr(Start, At - Start))};
-    }
-
-  private:
-    void Skip_Blanks_And_Comments() {
-        while (At < Source.size()) {
-            if (Source[At] == '\n') {
-                ++Line;
-            } else if (Source.substr(At, 2) == "--") {
-                At = std::min(Source.find('\n', At), Source.size());
-                continue;
-            } else if (Source[At] != ' ' && Source[At] != '\t' && Source[At] != '\r' &&
-                       Source[At] != '\f' && Source[At] != '\v') {
-                return;
-            }
-            ++At;
-        }
-    }
-
-    // A string literal, its doubled quotation marks included; it ends at its line.
-    void Skip_String() {
-        for (++At; At < Source.size() && Source[At] != '\n'; ++At) {
-            if (Source[At] == '"') {
-                if (Source.substr(At, 2) != "\"\"") {
-                    ++At;
-                    return;
-                }
-                ++At;
-            }
-        }
-    }
-
-    std::string_view Source;
-    std::size_t At = 0;
-    std::int32_t Line = 1;
-};
-
-// Skips tokens to the end of the item, a ";", which it consumes.
-void Skip_Item(Tokenizer& Tokens) {
-    for (Token Each = Tokens.Next(); !Each.Text.empty() && Each.Text != ";"; Each = Tokens.Next()) {
-    }
+std::size_t File_Hash(std::string_view File) {
+    return Mix_Hash(std::hash<std::string_view>{}(File));
 }
 
 // What provides the spec file of a withed unit.
@@ -107,44 +36,134 @@ void Note_Provided(std::map<std::string, Provided>& Files, std::string_view Name
     }
 }
 
+// Whether a project named in a with clause is the derived project: its base name, the
+// extension given or not, is the derived project's, wherever it is.
+bool Is_Tree_Project(std::string_view Withed, std::string_view Tree) {
+    const std::string_view Base = Base_Name(Withed);
+    return Base == Tree || std::string(Base) + ".gpr" == Tree;
+}
+
+// Why nothing provides a stale unit, or who may: the projects the GPR file withs.
+Body_Finding Stale_With(const std::string& Body, const Withed_Unit& Each, const Gpr_Withs& Gpr,
+                        const std::string& Gpr_File) {
+    std::string Message = "withs " + Escape(Each.Name) +
+                          ", which nothing in the list or the tree provides (renamed or removed?)";
+    const bool Own_Sources = Gpr.Present && Gpr.Error == 0 && !Gpr.Takes_Tree;
+    if (Own_Sources || Gpr.Error != 0) {
+        return {{Body, Each.Line, Message}, false}; // its own source directories may hold it
+    }
+    if (Gpr.Others.empty()) {
+        Message += ", and " + Quote(Gpr_File) +
+                   (Gpr.Present ? "" : ", as adaskel-layout writes it,") +
+                   " withs no other project that could: gprbuild " + "will not find " +
+                   Quote(Gnat_File_Name(Each.Name, false));
+        return {{Body, Each.Line, Message}, true};
+    }
+    Message += ", unless a project " + Quote(Gpr_File) + " withs does:";
+    for (std::size_t J = 0; J < Gpr.Others.size(); ++J) {
+        Message += (J == 0 ? " " : ", ") + Quote(Gpr.Others[J]);
+    }
+    return {{Body, Each.Line, Message}, false};
+}
+
 } // namespace
 
 std::vector<Withed_Unit> Withed_Units(std::string_view Source) {
     std::vector<Withed_Unit> Withed;
-    Tokenizer Tokens(Source);
-    for (Token Each = Tokens.Next(); !Each.Text.empty(); Each = Tokens.Next()) {
-        const std::string Word = To_Lower_Latin_1(Each.Text);
-        if (Word == "limited" || Word == "private") {
-            continue; // a with clause follows, or the library unit, which has no ";" here
-        }
-        if (Word == "use" || Word == "pragma") {
-            Skip_Item(Tokens);
-        } else if (Word == "with") {
-            for (Token Name = Tokens.Next(); !Name.Text.empty() && Name.Text != ";";
-                 Name = Tokens.Next()) {
-                if (Name.Text != ",") {
-                    Withed.push_back({Name.Line, Name.Text});
-                }
-            }
-        } else {
-            break;
-        }
-    }
+    Token_Reader Reader{.Bytes = Text_Source_Bytes(Source)};
+    Each_Withed(Reader, Token_Kind::Word, [&](const Token& Name) {
+        Withed.push_back({Name.Line, Name.Text});
+    });
     return Withed;
 }
 
-std::vector<Problem> Unprovided_Withs(const Run_Record& Record) {
-    std::vector<Problem> Found;
+std::uint64_t Context_Bound(const Run_Record& Record) {
+    std::uint64_t Bound = Least_Bound;
+    for (std::int32_t J = Main_Line; J <= Record.Line_Count; ++J) {
+        Bound += Read(Record.Project_Lines, J).size() + 16; // "with NAME ; \n" and a margin
+    }
+    return Bound;
+}
+
+Listed_Files Index_Listed_Files(const Run_Record& Record) {
+    Listed_Files Listed{Create_Number_Set(static_cast<std::size_t>(
+        Record.Line_Count >= Main_Line ? Record.Line_Count - Main_Line + 1 : 0))};
+    Each_Ada_Unit(Record, [&](const Ada_Unit& Unit) {
+        const std::string File = Gnat_File_Name(Unit.Name, false);
+        (void)Add_Number(Listed.Lines, static_cast<std::uint32_t>(Unit.Line), File_Hash(File),
+                         [&](std::uint32_t Line) {
+                             const auto Other =
+                                 Ada_Unit_Of(Record, static_cast<std::int32_t>(Line));
+                             return Gnat_File_Name(Other->Name, false) == File;
+                         });
+    });
+    return Listed;
+}
+
+std::optional<std::int32_t> Listed_Line(const Run_Record& Record, const Listed_Files& Listed,
+                                        const std::string& File) {
+    const auto Found = Find_Number(Listed.Lines, File_Hash(File), [&](std::uint32_t Line) {
+        const auto Other = Ada_Unit_Of(Record, static_cast<std::int32_t>(Line));
+        return Gnat_File_Name(Other->Name, false) == File;
+    });
+    return Found ? std::optional<std::int32_t>(static_cast<std::int32_t>(*Found)) : std::nullopt;
+}
+
+Gpr_Withs Read_Gpr_Withs(const Run_Record& Record) {
+    const std::string& Root = Root_Name(Record);
+    const std::string Path = Gpr_Path(Root);
+    Gpr_Withs Withs;
+    Withs.Present = Look_At_Output_Path(Path).Holds_File;
+    if (!Withs.Present) {
+        return Withs;
+    }
+    const std::string Tree(Base_Name(Tree_Gpr_Path(Root)));
+    Withs.Error =
+        Read_Withed(Path, Context_Bound(Record), Token_Kind::String, [&](const Token& Each) {
+            if (Is_Tree_Project(Each.Text, Tree)) {
+                Withs.Takes_Tree = true;
+            } else {
+                Withs.Others.push_back(Each.Text);
+            }
+        }).Error;
+    return Withs;
+}
+
+std::vector<Body_Finding> Unprovided_Withs(const Run_Record& Record, const Gpr_Withs& Gpr) {
+    std::vector<Body_Finding> Found;
     const std::string& Root = Root_Name(Record);
     const std::string Body = Body_Path(Root);
     if (Record.Line_Count < Main_Line || !Look_At_Output_Path(Body).Holds_File) {
         return Found;
     }
-    const std::vector<Withed_Unit> Withed = Withed_Units(Read_Whole(Body));
-    // The spec file of each withed unit, and whether a listed unit or a listed unit's
-    // parent has that file: the tree provides to the build the specs of parents of listed
-    // units (the derived project takes their directories), and no others. The body withs
-    // a few units, so only they are kept, however long the list.
+    // The body a run writes withs every listed unit, so only the units it withs that the
+    // list does not name are kept, however long the list.
+    const Listed_Files Listed = Index_Listed_Files(Record);
+    std::vector<Withed_Unit> Withed;
+    const std::uint64_t Bound = Context_Bound(Record);
+    const Context_Read Read = Read_Withed(Body, Bound, Token_Kind::Word, [&](const Token& Name) {
+        if (!Listed_Line(Record, Listed, Gnat_File_Name(Name.Text, false))) {
+            Withed.push_back({Name.Line, Name.Text});
+        }
+    });
+    if (Read.Error != 0) {
+        Found.push_back({{Body, 0,
+                          "cannot read " + Quote(Body) + ": " + Errno_Text(Read.Error) +
+                              ", so gprbuild cannot compile it and its with clauses are not "
+                              "checked"},
+                         true});
+        return Found;
+    }
+    if (Read.Cut) {
+        Found.push_back(
+            {{Body, 0,
+              "its context clause does not end within its first " + std::to_string(Bound) +
+                  " bytes: the with clauses past them are not checked"},
+             false});
+    }
+    // The spec file of each unlisted withed unit, and whether a listed unit's parent has
+    // that file: the tree provides to the build the specs of parents of listed units (the
+    // derived project takes their directories), and no others.
     std::map<std::string, Provided> Files;
     for (const Withed_Unit& Each : Withed) {
         Files.emplace(Gnat_File_Name(Each.Name, false), Provided{});
@@ -164,10 +183,7 @@ std::vector<Problem> Unprovided_Withs(const Run_Record& Record) {
              Look_At_Output_Path(Spec_Path(Root, File.substr(0, File.size() - 4))).Holds_File)) {
             continue;
         }
-        Found.push_back({Body, Each.Line,
-                         "withs " + Escape(Each.Name) +
-                             ", which nothing in the list or the tree provides (renamed or "
-                             "removed?)"});
+        Found.push_back(Stale_With(Body, Each, Gpr, Gpr_Path(Root)));
     }
     return Found;
 }

@@ -9,6 +9,7 @@
 #include "base/owned_fd.hpp"
 #include "base/path_parts.hpp"
 #include "base/text_pieces.hpp"
+#include "check/compiled_units.hpp"
 #include "check/context_clause.hpp"
 #include "check/header_texts.hpp"
 #include "check/plan.hpp"
@@ -164,16 +165,23 @@ void Check_Tree_Gpr(Check_Record& Check) {
 
 // Whether the tree's GPR file, if there, takes its sources and naming from the derived
 // project (or, when it is not there, adaskel-layout will write one that does). One that
-// does not is warned about: its sources do not follow the list.
-bool Files_Named_By_Gpr(Check_Record& Check) {
+// does not is warned about: its sources do not follow the list. One that cannot be read
+// is an error, for gprbuild cannot read it either; what it takes is then unknown, and the
+// derived project is judged as for one that does.
+bool Files_Named_By_Gpr(Check_Record& Check, const Gpr_Withs& Withs) {
     const std::string& Root = Root_Name(Check.Inputs);
     const std::string Gpr = Gpr_Path(Root);
-    if (!Look_At_Output_Path(Gpr).Holds_File) {
+    if (!Withs.Present) {
         return true;
     }
-    const std::string Text = Read_Whole(Gpr);
+    if (Withs.Error != 0) {
+        Report(Check, Escape(Gpr), true,
+               "cannot read " + Quote(Gpr) + ": " + Errno_Text(Withs.Error) +
+                   ", so gprbuild cannot build the project and the check cannot tell what it "
+                   "takes");
+    }
     const std::string Tree(Base_Name(Tree_Gpr_Path(Root)));
-    if (Text.find('"' + Tree + '"') != std::string::npos) {
+    if (Withs.Takes_Tree || Withs.Error != 0) {
         Check_Tree_Gpr(Check);
         return true;
     }
@@ -208,12 +216,16 @@ void Report_Ada(Check_Record& Check) {
     const auto Is_File = [](const std::string& Path) {
         return Look_At_Output_Path(Path).Holds_File;
     };
-    const bool Files_Named = Files_Named_By_Gpr(Check);
+    const Gpr_Withs Withs = Read_Gpr_Withs(Inputs);
+    const bool Files_Named = Files_Named_By_Gpr(Check, Withs);
     for (const Diagnostic& Found : Judge_Lines(Inputs, Is_File, Files_Named)) {
         Report(Check, Place(Inputs.Project_Name, Found.Line), Found.Is_Error, Found.Message);
     }
-    for (const Problem& Found : Unprovided_Withs(Inputs)) {
-        Report(Check, Place(Found.File, Found.Line), false, Found.Message);
+    for (const Body_Finding& Each : Unprovided_Withs(Inputs, Withs)) {
+        Report(Check, Place(Each.Found.File, Each.Found.Line), Each.Is_Error, Each.Found.Message);
+    }
+    for (const Diagnostic& Found : Uncompiled_Units(Inputs)) {
+        Report(Check, Place(Inputs.Project_Name, Found.Line), Found.Is_Error, Found.Message);
     }
 }
 
