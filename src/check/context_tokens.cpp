@@ -5,6 +5,7 @@
 
 #include "base/owned_fd.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
@@ -15,30 +16,34 @@ namespace {
 
 constexpr std::size_t Block = std::size_t{64} * 1024;
 
+ssize_t Read_Some(int Fd, char* Into, std::size_t Size) {
+    ssize_t Got = 0;
+    do {
+        Got = ::read(Fd, Into, Size);
+    } while (Got < 0 && errno == EINTR);
+    return Got;
+}
+
 // Reads the next block of the file into Held, dropping the bytes taken; false at its end.
+// At the bound, a byte more is read only to tell whether the file goes on past it.
 bool Read_Block(Source_Bytes& Bytes) {
     if (Bytes.At >= Block) {
         Bytes.Held.erase(0, Bytes.At);
         Bytes.At = 0;
     }
-    const std::uint64_t Room = Bytes.Bound + 1 - Bytes.Read_Bytes; // one past, to see a cut
+    const std::uint64_t Room = Bytes.Bound - Bytes.Read_Bytes;
     const std::size_t Wanted = Room < Block ? static_cast<std::size_t>(Room) : Block;
     const std::size_t Old_Size = Bytes.Held.size();
-    Bytes.Held.resize(Old_Size + Wanted);
-    ssize_t Got = 0;
-    do {
-        Got = ::read(Bytes.Fd, Bytes.Held.data() + Old_Size, Wanted);
-    } while (Got < 0 && errno == EINTR);
+    Bytes.Held.resize(Old_Size + std::max<std::size_t>(Wanted, 1));
+    const ssize_t Got =
+        Read_Some(Bytes.Fd, Bytes.Held.data() + Old_Size, Bytes.Held.size() - Old_Size);
     Bytes.Error = Got < 0 ? errno : 0;
-    const std::size_t Taken = Got > 0 ? static_cast<std::size_t>(Got) : 0;
+    Bytes.Cut = Wanted == 0 && Got > 0;
+    const std::size_t Taken = Got > 0 && !Bytes.Cut ? static_cast<std::size_t>(Got) : 0;
     Bytes.Read_Bytes += Taken;
     Bytes.Held.resize(Old_Size + Taken);
-    if (Bytes.Read_Bytes > Bytes.Bound) {
-        Bytes.Held.pop_back();
-        Bytes.Cut = true;
-    }
-    Bytes.Ended = Got <= 0 || Bytes.Cut;
-    return Taken > 0 && !Bytes.Cut;
+    Bytes.Ended = Taken == 0;
+    return Taken > 0;
 }
 
 // The byte Ahead bytes past the next one, or -1 past the end of the source.
