@@ -59,7 +59,7 @@ Body_Finding Stale_With(const std::string& Body, const Withed_Unit& Each, const 
                    Quote(Gnat_File_Name(Each.Name, false));
         return {{Body, Each.Line, Message}, true};
     }
-    Message += ", unless a project " + Quote(Gpr_File) + " withs does:";
+    Message += ", unless a project " + Quote(Gpr_File) + " withs provides it:";
     for (std::size_t J = 0; J < Gpr.Others.size(); ++J) {
         Message += (J == 0 ? " " : ", ") + Quote(Gpr.Others[J]);
     }

@@ -341,7 +341,82 @@ std::vector<Case> Trees() {
              "provides (renamed or removed?)\n"
              "app/app/src/app.adb:4: warning: withs Gone.Away, which nothing in the list or the "
              "tree provides (renamed or removed?)\n"
-             "summary: 2 to create, 1 to skip, 0 to fail; 0 errors, 4 warnings\n"},
+             "list:4: warning: 'Util.Io' is not compiled by gprbuild: add `with Util.Io;` to "
+             "app.adb, or build with `gprbuild -U`\n"
+             "summary: 2 to create, 1 to skip, 0 to fail; 0 errors, 5 warnings\n"},
+        // The main body's with clauses as the build takes them: a unit no project can
+        // provide is an error, one another project may provide a warning naming it; names
+        // across blanks and lines, a character literal holding a quotation mark.
+        {.Name = "StaleWithNoOtherProject",
+         .Inputs = Texts(App_List, {{App_Body, "with Util . Io;\nwith Util.\n  -- io\n  Io, Util;\n"
+                                               "pragma Foo ('\"'); with Gone;\n"
+                                               "procedure App is begin null; end App;\n"}}),
+         .Out = "exists app/app/src/app.adb\n"
+                "create app/util/src/lib/util.ads\n"
+                "create app/util-io/src/lib/util-io.ads\n"
+                "app/app/src/app.adb:5: error: withs Gone, which nothing in the list or the tree "
+                "provides (renamed or removed?), and 'app/app.gpr', as adaskel-layout writes it, "
+                "withs no other project that could: gprbuild will not find 'gone.ads'\n"
+                "summary: 2 to create, 1 to skip, 0 to fail; 1 error, 0 warnings\n"},
+        {.Name = "StaleWithOtherProjects",
+         .Inputs = Texts(App_List,
+                         {{"app/app.gpr", "with \"app_tree.gpr\", \"../logs/logs.gpr\";\n"
+                                          "project App is\nend App;\n"},
+                          {App_Body, "with Util.Io, Logs;\nprocedure App is begin null; end;\n"}}),
+         .Out =
+             "exists app/app/src/app.adb\n"
+             "create app/util/src/lib/util.ads\n"
+             "create app/util-io/src/lib/util-io.ads\n"
+             "app/app_tree.gpr: warning: is missing, but the GPR file takes its sources from it: "
+             "adaskel-layout list writes it from the list and the tree\n"
+             "app/app/src/app.adb:1: warning: withs Logs, which nothing in the list or the tree "
+             "provides (renamed or removed?), unless a project 'app/app.gpr' withs provides it: "
+             "'../logs/logs.gpr'\n"
+             "summary: 2 to create, 1 to skip, 0 to fail; 0 errors, 2 warnings\n"},
+        // A unit added after the body was written, which no source of the tree withs, and
+        // one a withed spec withs.
+        {.Name = "AddedUnitNeverCompiled",
+         .Inputs = Texts("app\napp\nutil\nutil-io\ndb\n",
+                         {{App_Body, "with Util;\nprocedure App is begin null; end App;\n"},
+                          {Util_Spec, "with Util.Io;\npackage Util is end Util;\n"}}),
+         .Dirs = {"app/app/src", "app/util/src/lib", "app/util-io/src/lib", "app/db/src/lib"},
+         .Out = "exists app/app/src/app.adb\n"
+                "exists app/util/src/lib/util.ads\n"
+                "create app/util-io/src/lib/util-io.ads\n"
+                "create app/db/src/lib/db.ads\n"
+                "list:5: warning: 'Db' is not compiled by gprbuild: add `with Db;` to app.adb, or "
+                "build with `gprbuild -U`\n"
+                "summary: 2 to create, 2 to skip, 0 to fail; 0 errors, 1 warning\n"},
+        // A main body or GPR file the check cannot read is reported, not taken as empty.
+        {.Name = "MainBodyUnreadable",
+         .Inputs = Texts(App_List, {{App_Body, "with Gone;\nprocedure App is begin null; end;\n"},
+                                    {Util_Spec, "package Util is end Util;\n"},
+                                    {Io_Spec, "package Util.Io is end Util.Io;\n"}}),
+         .Out = "exists app/app/src/app.adb\n"
+                "exists app/util/src/lib/util.ads\n"
+                "exists app/util-io/src/lib/util-io.ads\n"
+                "app/app/src/app.adb: error: cannot read 'app/app/src/app.adb': permission denied, "
+                "so gprbuild cannot compile it and its with clauses are not checked\n"
+                "summary: 0 to create, 3 to skip, 0 to fail; 1 error, 0 warnings\n",
+         .Wrapper = Nobody,
+         .Modes = {{App_Body, fs::perms::none}}},
+        {.Name = "GprUnreadable",
+         .Inputs = Texts(App_List,
+                         {{"app/app.gpr", "with \"app_tree.gpr\";\nproject App is end App;\n"},
+                          {App_Body, "with Util, Util.Io;\nprocedure App is begin null; end;\n"},
+                          {Util_Spec, "package Util is end Util;\n"},
+                          {Io_Spec, "package Util.Io is end Util.Io;\n"}}),
+         .Out =
+             "exists app/app/src/app.adb\n"
+             "exists app/util/src/lib/util.ads\n"
+             "exists app/util-io/src/lib/util-io.ads\n"
+             "app/app.gpr: error: cannot read 'app/app.gpr': permission denied, so gprbuild "
+             "cannot build the project and the check cannot tell what it takes\n"
+             "app/app_tree.gpr: warning: is missing, but the GPR file takes its sources from it: "
+             "adaskel-layout list writes it from the list and the tree\n"
+             "summary: 0 to create, 3 to skip, 0 to fail; 1 error, 1 warning\n",
+         .Wrapper = Nobody,
+         .Modes = {{"app/app.gpr", fs::perms::none}}},
         {.Name = "DerivedGprStale",
          .Inputs = Texts(App_List, {{"app/app.gpr", "with \"app_tree.gpr\";\n"},
                                     {"app/app_tree.gpr", "abstract project App_Tree is\n"}}),
