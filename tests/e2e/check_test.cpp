@@ -2,10 +2,13 @@
 // before the check's first failing line, fail for its reason, and write nothing on input errors.
 #include "harness.hpp"
 
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <linux/fs.h>
+#include <random>
 #include <set>
+#include <spawn.h>
 #include <sys/ioctl.h>
 
 namespace {
@@ -489,6 +492,102 @@ TEST(CheckReport, WholeOrFailedWithItsReason) {
     EXPECT_EQ(Whole.Err + Cut.Err + Full.Err,
               "adaskel-check: cannot write to standard output: file too large\n"
               "adaskel-check: cannot write to standard output: no space left on device\n");
+}
+
+// The check's status, standard error and time on one tree, its output discarded, its
+// address space limited to Space bytes by prlimit (none when 0): a check that needs more
+// fails to allocate and says so. Spawned, not forked: a fork copies this process's pages.
+struct Measured {
+    int Status = -1;
+    std::string Err;
+    std::chrono::steady_clock::duration Time{};
+};
+
+Measured Run_Measured(const Sandbox& Box, rlim_t Space) {
+    const std::string Err = (Box.Root / "err").string();
+    std::vector<std::string> Args = {"/usr/bin/prlimit", "--as=" + std::to_string(Space), "--",
+                                     ADASKEL_CHECK_BINARY, "list"};
+    if (Space == 0) {
+        Args.erase(Args.begin(), Args.begin() + 3);
+    }
+    std::vector<char*> Argv;
+    for (std::string& Each : Args) {
+        Argv.push_back(Each.data());
+    }
+    Argv.push_back(nullptr);
+    posix_spawn_file_actions_t Actions;
+    posix_spawn_file_actions_init(&Actions);
+    posix_spawn_file_actions_addopen(&Actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&Actions, 2, Err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addchdir_np(&Actions, Box.Tree().c_str());
+    const auto Start = std::chrono::steady_clock::now();
+    pid_t Child = -1;
+    int Status = 0;
+    if (::posix_spawn(&Child, Argv[0], &Actions, nullptr, Argv.data(), environ) == 0) {
+        ::waitpid(Child, &Status, 0);
+    }
+    posix_spawn_file_actions_destroy(&Actions);
+    return {Child > 0 && WIFEXITED(Status) ? WEXITSTATUS(Status) : -1, Read_File(Err),
+            std::chrono::steady_clock::now() - Start};
+}
+
+// A random stream of the tokens a context clause is made of, and of some it never holds.
+std::string Random_Tokens(std::mt19937& Random) {
+    static const std::vector<std::string> Pieces = {
+        "with ",   "limited ", "private ",  "use ",
+        "pragma ", "Util",     "Io",        ".",
+        " ",       ",",        ";",         "(",
+        ")",       "'",        "\"",        "\"\"",
+        "'\"'",    "--",       "\n",        "\r\n",
+        "\t",      "A'B",      "\0"s,       "\xff",
+        "_",       "9",        "Gone.Away", "procedure App is begin null; end App;\n"};
+    std::string Source;
+    for (std::size_t J = Random() % 2000; J > 0; --J) {
+        Source += Pieces[Random() % Pieces.size()];
+    }
+    return Source;
+}
+
+// Main bodies made to break a reader: random token streams, 200,000 string literals (a
+// call each once overflowed the stack), a sparse file of 4 GB (once read whole). Each
+// check ends by itself, within a second and an address space of 64 MiB (the sanitizers
+// and valgrind need far more of it for themselves). The reader alone meets a thousand
+// streams in the unit tests.
+TEST(CheckRobustness, AnyMainBodyReadWithinBounds) {
+    const Sandbox Box;
+    Prepare(Box, {"app/app/src", "app/util/src/lib", "app/util-io/src/lib"}, Texts(App_List), {});
+    const fs::path Body = Box.Tree() / App_Body;
+    const char* Preloaded = std::getenv("LD_PRELOAD");
+    const bool Checked =
+        Leaks_Sought || (Preloaded != nullptr && std::strstr(Preloaded, "vgpreload"));
+    const rlim_t Space = Checked ? 0 : rlim_t{64} << 20U;
+    const auto Judge = [&](const std::string& What) {
+        const Measured Run = Run_Measured(Box, Space);
+        EXPECT_TRUE(Run.Status == 0 || Run.Status == 1) << What << ": status " << Run.Status;
+        EXPECT_EQ(Run.Err, "") << What;
+        EXPECT_LT(Run.Time, std::chrono::seconds(Checked ? 10 : 1)) << What;
+    };
+    std::string Literals;
+    for (int J = 0; J < 200000; ++J) {
+        Literals += "\"\" ";
+    }
+    std::ofstream(Body, std::ios::binary) << Literals << "\n";
+    Judge("200,000 literals");
+    std::ofstream(Body, std::ios::binary | std::ios::trunc).close();
+    ASSERT_EQ(::truncate(Body.c_str(), std::int64_t{4} << 30), 0);
+    Judge("a sparse file of 4 GB");
+    std::mt19937 Random(27);
+    // A hundred streams here, each check a process; ADASKEL_CHECK_STREAMS asks for more.
+    const char* Asked = std::getenv("ADASKEL_CHECK_STREAMS");
+    const int Streams = Asked != nullptr ? std::atoi(Asked) : 100;
+    for (int Stream = 0; Stream < Streams; ++Stream) {
+        const std::string Source = Random_Tokens(Random);
+        std::ofstream(Body, std::ios::binary | std::ios::trunc) << Source;
+        Judge("random stream " + std::to_string(Stream));
+        if (HasFailure()) {
+            FAIL() << "on the main body:\n" << Source;
+        }
+    }
 }
 
 } // namespace
