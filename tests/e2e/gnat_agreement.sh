@@ -65,7 +65,8 @@ if [[ ${1-} == --worker ]]; then
             literal "${planted%/*}" && dirs+=$',\n      '$quoted; fi
         # A GPR file names one file for a unit: two cannot both be built.
         [[ -z $two ]] || { echo "no GPR file: unit $two has two files" >"$root/nogpr" && continue; }
-        literal "$root.adb" && printf '%s\n' "project P$id is" "   for Source_Dirs use ($dirs);" \
+        withs=() && [[ ! -f gprwith ]] || { literal "$(<gprwith)" && withs=("with $quoted;"); }
+        literal "$root.adb" && printf '%s\n' "${withs[@]}" "project P$id is" "   for Source_Dirs use ($dirs);" \
             "   for Main use ($quoted);" '   for Object_Dir use "obj";' \
             '   for Exec_Dir use "bin";' "   package Naming is" "$naming   end Naming;" \
             "end P$id;" >"$root/p$id.gpr"
@@ -283,6 +284,30 @@ grandparent on disk|app app db-cache db-cache-x|app/db/src/lib/db.ads
 parent not a name|app app body body-x
 TABLE
 
+# A main body already in the tree, which no run rewrites: a stale with where no other
+# project can provide the unit, and where a project the GPR file withs does ("gprwith" the
+# one the build's GPR file withs too); a unit added to the list that no source withs, and
+# one a withed spec withs, whose objects ("closure") must be what the check says gprbuild
+# compiles.
+# planted_body BODY [FILE TEXT]...: the main body of $case's root "app", and other files.
+planted_body() {
+    mkdir -p app/app/src && printf '%s' "$1" >app/app/src/app.adb && shift
+    while (($#)); do mkdir -p "$(dirname "$1")" && printf '%s' "$2" >"$1" && shift 2; done
+}
+main=$'procedure App is\nbegin\n   null;\nend App;\n'
+project "stale with, no other project" app app util
+planted_body $'with Util ;\nwith Gone;\n'"$main"
+project "stale with, another project withed" app app util
+planted_body $'with Util ;\nwith Logs;\n'"$main" \
+    app/app.gpr $'with "app_tree.gpr", "../logs/logs.gpr";\nproject App is\nend App;\n' \
+    logs/logs.gpr $'project Logs is\n   for Object_Dir use "obj";\nend Logs;\n' \
+    logs/logs.ads $'package Logs is\nend Logs;\n'
+echo ../logs/logs.gpr >gprwith
+project "unit added, never compiled" app app util db && touch closure
+planted_body $'with Util ;\n'"$main"
+project "unit withed by a withed spec" app app util db db-x && touch closure
+planted_body $'with Util ;\n'"$main" app/util/src/lib/util.ads $'with Db.X;\npackage Util is\nend Util;\n'
+
 # Wide characters in GNAT's bracket notation, Latin-1 ones too.
 for code in 41 61 5F E9 C9 D7 0041 00E9 0391 03B1 03a3 2212 0020 000003A3 10000; do
     project "package x[\"$code\"]" app app "x[\"$code\"]" && project "main $code" app "x[\"$code\"]"
@@ -321,6 +346,19 @@ for length in 2035 2036 244 245; do
     project "package of $length" app app "$long" && project "root of $length" "$long" "$long"
 done
 
+# closure_problem DIR: where the case's objects are not what the check's "not compiled"
+# warnings say gprbuild compiles, says so.
+closure_problem() {
+    local lines k warned compiled && mapfile -t lines <"$1/list"
+    for ((k = 2; k < ${#lines[@]}; ++k)); do
+        warned=0 compiled=0
+        ! grep -q "^list:$((k + 1)): warning: .* is not compiled by gprbuild" "$1/report" || warned=1
+        [[ ! -f $1/${lines[0]}/obj/${lines[k]}.o ]] || compiled=1
+        ((warned != compiled)) ||
+            { echo "the check's word on ${lines[k]} is $warned not compiled; gprbuild: $compiled"; return; }
+    done
+}
+
 # agrees ID: whether the case's verdict and gprbuild's (and gnatmake's, where a warning names
 # it) agree; otherwise writes the case's "fail".
 agrees() {
@@ -333,6 +371,7 @@ agrees() {
     esac
     [[ -n $problem || ! -f $dir/gnatmake ]] || (($(<"$dir/gnatmake") == 0)) ||
         problem="a warning says gnatmake refuses it, but gnatmake builds it"
+    [[ -n $problem || ! -f $dir/closure ]] || problem=$(closure_problem "$dir")
     [[ -z $problem ]] && rm -f "$dir/fail" && return
     { printf 'FAIL [%s]: %s\n' "$(<"$dir/what")" "$problem" && sed 's/^/  check: /' "$dir/report"
         sed -n '1,6s/^/  gprbuild: /p' "$dir/gprbuild.out"
