@@ -8,7 +8,7 @@ Here=$(cd -- "$(dirname -- "${BASH_SOURCE[0]}")" && pwd)
 Out=$Here/../build-fuzz
 (cd "$Here/.." && cmake --preset fuzz >/dev/null && cmake --build --preset fuzz)
 Status=0
-for Target in line_reader command_line unit_names; do
+for Target in line_reader command_line unit_names context_clause; do
     mkdir -p "$Out/corpus/$Target"
     echo "== $Target, $Seconds s"
     if "$Out/fuzz/${Target}_fuzz" -max_total_time="$Seconds" -artifact_prefix="$Out/$Target-" \

@@ -72,9 +72,10 @@ std::vector<Diagnostic> Uncompiled_Units(const Run_Record& Record) {
         Walk.Outside += Is_First_Of_File(Walk, Unit) ? 1U : 0U;
     });
     const std::uint64_t Bound = Context_Bound(Record);
-    const Context_Read Read = Read_Withed(Main_Body, Bound, Token_Kind::Word,
-                                          [&](const Token& Name) { Note_Withed(Walk, Name.Text); });
-    if (Read.Error != 0 || Read.Cut) {
+    const Context_Read Reading =
+        Read_Withed(Main_Body, Bound, Token_Kind::Word,
+                    [&](const Token& Name) { Note_Withed(Walk, Name.Text); });
+    if (Reading.Error != 0 || Reading.Cut) {
         return Found; // reported with the body's with clauses
     }
     while (Walk.Outside > 0 && !Walk.Unread.empty()) {

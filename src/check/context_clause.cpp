@@ -141,20 +141,20 @@ std::vector<Body_Finding> Unprovided_Withs(const Run_Record& Record, const Gpr_W
     const Listed_Files Listed = Index_Listed_Files(Record);
     std::vector<Withed_Unit> Withed;
     const std::uint64_t Bound = Context_Bound(Record);
-    const Context_Read Read = Read_Withed(Body, Bound, Token_Kind::Word, [&](const Token& Name) {
+    const Context_Read Reading = Read_Withed(Body, Bound, Token_Kind::Word, [&](const Token& Name) {
         if (!Listed_Line(Record, Listed, Gnat_File_Name(Name.Text, false))) {
             Withed.push_back({Name.Line, Name.Text});
         }
     });
-    if (Read.Error != 0) {
+    if (Reading.Error != 0) {
         Found.push_back({{Body, 0,
-                          "cannot read " + Quote(Body) + ": " + Errno_Text(Read.Error) +
+                          "cannot read " + Quote(Body) + ": " + Errno_Text(Reading.Error) +
                               ", so gprbuild cannot compile it and its with clauses are not "
                               "checked"},
                          true});
         return Found;
     }
-    if (Read.Cut) {
+    if (Reading.Cut) {
         Found.push_back(
             {{Body, 0,
               "its context clause does not end within its first " + std::to_string(Bound) +
