@@ -90,7 +90,9 @@ std::vector<Diagnostic> Uncompiled_Units(const Run_Record& Record) {
     }
     const std::string Main_File(Base_Name(Main_Body));
     Each_Ada_Unit(Record, [&](const Ada_Unit& Unit) {
-        if (Is_First_Of_File(Walk, Unit) && !Walk.Compiled[static_cast<std::size_t>(Unit.Line)]) {
+        // A name that is no Ada name has its error: no with clause can name it.
+        if (Is_First_Of_File(Walk, Unit) && !Walk.Compiled[static_cast<std::size_t>(Unit.Line)] &&
+            !Ada_Name_Problem(Unit.Name)) {
             Found.push_back({Unit.Line, false,
                              Quote(Unit.Name) + " is not compiled by gprbuild: add `with " +
                                  std::string(Unit.Name) + ";` to " + Main_File +

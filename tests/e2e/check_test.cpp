@@ -549,7 +549,8 @@ std::string Random_Tokens(std::mt19937& Random) {
 }
 
 // Main bodies made to break a reader: random token streams, 200,000 string literals (a
-// call each once overflowed the stack), a sparse file of 4 GB (once read whole). Each
+// call each once overflowed the stack), a sparse file of 4 GB (once read whole, as was
+// such a GPR file). Each
 // check ends by itself, within a second and an address space of 64 MiB (the sanitizers
 // and valgrind need far more of it for themselves). The reader alone meets a thousand
 // streams in the unit tests.
@@ -576,6 +577,11 @@ TEST(CheckRobustness, AnyMainBodyReadWithinBounds) {
     std::ofstream(Body, std::ios::binary | std::ios::trunc).close();
     ASSERT_EQ(::truncate(Body.c_str(), std::int64_t{4} << 30), 0);
     Judge("a sparse file of 4 GB");
+    const fs::path Gpr = Box.Tree() / "app/app.gpr";
+    std::ofstream(Gpr, std::ios::binary).close();
+    ASSERT_EQ(::truncate(Gpr.c_str(), std::int64_t{4} << 30), 0);
+    Judge("a sparse GPR file of 4 GB");
+    fs::remove(Gpr);
     std::mt19937 Random(27);
     // A hundred streams here, each check a process; ADASKEL_CHECK_STREAMS asks for more.
     const char* Asked = std::getenv("ADASKEL_CHECK_STREAMS");
