@@ -10,6 +10,7 @@
 #include "inputs/paths.hpp"
 #include "inputs/project_file.hpp"
 #include "inputs/unit_names.hpp"
+#include "names/parent_specs.hpp"
 
 #include <algorithm>
 #include <optional>
@@ -18,13 +19,6 @@
 namespace adaskel {
 
 namespace {
-
-// GNAT's file name for a package, without ".ads": the key of a unit whatever its case.
-std::string Spec_Key(std::string_view Name) {
-    std::string File = Gnat_File_Name(Name, false);
-    File.resize(File.size() - 4);
-    return File;
-}
 
 // Tells whether the unit of a project line has Key.
 auto Key_Test(const Run_Record& Record, const std::string& Key) {
@@ -60,27 +54,20 @@ Number_Set Listed_Keys(const Run_Record& Record) {
     return Listed;
 }
 
-// Puts the directory of each parent spec, not listed, that the tree holds where the run
-// would write it: the parent rule of the check takes it, so the build must see it.
+// Puts the directory of each parent spec, not listed, that the tree provides: the parent
+// rule of the check takes it, so the build must see it.
 void Put_Parent_Dirs(Dirs_List& List, const File_Test& Is_File) {
     const Run_Record& Record = List.Record;
     const Number_Set Listed = Listed_Keys(Record);
-    const auto Is_Listed = [&](const std::string& Key) {
+    const auto Is_Listed = [&](std::string_view Name) {
+        const std::string Key = Spec_Key(Name);
         return Find_Number(Listed, std::hash<std::string>{}(Key), Key_Test(Record, Key))
             .has_value();
     };
     Each_Ada_Unit(Record, [&](const Ada_Unit& Unit) {
-        for (std::string_view Parent = Parent_Of(Unit.Name); !Parent.empty();
-             Parent = Parent_Of(Parent)) {
-            const std::string Key = Spec_Key(Parent);
-            if (Is_Listed(Key)) {
-                break;
-            }
-            const std::string Spec = Spec_Path(List.Root, Key);
-            if (!Is_File(Spec)) {
-                break;
-            }
-            std::string Dir = Directory_Of(Spec);
+        for (const Parent_Spec& Spec :
+             Find_Parent_Specs(List.Root, Unit.Name, Is_Listed, Is_File).Found) {
+            std::string Dir = Directory_Of(Spec.Path);
             if (!Is_Output_Directory(Record, List.Unit_Dirs, Dir) &&
                 List.Parent_Dirs.insert(Dir).second) {
                 List.Put_Dir(Dir);
