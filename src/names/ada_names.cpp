@@ -528,13 +528,12 @@ void Check_Parent(Checker& Check, const Ada_Unit& Unit) {
 // The body file is named by the root, not by the main procedure: a package whose spec
 // file has its name, or whose body file GNAT would look for under it, clashes with it.
 void Check_Root_File(Checker& Check, const Ada_Unit& Unit) {
-    const std::string Body = Check.Root + ".adb";
-    const std::string_view Base =
-        std::string_view(Unit.File_Name).substr(0, Unit.File_Name.size() - 4);
+    const std::string Body(Base_Name(Body_Path(Check.Root)));
+    const auto Stem = [](std::string_view File) { return File.substr(0, File.rfind('.')); };
     const std::string Note = "package " + Quote(Unit.Name) + " goes into " + Quote(Unit.File_Name) +
                              ", and the main procedure's body file is " + Quote(Body) +
                              " (named by line 1): ";
-    if (Base == Check.Root) {
+    if (Stem(Unit.File_Name) == Stem(Body)) {
         Check.Error(Unit, Note + "gprbuild refuses the project (\"" + Body + "\" and \"" +
                               Unit.File_Name + "\" have the same object file name\")");
     } else if (Gnat_File_Name(Unit.Name, true) == Body) {
