@@ -150,18 +150,13 @@ std::vector<Problem> Unprovided_Withs(const Run_Record& Record) {
     for (const Withed_Unit& Each : Withed) {
         Files.emplace(Gnat_File_Name(Each.Name, false), Provided{});
     }
-    // Every parent the tree provides is found by walking from each unit: past a listed
-    // parent too, whose own walk would find the same.
-    const auto Is_Listed = [](std::string_view) { return false; };
     const auto Is_File = [](const std::string& Path) {
         return Look_At_Output_Path(Path).Holds_File;
     };
-    Each_Ada_Unit(Record, [&](const Ada_Unit& Unit) {
-        Note_Provided(Files, Unit.Name, &Provided::Listed);
-        for (const Parent_Spec& Spec :
-             Find_Parent_Specs(Root, Unit.Name, Is_Listed, Is_File).Found) {
-            Note_Provided(Files, Spec.Name, &Provided::Parent);
-        }
+    Each_Ada_Unit(
+        Record, [&](const Ada_Unit& Unit) { Note_Provided(Files, Unit.Name, &Provided::Listed); });
+    Each_Parent_Spec(Record, Is_File, [&](const Parent_Spec& Spec) {
+        Note_Provided(Files, Spec.Name, &Provided::Parent);
     });
     for (const Withed_Unit& Each : Withed) {
         const std::string File = Gnat_File_Name(Each.Name, false);

@@ -39,4 +39,10 @@ std::string Spec_Key(std::string_view Name);
 Parent_Specs Find_Parent_Specs(std::string_view Root, std::string_view Name,
                                const Name_Test& Is_Listed, const File_Test& Is_File);
 
+// Calls Visit with each parent spec the tree provides to a unit of Record (listed or the
+// main procedure), as Find_Parent_Specs finds them, units and parents in order; a spec
+// shared by several units comes once for each. The units are listed by their Spec_Key.
+void Each_Parent_Spec(const Run_Record& Record, const File_Test& Is_File,
+                      const std::function<void(const Parent_Spec&)>& Visit);
+
 } // namespace adaskel
