@@ -342,6 +342,20 @@ std::vector<Case> Trees() {
              "app/app/src/app.adb:4: warning: withs Gone.Away, which nothing in the list or the "
              "tree provides (renamed or removed?)\n"
              "summary: 2 to create, 1 to skip, 0 to fail; 0 errors, 4 warnings\n"},
+        // A parent spec in the tree serves only up to one the tree lacks: the with of the
+        // spec above the gap, which the derived project leaves out, was once passed.
+        {.Name = "ParentsUpToAGap",
+         .Inputs =
+             Texts("app\napp\np-q-r\n",
+                   {{"app/p/src/lib/p.ads", "package P is end;\n"},
+                    {App_Body, "with P;\nwith P.Q.R;\nprocedure App is begin null; end App;\n"}}),
+         .Dirs = {"app/p-q-r/src/lib"},
+         .Out = "exists app/app/src/app.adb\ncreate app/p-q-r/src/lib/p-q-r.ads\n"
+                "list:3: error: the parent 'P.Q' of 'P.Q.R' is neither in the project file nor "
+                "at 'app/p-q/src/lib/p-q.ads': GNAT will not find its spec\n"
+                "app/app/src/app.adb:1: warning: withs P, which nothing in the list or the tree "
+                "provides (renamed or removed?)\n"
+                "summary: 1 to create, 1 to skip, 0 to fail; 1 error, 1 warning\n"},
         {.Name = "DerivedGprStale",
          .Inputs = Texts(App_List, {{"app/app.gpr", "with \"app_tree.gpr\";\n"},
                                     {"app/app_tree.gpr", "abstract project App_Tree is\n"}}),
