@@ -7,6 +7,7 @@
 #include "inputs/paths.hpp"
 #include "inputs/project_file.hpp"
 #include "names/ada_names.hpp"
+#include "names/parent_specs.hpp"
 #include "writers/atomic_file.hpp"
 
 #include <map>
@@ -168,19 +169,18 @@ std::vector<Body_Finding> Unprovided_Withs(const Run_Record& Record, const Gpr_W
     for (const Withed_Unit& Each : Withed) {
         Files.emplace(Gnat_File_Name(Each.Name, false), Provided{});
     }
-    Each_Ada_Unit(Record, [&](const Ada_Unit& Unit) {
-        Note_Provided(Files, Unit.Name, &Provided::Listed);
-        for (std::string_view Parent = Parent_Of(Unit.Name); !Parent.empty();
-             Parent = Parent_Of(Parent)) {
-            Note_Provided(Files, Parent, &Provided::Parent);
-        }
+    const auto Is_File = [](const std::string& Path) {
+        return Look_At_Output_Path(Path).Holds_File;
+    };
+    Each_Ada_Unit(
+        Record, [&](const Ada_Unit& Unit) { Note_Provided(Files, Unit.Name, &Provided::Listed); });
+    Each_Parent_Spec(Record, Is_File, [&](const Parent_Spec& Spec) {
+        Note_Provided(Files, Spec.Name, &Provided::Parent);
     });
     for (const Withed_Unit& Each : Withed) {
         const std::string File = Gnat_File_Name(Each.Name, false);
         const Provided& By = Files.at(File);
-        if (By.Listed || Is_Gnat_Unit(Each.Name) ||
-            (By.Parent &&
-             Look_At_Output_Path(Spec_Path(Root, File.substr(0, File.size() - 4))).Holds_File)) {
+        if (By.Listed || Is_Gnat_Unit(Each.Name) || By.Parent) {
             continue;
         }
         Found.push_back(Stale_With(Body, Each, Gpr, Gpr_Path(Root)));

@@ -7,6 +7,7 @@
 #include "base/path_parts.hpp"
 #include "inputs/paths.hpp"
 #include "inputs/project_file.hpp"
+#include "names/parent_specs.hpp"
 
 #include <algorithm>
 #include <array>
@@ -223,13 +224,14 @@ const Gnat_Unit* Gnat_Unit_Named(std::string_view Lower) {
 // it is compared, so no name is copied however long the list.
 struct Checker {
     const Run_Record& Record;
-    std::string_view Root; // the project's line 1, the root of the tree
+    const std::string& Root; // the project's line 1, the root of the tree
     const File_Test& Is_File;
     bool Files_Named = false; // the GPR file names each unit's file (see header)
     std::vector<Diagnostic> Found{};
-    Number_Set Seen{};              // the first unit of each name listed so far
-    Number_Set Packages{};          // every package of the project with a valid name
-    std::optional<Ada_Unit> Main{}; // the main procedure, when its name is valid
+    Number_Set Seen{};                 // the first unit of each name listed so far
+    Number_Set Packages{};             // every package of the project with a valid name
+    std::optional<Ada_Unit> Main{};    // the main procedure, when its name is valid
+    std::vector<std::int32_t> Below{}; // by line, the packages under it; formed on need
 
     void Error(const Ada_Unit& Unit, std::string Message) {
         Found.push_back({Unit.Line, true, std::move(Message)});
@@ -438,7 +440,8 @@ bool Check_Repeats(Checker& Check, const Ada_Unit& Unit) {
     } else if (First.File_Name != Unit.File_Name) {
         Check.Error(Unit, Quote(Unit.Name) + " goes into " + Quote(Unit.File_Name) +
                               " here and into " + Quote(First.File_Name) + Line_Note(First) +
-                              ": one unit, two files");
+                              ": one unit, two files, of which gprbuild compiles one and "
+                              "leaves the other dead in the tree");
     } else {
         Check.Warning(Unit, Quote(Unit.Name) + " is listed twice (first at line " +
                                 std::to_string(First.Line) + "); its spec file is written once");
@@ -447,8 +450,61 @@ bool Check_Repeats(Checker& Check, const Ada_Unit& Unit) {
     return false;
 }
 
-// GNAT compiles a child only with its parent's spec: a unit of the project, or a spec
-// already in the tree where the run would write it.
+// The number of the packages of the list (each name once) under Unit, which fail with
+// it: counted for every unit on the first need, in one walk of the list.
+std::int32_t Units_Below(Checker& Check, const Ada_Unit& Unit) {
+    if (Check.Below.empty()) {
+        Check.Below.assign(static_cast<std::size_t>(Check.Record.Line_Count) + 1, 0);
+        Each_Ada_Unit(Check.Record, [&](const Ada_Unit& Each) {
+            if (Ada_Name_Problem(Each.Name) ||
+                Line_Named(Check, Check.Packages, Each.Name) != std::uint32_t(Each.Line)) {
+                return; // the main procedure, or a repeat
+            }
+            for (auto Parent = Parent_Of(Each.Name); !Parent.empty(); Parent = Parent_Of(Parent)) {
+                if (const auto Line = Line_Named(Check, Check.Packages, Parent)) {
+                    ++Check.Below[*Line];
+                }
+            }
+        });
+    }
+    const auto First = Line_Named(Check, Check.Packages, Unit.Name);
+    return First == std::uint32_t(Unit.Line) ? Check.Below[*First] : 0;
+}
+
+// What the tree holds for a missing parent under the spelling of Unit's line: the spec a
+// run wrote when a line named the parent so, which GNAT's default naming does not find
+// and no naming exception names any more.
+std::string Misnamed_Note(const Checker& Check, const Ada_Unit& Unit, const Parent_Specs& Specs) {
+    const std::string_view Line = Read(Check.Record.Project_Lines, Unit.Line);
+    const std::string_view Spelt = Line.substr(0, Specs.Missing.size());
+    const std::string Spec = Spec_Path(Check.Root, Spelt);
+    if (Spec == Specs.Missing_Spec || !Check.Is_File(Spec)) {
+        return "";
+    }
+    return "; " + Quote(Spec) + " is there, but GNAT's default naming does not find " +
+           Quote(Base_Name(Spec)) + " and no line names it for a naming exception any more";
+}
+
+// The error of a unit whose parents stop at one neither listed nor in the tree: the
+// parent itself, or one above a parent spec the tree holds; it names the units below.
+void Report_Missing_Parent(Checker& Check, const Ada_Unit& Unit, const Parent_Specs& Specs) {
+    const std::string_view Child = Specs.Found.empty() ? Unit.Name : Specs.Found.back().Name;
+    std::string Message = "the parent " + Quote(Specs.Missing) + " of " + Quote(Child);
+    if (!Specs.Found.empty()) {
+        Message +=
+            " (" + Quote(Specs.Found.back().Path) + ", under which " + Quote(Unit.Name) + " is)";
+    }
+    Message += " is neither in the project file nor at " + Quote(Specs.Missing_Spec) +
+               ": GNAT will not find its spec";
+    if (const std::int32_t Below = Units_Below(Check, Unit); Below > 0) {
+        Message += ", and refuses " + Quote(Unit.Name) + " and the " + std::to_string(Below) +
+                   (Below == 1 ? " unit" : " units") + " below it";
+    }
+    Check.Error(Unit, Message + Misnamed_Note(Check, Unit, Specs));
+}
+
+// GNAT compiles a child only with its parent's spec, and that parent only with its own:
+// each a unit of the project, or a spec already in the tree where the run would write it.
 void Check_Parent(Checker& Check, const Ada_Unit& Unit) {
     const std::string_view Parent = Parent_Of(Unit.Name);
     if (Parent.empty()) {
@@ -460,16 +516,31 @@ void Check_Parent(Checker& Check, const Ada_Unit& Unit) {
                               ": a parent unit must be a package");
         return;
     }
-    if (Line_Named(Check, Check.Packages, Parent)) {
-        return;
+    const auto Is_Listed = [&](std::string_view Name) {
+        return Line_Named(Check, Check.Packages, Name).has_value();
+    };
+    const Parent_Specs Specs = Find_Parent_Specs(Check.Root, Unit.Name, Is_Listed, Check.Is_File);
+    if (!Specs.Missing.empty()) {
+        Report_Missing_Parent(Check, Unit, Specs);
     }
-    const std::string File = Gnat_File_Name(Parent, false);
-    const std::string Spec =
-        Spec_Path(Check.Root, std::string_view(File).substr(0, File.size() - 4));
-    if (!Check.Is_File(Spec)) {
-        Check.Error(Unit, "the parent " + Quote(Parent) + " of " + Quote(Unit.Name) +
-                              " is neither in the project file nor at " + Quote(Spec) +
-                              ": GNAT will not find its spec");
+}
+
+// The body file is named by the root, not by the main procedure: a package whose spec
+// file has its name, or whose body file GNAT would look for under it, clashes with it.
+void Check_Root_File(Checker& Check, const Ada_Unit& Unit) {
+    const std::string Body(Base_Name(Body_Path(Check.Root)));
+    const auto Stem = [](std::string_view File) { return File.substr(0, File.rfind('.')); };
+    const std::string Note = "package " + Quote(Unit.Name) + " goes into " + Quote(Unit.File_Name) +
+                             ", and the main procedure's body file is " + Quote(Body) +
+                             " (named by line 1): ";
+    if (Stem(Unit.File_Name) == Stem(Body)) {
+        Check.Error(Unit, Note + "gprbuild refuses the project (\"" + Body + "\" and \"" +
+                              Unit.File_Name + "\" have the same object file name\")");
+    } else if (Gnat_File_Name(Unit.Name, true) == Body) {
+        Check.Error(Unit, Note +
+                              "GNAT's name for the package's body, so the compiler takes it "
+                              "for one and refuses the package (\"package \"" +
+                              std::string(Unit.Name) + "\" does not allow a body\")");
     }
 }
 
@@ -513,6 +584,9 @@ void Check_Valid_Unit(Checker& Check, const Ada_Unit& Unit) {
                                                "and names its file its own way");
     } else if (!Check.Files_Named) {
         Check_File_Name(Check, Unit);
+    }
+    if (!Unit.Is_Main && !(Check.Main && Same_Name(Check.Main->Name, Unit.Name))) {
+        Check_Root_File(Check, Unit); // a package of the main's name has its error
     }
     Check_Parent(Check, Unit);
     Add_Unit(Check, Check.Seen, Unit);

@@ -10,6 +10,7 @@
 #include "inputs/paths.hpp"
 #include "inputs/project_file.hpp"
 #include "inputs/unit_names.hpp"
+#include "names/parent_specs.hpp"
 
 #include <algorithm>
 #include <optional>
@@ -18,20 +19,6 @@
 namespace adaskel {
 
 namespace {
-
-// GNAT's file name for a package, without ".ads": the key of a unit whatever its case.
-std::string Spec_Key(std::string_view Name) {
-    std::string File = Gnat_File_Name(Name, false);
-    File.resize(File.size() - 4);
-    return File;
-}
-
-// Tells whether the unit of a project line has Key.
-auto Key_Test(const Run_Record& Record, const std::string& Key) {
-    return [&Record, &Key](std::uint32_t Line) {
-        return Spec_Key(Read(Record.Unit_Names, static_cast<std::int32_t>(Line))) == Key;
-    };
-}
 
 // The Source_Dirs list as it is formed: each directory once, in the order first met.
 struct Dirs_List {
@@ -49,42 +36,14 @@ struct Dirs_List {
     }
 };
 
-// The units of the list by their key, as project lines.
-Number_Set Listed_Keys(const Run_Record& Record) {
-    Number_Set Listed = Create_Number_Set(static_cast<std::size_t>(Record.Line_Count));
-    Each_Ada_Unit(Record, [&](const Ada_Unit& Unit) {
-        const std::string Key = Spec_Key(Unit.Name);
-        (void)Add_Number(Listed, static_cast<std::uint32_t>(Unit.Line),
-                         std::hash<std::string>{}(Key), Key_Test(Record, Key));
-    });
-    return Listed;
-}
-
-// Puts the directory of each parent spec, not listed, that the tree holds where the run
-// would write it: the parent rule of the check takes it, so the build must see it.
+// Puts the directory of each parent spec, not listed, that the tree provides: the parent
+// rule of the check takes it, so the build must see it.
 void Put_Parent_Dirs(Dirs_List& List, const File_Test& Is_File) {
-    const Run_Record& Record = List.Record;
-    const Number_Set Listed = Listed_Keys(Record);
-    const auto Is_Listed = [&](const std::string& Key) {
-        return Find_Number(Listed, std::hash<std::string>{}(Key), Key_Test(Record, Key))
-            .has_value();
-    };
-    Each_Ada_Unit(Record, [&](const Ada_Unit& Unit) {
-        for (std::string_view Parent = Parent_Of(Unit.Name); !Parent.empty();
-             Parent = Parent_Of(Parent)) {
-            const std::string Key = Spec_Key(Parent);
-            if (Is_Listed(Key)) {
-                break;
-            }
-            const std::string Spec = Spec_Path(List.Root, Key);
-            if (!Is_File(Spec)) {
-                break;
-            }
-            std::string Dir = Directory_Of(Spec);
-            if (!Is_Output_Directory(Record, List.Unit_Dirs, Dir) &&
-                List.Parent_Dirs.insert(Dir).second) {
-                List.Put_Dir(Dir);
-            }
+    Each_Parent_Spec(List.Record, Is_File, [&](const Parent_Spec& Spec) {
+        std::string Dir = Directory_Of(Spec.Path);
+        if (!Is_Output_Directory(List.Record, List.Unit_Dirs, Dir) &&
+            List.Parent_Dirs.insert(Dir).second) {
+            List.Put_Dir(Dir);
         }
     });
 }

@@ -420,6 +420,21 @@ std::vector<Case> Trees() {
              "summary: 0 to create, 3 to skip, 0 to fail; 1 error, 1 warning\n",
          .Wrapper = Nobody,
          .Modes = {{"app/app.gpr", fs::perms::none}}},
+        // A parent spec in the tree serves only up to one the tree lacks: the with of the
+        // spec above the gap, which the derived project leaves out, was once passed.
+        {.Name = "ParentsUpToAGap",
+         .Inputs =
+             Texts("app\napp\np-q-r\n",
+                   {{"app/p/src/lib/p.ads", "package P is end;\n"},
+                    {App_Body, "with P;\nwith P.Q.R;\nprocedure App is begin null; end App;\n"}}),
+         .Dirs = {"app/p-q-r/src/lib"},
+         .Out = "exists app/app/src/app.adb\ncreate app/p-q-r/src/lib/p-q-r.ads\n"
+                "list:3: error: the parent 'P.Q' of 'P.Q.R' is neither in the project file nor "
+                "at 'app/p-q/src/lib/p-q.ads': GNAT will not find its spec\n"
+                "app/app/src/app.adb:1: error: withs P, which nothing in the list or the tree "
+                "provides (renamed or removed?), and 'app/app.gpr', as adaskel-layout writes it, "
+                "withs no other project that could: gprbuild will not find 'p.ads'\n"
+                "summary: 1 to create, 1 to skip, 0 to fail; 2 errors, 0 warnings\n"},
         {.Name = "DerivedGprStale",
          .Inputs = Texts(App_List, {{"app/app.gpr", "with \"app_tree.gpr\";\n"},
                                     {"app/app_tree.gpr", "abstract project App_Tree is\n"}}),

@@ -263,13 +263,18 @@ for top in ada system interfaces gnat standard; do
     project "package $top-x" app app "$top-x" && project "main $top-x" app "$top-x"
 done
 
-# Parents listed before or after, missing, on disk (a spec planted at the path after "|").
-while IFS='|' read -r what line planted; do
-    read -ra line <<<"$line" && project "$what" "${line[@]}" && [[ -n $planted ]] || continue
-    unit=${planted##*/} && unit=${unit%.ads} && mkdir -p "${planted%/*}"
-    echo "$planted" >planted
-    printf 'package %s is\nend %s;\n' "$unit" "$unit" >"$planted"
-done <<'TABLE'
+# parents: a case for each row read, "WHAT|ROOT MAIN UNITS...|SPEC", with a spec planted
+# at the path SPEC when there is one.
+parents() {
+    while IFS='|' read -r what line planted; do
+        read -ra line <<<"$line" && project "$what" "${line[@]}" && [[ -n $planted ]] || continue
+        unit=${planted##*/} && unit=${unit%.ads} && unit=${unit//-/.} && mkdir -p "${planted%/*}"
+        echo "$planted" >planted
+        printf 'package %s is\nend %s;\n' "$unit" "$unit" >"$planted"
+    done
+}
+# Parents listed before or after, missing, on disk.
+parents <<'TABLE'
 parent listed|app app db db-cache
 parent listed after|app app db-cache db
 parent missing|app app db-cache
@@ -307,6 +312,18 @@ project "unit added, never compiled" app app util db && touch closure
 planted_body $'with Util ;\n'"$main"
 project "unit withed by a withed spec" app app util db db-x && touch closure
 planted_body $'with Util ;\n'"$main" app/util/src/lib/util.ads $'with Db.X;\npackage Util is\nend Util;\n'
+
+# A parent spec in the tree needs its own parent; a capitalised parent's line removed, its
+# spec left in the tree; packages of the body file's name, which line 1 gives it.
+parents <<'TABLE'
+parent on disk, its parent missing|shop shop pa-pb-pc|shop/pa-pb/src/lib/pa-pb.ads
+capitalised parent left on disk|corpus corpus Sockets-tcp|corpus/Sockets/src/lib/Sockets.ads
+TABLE
+project "root named as a package" demo demo_main demo demo-util
+project "root named as a capitalised package" demo demo_main Demo
+project "capitalised root named as a package" Demo demo_main Demo
+project "capitalised root, a package of its name" Demo demo_main demo
+project "root in capitals, a capitalised package" DEMO demo_main Demo
 
 # Wide characters in GNAT's bracket notation, Latin-1 ones too.
 for code in 41 61 5F E9 C9 D7 0041 00E9 0391 03B1 03a3 2212 0020 000003A3 10000; do

@@ -214,13 +214,19 @@ TEST(Layout, RefusesWhatTheCheckCallsAnError) {
           "4: 'bin' cannot be a directory of the tree: gprbuild and alr keep their own files there",
           "5: 'alire' cannot be a directory of the tree: gprbuild and alr keep their own files there",
           "6: 'config' cannot be a directory of the tree: gprbuild and alr keep their own files there",
-          "7: 'Obj' goes into 'Obj.ads' here and into 'obj.ads' (line 3): one unit, two files"}},
+          "7: 'Obj' goes into 'Obj.ads' here and into 'obj.ads' (line 3): one unit, two files, of which gprbuild compiles one and leaves the other dead in the tree"}},
         {"bin\nbin\n", {"1: 'bin' cannot be a directory of the tree: gprbuild and alr keep their own files there"}},
         {"app\napp\nutil  \nbody\nApp-x\nUtil\nutil\n",
          {"3: 'Util  ' is not a valid Ada name: 'Util  ' is not an identifier",
           "4: 'Body' is not a valid Ada name: 'Body' is a reserved word",
           "5: the parent of 'App.X' is the main procedure 'App' (line 2): a parent unit must be a package",
-          "7: 'Util' goes into 'util.ads' here and into 'Util.ads' (line 6): one unit, two files"}},
+          "7: 'Util' goes into 'util.ads' here and into 'Util.ads' (line 6): one unit, two files, of which gprbuild compiles one and leaves the other dead in the tree"}},
+        // The body file is named by line 1: a package of that file name shares its object
+        // file, and gprbuild refuses the project layout would have written.
+        {"demo\ndemo_main\ndemo\ndemo-util\n",
+         {"3: package 'Demo' goes into 'demo.ads', and the main procedure's body file is 'demo.adb' (named "
+          "by line 1): gprbuild refuses the project (\"demo.adb\" and \"demo.ads\" have the same object "
+          "file name\")"}},
         // A parent nowhere is an error of the tree: layout lays the list out.
         {"app\napp\nutil-io\n", {}},
     };

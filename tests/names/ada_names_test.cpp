@@ -74,7 +74,7 @@ TEST(CheckAdaUnits, TellsAdaNames) {
 // exception; only gnatmake, which knows no such file, refuses a package there.
 TEST(CheckAdaUnits, MatchesGnatFileNames) {
     Expect_All({
-        {{"proj", "proj-main", "proj"},
+        {{"app", "proj-main", "proj"},
          {"2 W not 'proj-main.adb' as GNAT names it by default: gprbuild builds it through the "
           "naming exception in adaskel-layout's GPR file; gnatmake builds it with a warning"}},
         {{"app", "app", "util-Io"}, {"3 W naming exception", "3 E parent"}},
@@ -100,13 +100,22 @@ TEST(CheckAdaUnits, RefusesBadParentsAndRepeats) {
          {"3 E the parent 'Proj' of 'Proj.Io' is neither in the project file nor at "
           "'app/proj/src/lib/proj.ads'"}},
         {{"app", "app", "proj-io"}, {}, {"app/proj/src/lib/proj.ads"}},
+        // A capitalised parent's line removed, its spec left in the tree: the report named
+        // only the path GNAT looks at, as if the file the user sees were not there.
         {{"app", "app", "Proj-io"},
-         {"3 W gnatmake refuses", "3 E parent 'Proj'"},
+         {"3 W gnatmake refuses",
+          "3 E nor at 'app/proj/src/lib/proj.ads': GNAT will not find its spec; "
+          "'app/Proj/src/lib/Proj.ads' is there, but GNAT's default naming does not find "
+          "'Proj.ads' and no line names it for a naming exception any more"},
          {"app/Proj/src/lib/Proj.ads"}},
+        {{"app", "app", "proj-Io"},
+         {"3 W gnatmake", "3 E GNAT will not find its spec"},
+         {"app/proj-Io/src/lib/proj-Io.ads"}}, // only a parent's spec is looked for
         {{"app", "proj-app"}, {"2 W gnatmake builds it", "2 E parent 'Proj'"}},
         {{"app", "app", "util", "util"}, {"4 W 'Util' is listed twice (first at line 3)"}},
         {{"app", "app", "util", "Util"},
-         {"4 E 'Util' goes into 'Util.ads' here and into 'util.ads' (line 3)",
+         {"4 E 'Util' goes into 'Util.ads' here and into 'util.ads' (line 3): one unit, two "
+          "files, of which gprbuild compiles one and leaves the other dead in the tree",
           "4 W gnatmake refuses"}},
         {{"app", "app", "util", "util-xa", "util-xA"},
          {"5 E 'Util.XA' is the same unit as 'Util.Xa' (line 4): Ada ignores letter case",
@@ -118,6 +127,58 @@ TEST(CheckAdaUnits, RefusesBadParentsAndRepeats) {
 
 // As gprbuild judges them: it refuses the language's roots and all under them, and builds
 // the project's unit of every other name, where gnatmake takes GNAT's or will not bind.
+// GNAT needs every parent up to a listed one: a parent spec in the tree brings in its own
+// parent, which the check once did not look for (gprbuild: file "pa.ads" not found). A
+// missing parent fails every unit under it, which the report counts.
+TEST(CheckAdaUnits, FollowsParentsUp) {
+    Expect_All({
+        {{"shop", "shop", "pa-pb-pc"},
+         {"3 E the parent 'Pa' of 'Pa.Pb' ('shop/pa-pb/src/lib/pa-pb.ads', under which "
+          "'Pa.Pb.Pc' is) is neither in the project file nor at 'shop/pa/src/lib/pa.ads'"},
+         {"shop/pa-pb/src/lib/pa-pb.ads"}},
+        {{"shop", "shop", "pa-pb-pc"},
+         {},
+         {"shop/pa-pb/src/lib/pa-pb.ads", "shop/pa/src/lib/pa.ads"}},
+        {{"shop", "shop", "pa-pb-pc", "pa"}, {}, {"shop/pa-pb/src/lib/pa-pb.ads"}},
+        {{"shop", "shop", "pa-pb-pc"},
+         {"3 E the parent 'Pa.Pb' of 'Pa.Pb.Pc' is neither"},
+         {"shop/pa/src/lib/pa.ads"}},
+        {{"app", "app", "x-a", "x-a-b", "x-a-b", "x-a-c", "x-a-b-d", "x-b"},
+         {"3 E the parent 'X' of 'X.A' is neither in the project file nor at "
+          "'app/x/src/lib/x.ads': GNAT will not find its spec, and refuses 'X.A' and the 3 "
+          "units below it",
+          "5 W listed twice", "8 E the parent 'X' of 'X.B' is neither"}},
+        {{"app", "app", "x-a-b", "x-a-b-c"},
+         {"3 E 'X.A' of 'X.A.B' is neither in the project file nor at 'app/x-a/src/lib/x-a.ads': "
+          "GNAT will not find its spec, and refuses 'X.A.B' and the 1 unit below it"}},
+    });
+}
+
+// The body file is named by line 1: a package whose spec is named so shares its object
+// file, and one whose body GNAT would look for under that name is taken to have one.
+// Neither was refused, and gprbuild refuses both. On a case-sensitive file system other
+// spellings are other files.
+TEST(CheckAdaUnits, KeepsPackagesOffTheBodyFile) {
+    Expect_All({
+        {{"demo", "demo_main", "demo", "demo-util"},
+         {"2 W not 'demo_main.adb'",
+          "3 E package 'Demo' goes into 'demo.ads', and the main procedure's body file is "
+          "'demo.adb' (named by line 1): gprbuild refuses the project (\"demo.adb\" and "
+          "\"demo.ads\" have the same object file name\")"}},
+        {{"Demo", "demo_main", "Demo"},
+         {"2 W not 'demo_main.adb'", "3 W gnatmake refuses", "3 E same object file name"}},
+        {{"demo", "demo_main", "Demo"},
+         {"2 W not", "3 W gnatmake refuses",
+          "3 E 'demo.adb' (named by line 1): GNAT's name for the package's body, so the "
+          "compiler takes it for one and refuses the package (\"package \"Demo\" does not "
+          "allow a body\")"}},
+        {{"demo", "demo_main", "DEMO"}, {"2 W not", "3 W gnatmake", "3 E does not allow a body"}},
+        {{"Demo", "demo_main", "demo"}, {"2 W not 'demo_main.adb'"}},
+        {{"Demo", "demo_main", "DEMO"}, {"2 W not", "3 W gnatmake refuses"}},
+        {{"demo", "demo", "Demo"}, {"3 E has the name of the main procedure", "3 W gnatmake"}},
+    });
+}
+
 TEST(CheckAdaUnits, KeepsGnatsOwnUnitsApart) {
     Expect_All({
         {{"app", "app", "ada-extra"},
