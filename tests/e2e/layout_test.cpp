@@ -288,4 +288,59 @@ TEST(Layout, RefusesWhatTheCheckCallsAnError) {
     }
 }
 
+// The check's hint that adaskel-layout creates a directory is given only where it does: a
+// symbolic link at any level of the tree (to a directory that is there) stops the layout,
+// and was hinted at all the same. A hinted directory is there once layout has run.
+TEST(Layout, HintsOnlyWhatItCreates) {
+    for (const std::string Link : {"", "app", "app/util", "app/util/src", "app/util/src/lib"}) {
+        const Sandbox Box;
+        Files Inputs = Reference_Texts();
+        Inputs.emplace("list", "app\napp\nutil\n");
+        const fs::path Parent = fs::path(Link).parent_path();
+        Prepare(Box, {"elsewhere", Parent.empty() ? "." : Parent.string()}, Inputs,
+                Link.empty() ? Links{} : Links{{Link, (Box.Tree() / "elsewhere").string()}});
+        const Outcome Check = harness::Run(Box, ADASKEL_CHECK_BINARY, {"list"});
+        const Outcome Layout = harness::Run(Box, ADASKEL_LAYOUT_BINARY, {"list"});
+        const std::vector<std::string> Hinted =
+            Lines_After(Check.Out, "hint: adaskel-layout list creates ");
+        EXPECT_EQ(Layout.Status, Link.empty() ? 0 : 1) << Link << ": " << Layout.Err;
+        EXPECT_EQ(Hinted.size(), Link.empty() ? 2U : 0U) << Link << ":\n" << Check.Out;
+        for (const std::string& Quoted : Hinted) {
+            EXPECT_TRUE(fs::is_directory(Box.Tree() / Quoted.substr(1, Quoted.size() - 2)))
+                << Quoted;
+        }
+    }
+}
+
+// An append-only root, where the derived project's hidden file could never be removed:
+// layout used to leave one more there on each run, saying only "operation not permitted".
+// It refuses before it creates anything, and the check says so before.
+TEST(Layout, RefusesAppendOnlyRoot) {
+    const Sandbox Box;
+    Files Inputs = Reference_Texts();
+    Inputs.emplace("list", "app\napp\nutil\n");
+    Prepare(Box, {"app"}, Inputs, {});
+    const std::vector<std::string> Root = {"app"};
+    const Append_Only_Guard Guard{Box, Root};
+    if (!Set_Append_Only(Box, Root, true)) {
+        GTEST_SKIP() << "no append-only directory here";
+    }
+    const std::string Why = "directory 'app' is append-only, so the hidden name a file is "
+                            "written under could not be removed";
+    const Outcome Check = harness::Run(Box, ADASKEL_CHECK_BINARY, {"list"});
+    const Outcome First = harness::Run(Box, ADASKEL_LAYOUT_BINARY, {"list"});
+    const Outcome Second = harness::Run(Box, ADASKEL_LAYOUT_BINARY, {"list"});
+    EXPECT_EQ(First.Status + Second.Status, 2);
+    EXPECT_EQ(First.Err, "adaskel-layout: cannot create 'app/app_tree.gpr': " + Why + "\n");
+    EXPECT_EQ(First.Out + Second.Out, "");
+    EXPECT_EQ(Directories(Box.Tree()), std::set<std::string>{"app/"});
+    EXPECT_EQ(Snapshot(Box.Tree() / "app"), Files{});
+    EXPECT_NE(Check.Out.find("\napp/app_tree.gpr: warning: adaskel-layout list refuses to rewrite "
+                             "it, creating nothing: " +
+                             Why + "\n"),
+              std::string::npos)
+        << Check.Out;
+    EXPECT_EQ(Check.Out.find("hint: "), std::string::npos) << Check.Out;
+}
+
 } // namespace
