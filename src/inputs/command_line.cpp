@@ -94,15 +94,19 @@ std::optional<std::uint64_t> Scan_Magnitude(Scanner& In) {
     return Exponent ? Value : std::nullopt;
 }
 
-// Whether Path names an existing regular file (following links). A path that leads to
-// nothing is false; an error looking at it fails the run.
-bool Is_Regular_File(const std::string& Path) {
+// The fault of a project file path that names no existing regular file (following
+// links), if it does not. An error looking at it fails the run.
+std::optional<Argument_Fault> Project_File_Fault(const std::string& Path) {
     struct stat Status {};
     if (::stat(Path.c_str(), &Status) == 0) {
-        return S_ISREG(Status.st_mode);
+        return S_ISREG(Status.st_mode) ? std::nullopt
+                                       : std::optional(Argument_Fault::Not_Regular_File);
     }
-    if (errno == ENOENT || errno == ENOTDIR || errno == ELOOP || errno == ENAMETOOLONG) {
-        return false;
+    if (errno == ENOENT || errno == ENOTDIR) {
+        return Argument_Fault::No_Such_File;
+    }
+    if (errno == ELOOP || errno == ENAMETOOLONG) {
+        return Argument_Fault::Not_Regular_File;
     }
     Raise_System_Failure("cannot open", Path, errno);
 }
@@ -146,8 +150,8 @@ std::optional<Argument_Fault> Accept_Arguments(Run_Record& Record,
         return Argument_Fault::No_Project_File;
     }
     Record.Project_Name = Arguments[0];
-    if (!Is_Regular_File(Record.Project_Name)) {
-        return Argument_Fault::Not_Regular_File;
+    if (const auto Fault = Project_File_Fault(Record.Project_Name)) {
+        return Fault;
     }
     if (Arguments.size() > 1) {
         const auto Max_Lines = To_Max_Lines(Arguments[1]);
@@ -183,6 +187,8 @@ void Report_Refusal(std::string_view Program, Argument_Fault Fault,
     std::string Text(Program);
     if (Fault == Argument_Fault::No_Project_File) {
         Text += ": no project file given";
+    } else if (Fault == Argument_Fault::No_Such_File) {
+        Text += ": " + Quote(Arguments[0]) + " does not exist";
     } else if (Fault == Argument_Fault::Not_Regular_File) {
         Text += ": " + Quote(Arguments[0]) + " is not a regular file";
     } else {

@@ -20,10 +20,12 @@ std::optional<std::int32_t> To_Integer_32(std::string_view Text);
 // The value of a max lines argument: a literal of value 1 or more; none otherwise.
 std::optional<std::int32_t> To_Max_Lines(std::string_view Text);
 
-// The three conditions that refuse a command line; each program words them its own way.
+// The conditions that refuse a command line; each program words them its own way (a
+// run says the same of a path that leads to nothing as of one that is no regular file).
 enum class Argument_Fault {
     No_Project_File,       // no argument
-    Not_Regular_File,      // argument 1 names no existing regular file
+    No_Such_File,          // argument 1 leads to nothing
+    Not_Regular_File,      // argument 1 names something other than a regular file
     Max_Lines_Not_Positive // argument 2 is not a literal of value 1 or more
 };
 

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 namespace adaskel {
 
@@ -56,7 +57,26 @@ bool Is_Version(std::string_view Version) {
     return Numbers <= 3;
 }
 
-// The length of the UTF-8 sequence at the start of Text, or 0 when it is not one.
+// The range of the second byte of a sequence led by Lead: narrower after E0 and F0 (no
+// overlong forms), ED (no surrogates, U+D800 to U+DFFF) and F4 (nothing past U+10FFFF),
+// which alr refuses as TOML does.
+std::pair<unsigned, unsigned> Second_Byte_Range(unsigned Lead) {
+    switch (Lead) {
+    case 0xe0:
+        return {0xa0, 0xbf};
+    case 0xed:
+        return {0x80, 0x9f};
+    case 0xf0:
+        return {0x90, 0xbf};
+    case 0xf4:
+        return {0x80, 0x8f};
+    default:
+        return {0x80, 0xbf};
+    }
+}
+
+// The length of the UTF-8 sequence at the start of Text, or 0 when it is not one: lead
+// bytes C0, C1 and F5 to FF would only start overlong forms or code points past U+10FFFF.
 std::size_t Sequence_Length(std::string_view Text) {
     const auto Lead = static_cast<unsigned char>(Text[0]);
     const std::size_t Length = Lead < 0x80                   ? 1
@@ -67,7 +87,15 @@ std::size_t Sequence_Length(std::string_view Text) {
     if (Length == 0 || Length > Text.size()) {
         return 0;
     }
-    for (std::size_t K = 1; K < Length; ++K) {
+    if (Length == 1) {
+        return 1;
+    }
+    const auto [Low, High] = Second_Byte_Range(Lead);
+    const auto Second = static_cast<unsigned char>(Text[1]);
+    if (Second < Low || Second > High) {
+        return 0;
+    }
+    for (std::size_t K = 2; K < Length; ++K) {
         if ((static_cast<unsigned char>(Text[K]) & 0xc0U) != 0x80) {
             return 0;
         }

@@ -19,6 +19,15 @@ namespace {
 
 constexpr int Level_Flags = O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
+// Level, the level of Path that is there, is a symbolic link or not a directory: the walk
+// stops there.
+Problem Blocked_Problem(const std::string& Path, const std::string& Level, bool Is_Link) {
+    return Problem{Level, 0,
+                   Quote(Level) + (Is_Link ? " is a symbolic link, which is not followed"
+                                           : " is not a directory"),
+                   "cannot create directory " + Quote(Path) + ": "};
+}
+
 // Why the entry Name of Parent, which is there, could not be entered as a directory.
 [[noreturn]] void Raise_Blocked(const std::string& Path, int Parent, const std::string& Name,
                                 const std::string& Level, int Error) {
@@ -26,11 +35,24 @@ constexpr int Level_Flags = O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
     if (Error != ENOTDIR || ::fstatat(Parent, Name.c_str(), &Status, AT_SYMLINK_NOFOLLOW) != 0) {
         Raise_System_Failure("cannot open directory", Level, Error);
     }
-    throw Run_Failure(Problem{Level, 0,
-                              Quote(Level) + (S_ISLNK(Status.st_mode)
-                                                  ? " is a symbolic link, which is not followed"
-                                                  : " is not a directory"),
-                              "cannot create directory " + Quote(Path) + ": "});
+    throw Run_Failure(Blocked_Problem(Path, Level, S_ISLNK(Status.st_mode)));
+}
+
+// What stops the walk down Path, if anything: its first level that is there but is no
+// directory of its own. A missing level ends the look, as it and those below are made.
+std::optional<Problem> Path_Blocked(const std::string& Path) {
+    for (std::size_t Slash = 0; Slash != std::string::npos;) {
+        Slash = Path.find('/', Slash + 1);
+        const std::string Level = Path.substr(0, Slash);
+        struct stat Status {};
+        if (::lstat(Level.c_str(), &Status) != 0) {
+            return std::nullopt;
+        }
+        if (!S_ISDIR(Status.st_mode)) {
+            return Blocked_Problem(Path, Level, S_ISLNK(Status.st_mode));
+        }
+    }
+    return std::nullopt;
 }
 
 // Notes the file system of the level open at Fd, keeping a descriptor for its syncfs.
@@ -144,6 +166,16 @@ void Make_Directories(Console& Out, Walked_Tree& Tree, const Path_Walk& Paths) {
         Walk_Down(Out, Tree, Levels, Path, Shared_Levels(Last, Levels.size(), Path));
         Last = Path;
     });
+}
+
+std::optional<Problem> Blocking_Level(const Path_Walk& Paths) {
+    std::optional<Problem> Found;
+    Paths([&](const std::string& Path) {
+        if (!Found) {
+            Found = Path_Blocked(Path);
+        }
+    });
+    return Found;
 }
 
 void Make_Durable(const Walked_Tree& Tree, const Path_Walk& Paths) {

@@ -5,9 +5,11 @@
 #pragma once
 
 #include "base/console.hpp"
+#include "base/failure.hpp"
 #include "base/owned_fd.hpp"
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -38,6 +40,11 @@ Owned_Fd Make_Directory(Console& Out, Walked_Tree& Tree, const std::string& Path
 // shares with the one before are kept open from it, and neither made nor opened again:
 // the directories of a tree share their first levels.
 void Make_Directories(Console& Out, Walked_Tree& Tree, const Path_Walk& Paths);
+
+// What would stop Make_Directories on Paths now, if anything, found without creating
+// anything: the first level that is there but is a symbolic link or not a directory. A
+// missing level is none: it and the levels below it would be made.
+std::optional<Problem> Blocking_Level(const Path_Walk& Paths);
 
 // Makes every level walked durable by a syncfs of each file system. Where one fails,
 // fsyncs instead each level of each path Paths visits, each once, and the current

@@ -21,7 +21,7 @@ std::string Refusal(const Run_Record& Record, Argument_Fault Fault) {
     if (Fault == Argument_Fault::No_Project_File) {
         return "Project name requiered.";
     }
-    if (Fault == Argument_Fault::Not_Regular_File) {
+    if (Fault == Argument_Fault::No_Such_File || Fault == Argument_Fault::Not_Regular_File) {
         return "File name : \"" + Record.Project_Name + "\" is not regulary file.";
     }
     return "Max lines is not a positive.";

@@ -19,10 +19,12 @@
 #include "inputs/project_file.hpp"
 #include "inputs/reference_texts.hpp"
 #include "inputs/run_record.hpp"
+#include "layout/directories.hpp"
 #include "names/ada_names.hpp"
 #include "names/tree_names.hpp"
 #include "names/tree_project.hpp"
 #include "writers/atomic_file.hpp"
+#include "writers/replaced_file.hpp"
 
 #include <algorithm>
 #include <cerrno>
@@ -43,10 +45,14 @@ struct Check_Record {
     // is held until a buffer is full.
     Console Out{.Buffered = true};
     Run_Record Inputs;           // its console discards the run's messages
-    bool Input_Failed = false;   // the run stops at an input, before it creates any file
-    bool Layout_Refuses = false; // adaskel-layout refuses the list: it creates nothing
-    // What the run does, up to where it stops: files created and skipped, and 1 to fail
-    // when it stops at an input or a file.
+    bool Layout_Refuses = false; // adaskel-layout refuses the inputs: it creates nothing
+    // Why adaskel-layout would not rewrite the derived project, refusing to lay out the
+    // tree, if it would not; it looks there only once the inputs pass.
+    std::optional<Problem> Tree_Gpr_Refused;
+    // Whether adaskel-layout meets a level of the tree it does not follow, once asked.
+    std::optional<bool> Layout_Blocked;
+    // The lines of the report, each counted by what it says: the plan's create, exists
+    // and error lines, and the diagnostics' errors and warnings.
     std::int32_t Creates = 0;
     std::int32_t Skips = 0;
     std::int32_t Fails = 0;
@@ -89,40 +95,41 @@ void Report_Error(Check_Record& Check, const Problem& Found) {
     Report(Check, Place(Found.File, Found.Line), true, Found.Message);
 }
 
-// An input the run stops on, before it writes any file.
-void Report_Input_Error(Check_Record& Check, const Problem& Found) {
-    Report_Error(Check, Found);
-    Check.Input_Failed = true;
-    Check.Fails = 1;
+// Whether adaskel-layout, once it is past its inputs, stops at a level of the tree that
+// is a symbolic link or not a directory: its own rule, asked once.
+bool Layout_Blocked(Check_Record& Check) {
+    if (!Check.Layout_Blocked) {
+        Check.Layout_Blocked = Blocking_Level([&](const Path_Visit& Visit) {
+                                   (void)Each_Output_Directory(Check.Inputs, Visit);
+                               }).has_value();
+    }
+    return *Check.Layout_Blocked;
 }
 
 // After a plan line whose file's directory does not exist: adaskel-layout creates it,
-// unless it refuses the list.
+// unless it refuses the inputs or the tree.
 void Hint_Layout(Check_Record& Check, const std::string& Path) {
     if (Check.Layout_Refuses) {
         return;
     }
     const std::string Directory = Directory_Of(Path);
     struct stat Status {};
-    if (::stat(Directory.c_str(), &Status) != 0 && errno == ENOENT) {
+    if (::stat(Directory.c_str(), &Status) != 0 && errno == ENOENT && !Layout_Blocked(Check)) {
         Put_Line(Check.Out, "hint: adaskel-layout " + Escape(Check.Inputs.Project_Name) +
                                 " creates " + Quote(Directory));
     }
 }
 
-// Every line of the plan is shown as it is worked out; what the run does is counted up
-// to where it stops.
+// Every line of the plan is shown as it is worked out, and counted by its action.
 void Report_Plan(Check_Record& Check, bool Licence_Read) {
-    bool Stopped = Check.Input_Failed;
     Make_Plan(Check.Inputs, Licence_Read, [&](const Plan_Line& Line) {
         if (Line.Action == Plan_Action::Error) {
-            Check.Fails = 1;
-            Stopped = true;
+            ++Check.Fails;
             Put_Line(Check.Out, "error " + Shorten(Line.Path) + ": " + Line.Problem);
             Hint_Layout(Check, Line.Path);
         } else {
             const bool Create = Line.Action == Plan_Action::Create;
-            (Create ? Check.Creates : Check.Skips) += Stopped ? 0 : 1;
+            ++(Create ? Check.Creates : Check.Skips);
             Put_Line(Check.Out, (Create ? "create " : "exists ") + Shorten(Line.Path));
         }
         if (Line.Empty) { // every run skips it, so the user has to act
@@ -137,7 +144,8 @@ void Report_Plan(Check_Record& Check, bool Licence_Read) {
 // adaskel-layout would write now, or gprbuild builds from another list.
 void Check_Tree_Gpr(Check_Record& Check) {
     if (Check.Layout_Refuses) {
-        return; // the errors say why adaskel-layout would not rewrite it
+        return; // the errors, or the warning about it, say why adaskel-layout would not
+                // rewrite it
     }
     const Run_Record& Inputs = Check.Inputs;
     const std::string Path = Tree_Gpr_Path(Root_Name(Inputs));
@@ -199,9 +207,19 @@ bool Files_Named_By_Gpr(Check_Record& Check, const Gpr_Withs& Withs) {
     return false;
 }
 
+// The derived project's path, where adaskel-layout would refuse to rewrite it.
+void Report_Tree_Gpr_Refused(Check_Record& Check) {
+    if (const auto& Found = Check.Tree_Gpr_Refused) {
+        Report(Check, Escape(Found->File), false,
+               "adaskel-layout " + Escape(Check.Inputs.Project_Name) +
+                   " refuses to rewrite it, creating nothing: " + Found->Message);
+    }
+}
+
 // The header texts, then the project's lines, as GNAT will read the files made of them.
 void Report_Ada(Check_Record& Check) {
     const Run_Record& Inputs = Check.Inputs;
+    Report_Tree_Gpr_Refused(Check);
     for (const Problem& Found : Check_Header_Texts(Inputs)) {
         Report_Error(Check, Found);
     }
@@ -227,6 +245,17 @@ void Report_Ada(Check_Record& Check) {
     for (const Diagnostic& Found : Uncompiled_Units(Inputs)) {
         Report(Check, Place(Inputs.Project_Name, Found.Line), Found.Is_Error, Found.Message);
     }
+}
+
+// Why adaskel-layout would refuse to rewrite the derived project, by the rule it follows.
+std::optional<Problem> Tree_Gpr_Refusal(const Run_Record& Inputs) {
+    const std::string Path = Tree_Gpr_Path(Root_Name(Inputs));
+    const auto Is_File = [](const std::string& Each) {
+        return Look_At_Output_Path(Each).Holds_File;
+    };
+    return Replacing_Problem(
+        Open_Output_Directory(Directory_Of(Path)), Path,
+        [&](const Piece_Sink& Put) { Put_Tree_Gpr_Text(Inputs, Is_File, Put); });
 }
 
 // Whether adaskel-layout refuses the list, creating nothing: for an error of the list alone.
@@ -257,17 +286,20 @@ void Check_Inputs(Check_Record& Check, const std::optional<Problem>& Unseen) {
     const bool Licence_Read = Load_Reference_Texts(Inputs, Sink);
     Take_Step(Sink, [&] { Read_Holder_Name(Inputs); });
     bool Project_Read = false;
-    const std::size_t Before_Project = Sink.Found.size();
     if (Unseen) {
         Sink.Found.push_back(*Unseen);
     } else {
         Project_Read = Load_Project(Inputs, Sink);
     }
-    // adaskel-layout stops at the first problem of the project file, as the run does.
-    Check.Layout_Refuses =
-        Sink.Found.size() > Before_Project || !Project_Read || Layout_Refuses(Inputs);
+    // adaskel-layout stops at the first problem of the inputs, as the run does, then at
+    // an error of the list, then at a derived project it cannot rewrite.
+    Check.Layout_Refuses = !Sink.Found.empty() || !Project_Read || Layout_Refuses(Inputs);
+    if (!Check.Layout_Refuses && Inputs.Line_Count >= Root_Line) {
+        Check.Tree_Gpr_Refused = Tree_Gpr_Refusal(Inputs);
+        Check.Layout_Refuses = Check.Tree_Gpr_Refused.has_value();
+    }
     for (const Problem& Found : Sink.Found) {
-        Report_Input_Error(Check, Found);
+        Report_Error(Check, Found);
     }
     if (!Project_Read) {
         return;

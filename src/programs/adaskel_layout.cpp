@@ -73,21 +73,13 @@ void Judge_Names(const Run_Record& Record) {
 }
 
 // The crate's manifest, when none is there, from the reference texts read as a run reads
-// them; a text missing or a field alr would refuse leaves it unwritten, with one line why.
+// them; a field alr would refuse leaves it unwritten, with one line why.
 void Write_Crate(Layout_Record& Layout, const Shared_Directory& Directory) {
-    Run_Record& Inputs = Layout.Inputs;
+    const Run_Record& Inputs = Layout.Inputs;
     const std::string& Root = Root_Name(Inputs);
     const std::string Path = Root + "/alire.toml";
     if (!Holds_File(Look_In(*Directory, Path))) {
-        Input_Sink Sink{.Record_All = true, .Found = {}};
-        Load_Reference_Texts(Inputs, Sink);
-        Take_Step(Sink, [&] { Read_Holder_Name(Inputs); });
-        Manifest Crate;
-        if (!Sink.Found.empty()) {
-            Crate.Refusal = Sink.Found.front().Message;
-        } else {
-            Crate = Crate_Manifest(Inputs);
-        }
+        const Manifest Crate = Crate_Manifest(Inputs);
         if (!Crate.Refusal.empty()) {
             Put_Line(Layout.Out, "not created " + Escape(Path) + ": " + Crate.Refusal);
         } else {
@@ -99,6 +91,27 @@ void Write_Crate(Layout_Record& Layout, const Shared_Directory& Directory) {
         }
     }
     Write_New_File(Layout.Out, Directory, Root + "/.gitignore", Git_Ignore_Text);
+}
+
+// The derived project's text, from the list and the specs in the tree now.
+Text_Source Tree_Gpr_Text(const Run_Record& Inputs) {
+    return [&Inputs](const Piece_Sink& Put) {
+        const auto Is_File = [](const std::string& Path) {
+            return Look_At_Output_Path(Path).Holds_File;
+        };
+        Put_Tree_Gpr_Text(Inputs, Is_File, Put);
+    };
+}
+
+// Refuses, before the first directory is made, a tree whose derived project could not be
+// rewritten: something other than a regular file at its path, or a directory where it
+// cannot be replaced.
+void Judge_Tree_Gpr(const Run_Record& Inputs) {
+    const std::string Path = Tree_Gpr_Path(Root_Name(Inputs));
+    if (auto Found = Replacing_Problem(Open_Output_Directory(Directory_Of(Path)), Path,
+                                       Tree_Gpr_Text(Inputs))) {
+        throw Run_Failure(std::move(*Found));
+    }
 }
 
 // Makes the tree durable: the directories walked, which are walked again from the list
@@ -131,11 +144,7 @@ void Lay_Out(Layout_Record& Layout) {
     Root_Directory->Fd = Make_Directory(Layout.Out, Tree, Root);
     const std::string Tree_Gpr = Tree_Gpr_Path(Root);
     const bool Was_There = Look_In(*Root_Directory, Tree_Gpr).Holds_File;
-    const auto Is_File = [](const std::string& Path) {
-        return Look_At_Output_Path(Path).Holds_File;
-    };
-    const auto Tree_Text = [&](const Piece_Sink& Put) { Put_Tree_Gpr_Text(Inputs, Is_File, Put); };
-    if (Replace_File(Root_Directory, Tree_Gpr, Tree_Text)) {
+    if (Replace_File(Root_Directory, Tree_Gpr, Tree_Gpr_Text(Inputs))) {
         Put_Line(Layout.Out, (Was_There ? "updated " : "created ") + Escape(Tree_Gpr));
     }
     Write_New_File(Layout.Out, Root_Directory, Gpr_Path(Root),
@@ -155,10 +164,15 @@ int Layout_Sequence(Layout_Record& Layout, std::span<const char* const> Argument
         Report_Refusal("adaskel-layout", *Fault, Arguments);
         return Exit_Command_Line;
     }
+    // The inputs of a run, read in its order: a tree laid out where the run could not
+    // start (in the wrong directory, say) would be a tree for nothing.
     Inputs.Out.Fd = No_Console;
     Input_Sink Stop_At_First;
+    Load_Reference_Texts(Inputs, Stop_At_First);
+    Read_Holder_Name(Inputs);
     Load_Project(Inputs, Stop_At_First);
     Judge_Names(Inputs);
+    Judge_Tree_Gpr(Inputs);
     Lay_Out(Layout);
     return Exit_Complete;
 }

@@ -90,6 +90,15 @@ bool Is_Append_Only(int Fd) {
            (static_cast<unsigned>(Flags) & FS_APPEND_FL) != 0;
 }
 
+// Why a file cannot be written under a hidden name in Directory, open at Fd, if it is
+// append-only: the hidden name could never be removed.
+std::optional<std::string> Append_Only_Message(int Fd, const std::string& Directory) {
+    if (!Is_Append_Only(Fd)) {
+        return std::nullopt;
+    }
+    return "directory " + Quote(Directory) + std::string(Append_Only);
+}
+
 // The path was taken between the test and the link: a regular file there now counts
 // as one that was there all along; anything else fails in Holds_File.
 bool Resolve_Taken(const Pending_File& File) {
@@ -237,11 +246,19 @@ std::optional<std::string> Publishing_Problem(const std::string& Directory) {
             return std::nullopt; // linked without a hidden name
         }
     }
-    if (Is_Append_Only(Fd.Value)) {
-        return "directory " + Quote(Directory) + std::string(Append_Only);
+    if (auto Found = Append_Only_Message(Fd.Value, Directory)) {
+        return Found;
     }
     if (!Can_Publish_Hidden(Fd.Value)) {
         return std::string(No_Publishing);
+    }
+    return std::nullopt;
+}
+
+std::optional<Problem> Hidden_Name_Problem(const Output_Directory& Directory,
+                                           const std::string& Path) {
+    if (auto Found = Append_Only_Message(Directory.Fd.Value, Directory.Path)) {
+        return Create_Problem(Path, std::move(*Found));
     }
     return std::nullopt;
 }
@@ -272,9 +289,8 @@ Pending_File Create_Pending(const Shared_Directory& Directory, const std::string
         }
     }
     // Its hidden name could never be removed: refused before anything is written.
-    if (Is_Append_Only(Directory->Fd.Value)) {
-        throw Run_Failure(
-            Create_Problem(Path, "directory " + Quote(Directory->Path) + std::string(Append_Only)));
+    if (auto Found = Hidden_Name_Problem(*Directory, Path)) {
+        throw Run_Failure(std::move(*Found));
     }
     if (const int Error = Create_Hidden(File); Error != 0) {
         throw Run_Failure(Create_Failed(Path, Error));

@@ -64,6 +64,12 @@ std::optional<Problem> Creation_Problem(const std::string& Path, struct stat& Di
 // at once. Empty when nothing does.
 std::optional<std::string> Publishing_Problem(const std::string& Directory);
 
+// What keeps a file from being written in Directory under a hidden name, to be published
+// at Path, if anything: a directory that is append-only, where the hidden name could
+// never be removed. Creates nothing.
+std::optional<Problem> Hidden_Name_Problem(const Output_Directory& Directory,
+                                           const std::string& Path);
+
 // The most files written and not yet published at any time: a batch of them shares one
 // sync (see durable_batch.hpp). Measured on 16383 files (bench/run.sh): on tmpfs a larger
 // batch costs processor time, as the kernel's state of the open files stops fitting in

@@ -1,5 +1,6 @@
 // Replacing a file: the hidden file is synced before the rename and the directory after
-// it, so neither the data nor the new name can be lost once the call returns.
+// it, so neither the data nor the new name can be lost once the call returns. Only a
+// regular file is ever replaced, and only where the hidden file can be removed again.
 #include "writers/replaced_file.hpp"
 
 #include "base/failure.hpp"
@@ -12,6 +13,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -30,15 +32,57 @@ bool Holds_Source(const Output_Directory& Directory, const std::string& Path,
            Holds_Text(File.Value, Source);
 }
 
+// What is at Path, in Directory, that is not a regular file, if anything: it is never
+// replaced, nor a link followed to one.
+std::optional<Problem> Not_Regular(const Output_Directory& Directory, const std::string& Path) {
+    Output_Path Look = Look_In(Directory, Path);
+    if (Look.Blocked) {
+        return std::move(Look.Blocked);
+    }
+    struct stat Status {};
+    const std::string Name(Base_Name(Path));
+    if (Look.Holds_File &&
+        ::fstatat(Directory.Fd.Value, Name.c_str(), &Status, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISLNK(Status.st_mode)) {
+        return Problem{Path, 0, "it is a symbolic link, which is not replaced",
+                       "cannot create " + Quote(Path) + ": "};
+    }
+    return std::nullopt;
+}
+
 } // namespace
+
+std::optional<Problem> Replacing_Problem(const Shared_Directory& Directory, const std::string& Path,
+                                         const Text_Source& Source) {
+    if (Directory->Error == ENOENT) {
+        return std::nullopt;
+    }
+    if (auto Found = Not_Regular(*Directory, Path)) {
+        return Found;
+    }
+    if (Directory->Fd.Value < 0 || Holds_Source(*Directory, Path, Source)) {
+        return std::nullopt; // a directory that cannot be opened fails as the replace meets it
+    }
+    struct stat Status {};
+    if (auto Found = Creation_Problem(Path, Status)) {
+        return Found;
+    }
+    return Hidden_Name_Problem(*Directory, Path);
+}
 
 bool Replace_File(const Shared_Directory& Directory, const std::string& Path,
                   const Text_Source& Source) {
     if (Directory->Fd.Value < 0) {
         Raise_System_Failure("cannot create", Path, Directory->Error);
     }
+    if (auto Found = Not_Regular(*Directory, Path)) {
+        throw Run_Failure(std::move(*Found));
+    }
     if (Holds_Source(*Directory, Path, Source)) {
         return false;
+    }
+    if (auto Found = Hidden_Name_Problem(*Directory, Path)) {
+        throw Run_Failure(std::move(*Found));
     }
     Pending_File File;
     File.Path = Path;

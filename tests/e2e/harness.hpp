@@ -6,9 +6,11 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <linux/fs.h>
 #include <map>
 #include <sstream>
 #include <string>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -113,5 +115,28 @@ inline Files Snapshot(const fs::path& Tree) {
     }
     return Found;
 }
+
+// Sets or clears the append-only flag of each directory; false where it cannot be set.
+inline bool Set_Append_Only(const Sandbox& Box, const std::vector<std::string>& Dirs, bool On) {
+    for (const std::string& Dir : Dirs) {
+        const int Fd = ::open((Box.Tree() / Dir).c_str(), O_RDONLY | O_DIRECTORY);
+        int Flags = 0;
+        const bool Set = Fd >= 0 && ::ioctl(Fd, FS_IOC_GETFLAGS, &Flags) == 0 &&
+                         (Flags = On ? Flags | FS_APPEND_FL : Flags & ~FS_APPEND_FL,
+                          ::ioctl(Fd, FS_IOC_SETFLAGS, &Flags) == 0);
+        ::close(Fd);
+        if (!Set) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The flags set for a row, cleared again before its sandbox is removed.
+struct Append_Only_Guard {
+    const Sandbox& Box;
+    const std::vector<std::string>& Dirs;
+    ~Append_Only_Guard() { (void)Set_Append_Only(Box, Dirs, false); }
+};
 
 } // namespace harness

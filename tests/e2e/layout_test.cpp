@@ -16,6 +16,8 @@ struct Case {
     std::vector<std::string> Dirs{};
     Files Inputs{};
     Links Made_Links{};
+    std::vector<std::string> Fifos{};
+    std::vector<std::string> Absent{}; // reference texts not there
     std::string Out{};
     int Status = 0;
     std::string Err{};
@@ -55,6 +57,13 @@ const Files Gpr_Files = {
 const std::string Crate_Lines =
     "created app/alire.toml (no licenses: lines 295 to 309 of 'gpl.txt' "
     "are not the GPL-2 notice)\ncreated app/.gitignore\n";
+
+Files Reference_Texts() {
+    return {{"Versions.lst", "0.9\n1.0\n"},
+            {"Abstract.txt", "Laid out\n"},
+            {"Copyright", "The \"Authors\"\n"},
+            {"gpl.txt", "GPL?\n"}};
+}
 
 std::set<std::string> Directories(const fs::path& Tree) {
     std::set<std::string> Found;
@@ -109,6 +118,30 @@ std::vector<Case> Trees() {
          .Err = Lead + "3 holds a NUL byte\n"},
         {.Name = "NoArgument", .Status = 2,
          .Err = "adaskel-layout: no project file given\nusage: adaskel-layout PROJECT_FILE [MAX_LINES]\n", .Args = {}},
+        // A path that leads to nothing is said not to exist, not to be no regular file.
+        {.Name = "NoSuchList", .Status = 2,
+         .Err = "adaskel-layout: 'nosuch.lst' does not exist\nusage: adaskel-layout PROJECT_FILE [MAX_LINES]\n",
+         .Args = {"nosuch.lst"}},
+        {.Name = "ListIsDirectory", .Dirs = {"app"}, .Status = 2,
+         .Err = "adaskel-layout: 'app' is not a regular file\nusage: adaskel-layout PROJECT_FILE [MAX_LINES]\n",
+         .Args = {"app"}},
+        // Run where the reference texts are not (inside the tree, say), it used to lay out a
+        // tree there: the run's own input step refuses first.
+        {.Name = "NoReferenceTexts", .Absent = {"Versions.lst", "Abstract.txt", "gpl.txt", "Copyright"}, .Status = 1,
+         .Err = "adaskel-layout: cannot open 'Versions.lst': no such file or directory\n"},
+        {.Name = "NoCopyright", .Absent = {"Copyright"}, .Status = 1,
+         .Err = "adaskel-layout: cannot open 'Copyright': no such file or directory\n"},
+        // Only a regular file at the derived project's path is replaced: anything else there
+        // used to be removed without a word (a directory failed after the directories).
+        {.Name = "DerivedGprFifo", .Dirs = {"app/app/src"}, .Fifos = {"app/app_tree.gpr"}, .Status = 1,
+         .Err = "adaskel-layout: cannot create 'app/app_tree.gpr': it exists and is not a regular file\n"},
+        {.Name = "DerivedGprDirectory", .Dirs = {"app/app_tree.gpr"}, .Status = 1,
+         .Err = "adaskel-layout: cannot create 'app/app_tree.gpr': it is a directory\n"},
+        {.Name = "DerivedGprDanglingLink", .Dirs = {"app"}, .Made_Links = {{"app/app_tree.gpr", "nowhere"}},
+         .Status = 1, .Err = "adaskel-layout: cannot create 'app/app_tree.gpr': it is a dangling symbolic link\n"},
+        {.Name = "DerivedGprLinkToFile", .Dirs = {"app"}, .Inputs = {{"mine.gpr", "mine\n"}},
+         .Made_Links = {{"app/app_tree.gpr", "../mine.gpr"}}, .Status = 1,
+         .Err = "adaskel-layout: cannot create 'app/app_tree.gpr': it is a symbolic link, which is not replaced\n"},
         {.Name = "Version", .Out = "adaskel-layout " ADASKEL_VERSION "\n", .Args = {"--version"}},
     };
     // clang-format on
@@ -121,11 +154,11 @@ TEST_P(Layout, CreatesOnlyWhatIsMissing) {
     const Sandbox Box;
     Files Inputs = Row.Inputs;
     Inputs.try_emplace("list", "app\napp\nutil\nutil-io\nutil\n");
-    Inputs.merge(Files{{"Versions.lst", "0.9\n1.0\n"},
-                       {"Abstract.txt", "Laid out\n"},
-                       {"Copyright", "The \"Authors\"\n"},
-                       {"gpl.txt", "GPL?\n"}});
-    Prepare(Box, Row.Dirs, Inputs, Row.Made_Links);
+    Inputs.merge(Reference_Texts());
+    for (const std::string& Text : Row.Absent) {
+        Inputs.erase(Text);
+    }
+    Prepare(Box, Row.Dirs, Inputs, Row.Made_Links, Row.Fifos);
     std::set<std::string> Dirs = Directories(Box.Tree());
     Files Tree = Snapshot(Box.Tree());
     const mode_t Mask = ::umask(027);
@@ -156,11 +189,11 @@ INSTANTIATE_TEST_SUITE_P(Trees, Layout, testing::ValuesIn(Trees()),
 // default naming would not find.
 TEST(Layout, DerivesSourceDirsAndNaming) {
     const Sandbox Box;
-    Prepare(Box, {},
-            {{"list", "Demo\nDemo\nABC-def-x\nutil-io\nUtil-io\nlib\n"},
-             {"Demo/abc/src/lib/abc.ads", "package ABC is end ABC;\n"},
-             {"Demo/abc-def/src/lib/abc-def.ads", "package ABC.Def is end ABC.Def;\n"}},
-            {});
+    Files Inputs = Reference_Texts();
+    Inputs.merge(Files{{"list", "Demo\nDemo\nABC-def-x\nutil-io\nUtil-io\nlib\n"},
+                       {"Demo/abc/src/lib/abc.ads", "package ABC is end ABC;\n"},
+                       {"Demo/abc-def/src/lib/abc-def.ads", "package ABC.Def is end ABC.Def;\n"}});
+    Prepare(Box, {}, Inputs, {});
     const Outcome Run = harness::Run(Box, ADASKEL_LAYOUT_BINARY, {"list"});
     EXPECT_EQ(Run.Status, 1) << Run.Err; // line 5 is line 4 in other letter case
     Prepare(Box, {}, {{"list", "Demo\nDemo\nABC-def-x\nutil-io\nlib\n"}}, {});
@@ -259,6 +292,61 @@ TEST(Layout, RefusesWhatTheCheckCallsAnError) {
             EXPECT_EQ(Directories(Box.Tree()), std::set<std::string>{}) << Each.List;
         }
     }
+}
+
+// The check's hint that adaskel-layout creates a directory is given only where it does: a
+// symbolic link at any level of the tree (to a directory that is there) stops the layout,
+// and was hinted at all the same. A hinted directory is there once layout has run.
+TEST(Layout, HintsOnlyWhatItCreates) {
+    for (const std::string Link : {"", "app", "app/util", "app/util/src", "app/util/src/lib"}) {
+        const Sandbox Box;
+        Files Inputs = Reference_Texts();
+        Inputs.emplace("list", "app\napp\nutil\n");
+        const fs::path Parent = fs::path(Link).parent_path();
+        Prepare(Box, {"elsewhere", Parent.empty() ? "." : Parent.string()}, Inputs,
+                Link.empty() ? Links{} : Links{{Link, (Box.Tree() / "elsewhere").string()}});
+        const Outcome Check = harness::Run(Box, ADASKEL_CHECK_BINARY, {"list"});
+        const Outcome Layout = harness::Run(Box, ADASKEL_LAYOUT_BINARY, {"list"});
+        const std::vector<std::string> Hinted =
+            Lines_After(Check.Out, "hint: adaskel-layout list creates ");
+        EXPECT_EQ(Layout.Status, Link.empty() ? 0 : 1) << Link << ": " << Layout.Err;
+        EXPECT_EQ(Hinted.size(), Link.empty() ? 2U : 0U) << Link << ":\n" << Check.Out;
+        for (const std::string& Quoted : Hinted) {
+            EXPECT_TRUE(fs::is_directory(Box.Tree() / Quoted.substr(1, Quoted.size() - 2)))
+                << Quoted;
+        }
+    }
+}
+
+// An append-only root, where the derived project's hidden file could never be removed:
+// layout used to leave one more there on each run, saying only "operation not permitted".
+// It refuses before it creates anything, and the check says so before.
+TEST(Layout, RefusesAppendOnlyRoot) {
+    const Sandbox Box;
+    Files Inputs = Reference_Texts();
+    Inputs.emplace("list", "app\napp\nutil\n");
+    Prepare(Box, {"app"}, Inputs, {});
+    const std::vector<std::string> Root = {"app"};
+    const Append_Only_Guard Guard{Box, Root};
+    if (!Set_Append_Only(Box, Root, true)) {
+        GTEST_SKIP() << "no append-only directory here";
+    }
+    const std::string Why = "directory 'app' is append-only, so the hidden name a file is "
+                            "written under could not be removed";
+    const Outcome Check = harness::Run(Box, ADASKEL_CHECK_BINARY, {"list"});
+    const Outcome First = harness::Run(Box, ADASKEL_LAYOUT_BINARY, {"list"});
+    const Outcome Second = harness::Run(Box, ADASKEL_LAYOUT_BINARY, {"list"});
+    EXPECT_EQ(First.Status + Second.Status, 2);
+    EXPECT_EQ(First.Err, "adaskel-layout: cannot create 'app/app_tree.gpr': " + Why + "\n");
+    EXPECT_EQ(First.Out + Second.Out, "");
+    EXPECT_EQ(Directories(Box.Tree()), std::set<std::string>{"app/"});
+    EXPECT_EQ(Snapshot(Box.Tree() / "app"), Files{});
+    EXPECT_NE(Check.Out.find("\napp/app_tree.gpr: warning: adaskel-layout list refuses to rewrite "
+                             "it, creating nothing: " +
+                             Why + "\n"),
+              std::string::npos)
+        << Check.Out;
+    EXPECT_EQ(Check.Out.find("hint: "), std::string::npos) << Check.Out;
 }
 
 } // namespace

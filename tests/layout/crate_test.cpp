@@ -56,6 +56,39 @@ TEST(Crate, RefusesWhatAlrRefuses) {
     }
 }
 
+// alr refuses a manifest whose strings hold a surrogate, an overlong form or a code point
+// past U+10FFFF, though their bytes have the lead and continuation bits of UTF-8; the
+// first and last sequences of each range around them are taken.
+TEST(Crate, TakesExactlyUtf8) {
+    const std::string Not_Description =
+        "description (line 1 of 'Abstract.txt'): it is not UTF-8 text";
+    const std::string Not_Authors = "authors (line 1 of 'Copyright'): it is not UTF-8 text";
+    const std::vector<std::pair<std::string, bool>> Rows = {
+        {"\xed\xa0\x80", false},             // U+D800, the first surrogate
+        {"\xed\xbf\xbf", false},             // U+DFFF, the last
+        {"\xed\x9f\xbf", true},              // U+D7FF
+        {"\xee\x80\x80", true},              // U+E000
+        {"\xe0\x80\x80", false},             // U+0000 in three bytes
+        {"\xe0\x9f\xbf", false},             // U+07FF in three bytes
+        {"\xe0\xa0\x80", true},              // U+0800
+        {"\xf0\x80\x80\x80", false},         // U+0000 in four bytes
+        {"\xf0\x8f\xbf\xbf", false},         // U+FFFF in four bytes
+        {"\xf0\x90\x80\x80", true},          // U+10000
+        {"\xf4\x8f\xbf\xbf", true},          // U+10FFFF
+        {"\xf4\x90\x80\x80", false},         // U+110000
+        {"\xf5\x80\x80\x80", false},         // past U+13FFFF
+        {"\xc0\x80", false},                 // U+0000 in two bytes
+        {"\xc1\xbf", false},                 // U+007F in two bytes
+        {"\xc2\x80", true},                  // U+0080
+        {"\xe0\xa0", false},                 // cut short
+        {"\xed\xa0\x80\xed\xb0\x80", false}, // a surrogate pair, as CESU-8 writes it
+    };
+    for (const auto& [Text, Taken] : Rows) {
+        EXPECT_EQ(Made_Of({.Abstract = "A" + Text}).Refusal, Taken ? "" : Not_Description) << Text;
+        EXPECT_EQ(Made_Of({.Holder = Text + "B"}).Refusal, Taken ? "" : Not_Authors) << Text;
+    }
+}
+
 TEST(Crate, QuotesTextsForToml) {
     const Manifest Made =
         Made_Of({.Root = "Shop", .Abstract = "Caf\xc3\xa9 \"bar\" \\ tab\tend", .Holder = "A\x7f"});

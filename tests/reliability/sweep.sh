@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Reliability sweeps of adaskel and adaskel-layout (usage: sweep.sh ADASKEL [LAYOUT]; status 0
-# when all held): errors, kills and interrupts at their system calls, a full disk, a path
+# when all held, 77 when skipped for want of strace or cc, the reason printed): errors, kills and interrupts at their system calls, a full disk, a path
 # taken just before the link, the longest names, an unwritable standard output; with
 # unnamed files, hidden names, and hidden names renamed where links are refused. A
 # generated file must be complete or absent; a failure must end in status 1 with one
@@ -10,6 +10,12 @@ Here=$(cd -- "$(dirname -- "${BASH_SOURCE[0]}")" && pwd)
 Program=$(realpath -- "${1:-$Here/../../build/adaskel}") && [[ -x $Program ]] ||
     { echo "no program at ${1:-build/adaskel}" >&2; exit 2; }
 Layout=$(realpath -- "${2:-$(dirname -- "$Program")/adaskel-layout}")
+# Without strace nothing is injected, and without cc no shim is built: a sweep then tests
+# nearly nothing, which must not pass for a sweep that held.
+skip() { echo "skipped: $*, so no sweep"; exit 77; }
+command -v strace >/dev/null && strace -f -qq -o /dev/null true 2>/dev/null ||
+    skip "no strace that can trace here"
+command -v cc >/dev/null || skip "no cc to build the shim"
 Work=$(mktemp -d "${TMPDIR:-/tmp}/adaskel-sweep.XXXXXX") || exit 2
 trap 'rm -rf -- "$Work"' EXIT
 Run=$Work/run Err=$Work/run/err Shim=$Work/shim.so Target=proj/proj-util/src/lib/proj-util.ads
@@ -70,13 +76,11 @@ inspect() {
     Tree="missing $Missing, short $Short, lost $Lost, temp $Temps, stray $Strays"
 }
 
-command -v cc >/dev/null && cc -shared -fPIC -O1 -o "$Shim" "$Here/shim.c" -ldl &&
-    Env[hidden]="LD_PRELOAD=$Shim SHIM_NO_TMPFILE=1" &&
-    Env[rename]="LD_PRELOAD=$Shim SHIM_NO_TMPFILE=1 SHIM_NO_LINK=1" ||
-    echo "skipped: no cc, so no shim runs"
+cc -shared -fPIC -O1 -o "$Shim" "$Here/shim.c" -ldl || skip "the shim does not build"
+Env[hidden]="LD_PRELOAD=$Shim SHIM_NO_TMPFILE=1"
+Env[rename]="LD_PRELOAD=$Shim SHIM_NO_TMPFILE=1 SHIM_NO_LINK=1"
 prepare small app proj-io proj-util proj-str
-strace -f -qq -o /dev/null true 2>/dev/null && Traced=("${!Env[@]}") ||
-    echo "skipped: no strace that can trace here, so no error and kill sweeps"
+Traced=("${!Env[@]}")
 for mode in "${Traced[@]}"; do
     for row in "${Errors[@]}"; do
         read -r sys err always <<<"$row"
@@ -212,5 +216,6 @@ done
         grep -qx "exists proj/proj.gpr" "$Run/out" || fault "layout $mode planted file"
 done
 
+((Points > 0)) || { echo "no injection point found: the traces held no call"; exit 1; }
 ((Faults == 0)) && echo "no fault found at $Points injection points" ||
     { echo "FAILED: $Faults faults"; exit 1; }
