@@ -388,15 +388,14 @@ std::vector<Case> Trees() {
                           {App_Body, "with Util, Util.Io;\nprocedure App is begin null; end;\n"},
                           {Util_Spec, "package Util is end Util;\n"},
                           {Io_Spec, "package Util.Io is end Util.Io;\n"}}),
-         .Out =
-             "exists app/app/src/app.adb\n"
-             "exists app/util/src/lib/util.ads\n"
-             "exists app/util-io/src/lib/util-io.ads\n"
-             "app/app_tree.gpr: warning: adaskel-layout list refuses to rewrite it, creating "
-             "nothing: permission denied\n"
-             "app/app.gpr: error: cannot read 'app/app.gpr': permission denied, so gprbuild "
-             "cannot build the project and the check cannot tell what it takes\n"
-             "summary: 0 to create, 3 to skip, 0 to fail; 1 error, 1 warning\n",
+         .Out = "exists app/app/src/app.adb\n"
+                "exists app/util/src/lib/util.ads\n"
+                "exists app/util-io/src/lib/util-io.ads\n"
+                "app/app_tree.gpr: warning: adaskel-layout list refuses to rewrite it, creating "
+                "nothing: permission denied\n"
+                "app/app.gpr: error: cannot read 'app/app.gpr': permission denied, so gprbuild "
+                "cannot build the project and the check cannot tell what it takes\n"
+                "summary: 0 to create, 3 to skip, 0 to fail; 1 error, 1 warning\n",
          .Wrapper = Nobody,
          .Modes = {{"app/app.gpr", fs::perms::none}}},
         // A parent spec in the tree serves only up to one the tree lacks: the with of the
