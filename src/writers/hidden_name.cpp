@@ -1,7 +1,8 @@
 // Hidden names: ".ask" and six random letters or digits, whatever the target's name, so
 // that any name that fits its directory fits there hidden too. Each is made relative to
-// its directory's descriptor, and kept with it where a signal handler can reach it, so that an interrupt, a termination or a hang-up removes the hidden files before
-// the program dies of it. Only a kill can leave one behind.
+// its directory's descriptor, and kept with it where a signal handler can reach it, so that an
+// interrupt, a termination or a hang-up removes the hidden files before the program dies of it.
+// Only a kill can leave one behind.
 #include "writers/hidden_name.hpp"
 
 #include <algorithm>
