@@ -12,6 +12,7 @@
 #include "check/context_clause.hpp"
 #include "check/header_texts.hpp"
 #include "check/plan.hpp"
+#include "check/report.hpp"
 #include "inputs/command_line.hpp"
 #include "inputs/licence_kind.hpp"
 #include "inputs/paths.hpp"
@@ -41,6 +42,7 @@ struct Check_Record {
     // The check's report, on standard output. The check changes nothing, so its report
     // is held until a buffer is full.
     Console Out{.Buffered = true};
+    Report_Writer Writer{Out};   // the report in the format asked for, on Out
     Run_Record Inputs;           // its console discards the run's messages
     bool Input_Failed = false;   // the run stops at an input, before it creates any file
     bool Layout_Refuses = false; // adaskel-layout refuses the list: it creates nothing
@@ -60,37 +62,46 @@ constexpr std::string_view Help =
     "the Ada compiler would refuse in the files it writes. Writes nothing.\n"
     "  PROJECT_FILE  the project file, as adaskel takes it\n"
     "  MAX_LINES     the most lines the project file may have (default 16384)\n"
+    "  --format=FORMAT  before PROJECT_FILE: the report as text (the default), json (one\n"
+    "                object a line) or sarif (SARIF 2.1.0, for code scanning)\n"
     "  --help        show this help and exit\n"
     "  --version     show the version and exit\n"
     "Exit status: 0 no error found (warnings may be shown), 1 an error found,\n"
     "2 the command line refused.";
 
-// "FILE" or "FILE:LINE", the place compilers and editors understand.
-std::string Place(std::string_view File, std::int32_t Line) {
-    std::string Text = Escape(File);
-    if (Line > 0) {
-        Text += ':';
-        Text += std::to_string(Line);
-    }
-    return Text;
-}
-
-void Report(Check_Record& Check, const std::string& Where, bool Is_Error,
-            std::string_view Message) {
+// Reports what Rule found about File (as shown, escaped; "" for none) at Line (0 for
+// none). Unit is what the finding is about beyond its rule and file, which code scanning
+// follows from run to run: its message when none is given.
+void Report(Check_Record& Check, Check_Rule Rule, std::string File, std::int32_t Line,
+            bool Is_Error, std::string Message, std::string Unit = {}) {
     ++(Is_Error ? Check.Errors : Check.Warnings);
-    std::string Line = Where;
-    Line += Is_Error ? ": error: " : ": warning: ";
-    Line.append(Message);
-    Put_Line(Check.Out, Line);
+    if (Unit.empty()) {
+        Unit = Message;
+    }
+    Put_Entry(Check.Writer, {.Kind = Entry_Kind::Diagnostic,
+                             .Path = std::move(File),
+                             .Line = Line,
+                             .Severity = Is_Error ? "error" : "warning",
+                             .Rule = Rule,
+                             .Message = std::move(Message),
+                             .Unit = std::move(Unit)});
 }
 
-void Report_Error(Check_Record& Check, const Problem& Found) {
-    Report(Check, Place(Found.File, Found.Line), true, Found.Message);
+// Reports what Rule found on a line of the project file: the unit of the line is what
+// it is about, wherever the line moves.
+void Report_Line(Check_Record& Check, const Diagnostic& Found) {
+    const Run_Record& Inputs = Check.Inputs;
+    Report(Check, Found.Rule, Escape(Inputs.Project_Name), Found.Line, Found.Is_Error,
+           Found.Message, std::string(Read(Inputs.Project_Lines, Found.Line)));
+}
+
+void Report_Error(Check_Record& Check, Check_Rule Rule, const Problem& Found) {
+    Report(Check, Rule, Escape(Found.File), Found.Line, true, Found.Message);
 }
 
 // An input the run stops on, before it writes any file.
 void Report_Input_Error(Check_Record& Check, const Problem& Found) {
-    Report_Error(Check, Found);
+    Report_Error(Check, Check_Rule::Input, Found);
     Check.Input_Failed = true;
     Check.Fails = 1;
 }
@@ -104,8 +115,11 @@ void Hint_Layout(Check_Record& Check, const std::string& Path) {
     const std::string Directory = Directory_Of(Path);
     struct stat Status {};
     if (::stat(Directory.c_str(), &Status) != 0 && errno == ENOENT) {
-        Put_Line(Check.Out, "hint: adaskel-layout " + Escape(Check.Inputs.Project_Name) +
-                                " creates " + Quote(Directory));
+        Put_Entry(Check.Writer, {.Kind = Entry_Kind::Hint,
+                                 .Path = Escape(Directory),
+                                 .Severity = "note",
+                                 .Message = "adaskel-layout " + Escape(Check.Inputs.Project_Name) +
+                                            " creates " + Quote(Directory)});
     }
 }
 
@@ -117,36 +131,42 @@ void Report_Plan(Check_Record& Check, bool Licence_Read) {
         if (Line.Action == Plan_Action::Error) {
             Check.Fails = 1;
             Stopped = true;
-            Put_Line(Check.Out, "error " + Shorten(Line.Path) + ": " + Line.Problem);
+            Put_Entry(Check.Writer, {.Kind = Entry_Kind::Plan,
+                                     .Path = Shorten(Line.Path),
+                                     .Severity = "error",
+                                     .Rule = Check_Rule::Run_Fails_At_File,
+                                     .Message = Line.Problem});
             Hint_Layout(Check, Line.Path);
         } else {
             const bool Create = Line.Action == Plan_Action::Create;
             (Create ? Check.Creates : Check.Skips) += Stopped ? 0 : 1;
-            Put_Line(Check.Out, (Create ? "create " : "exists ") + Shorten(Line.Path));
+            Put_Entry(Check.Writer, {.Kind = Entry_Kind::Plan,
+                                     .Path = Shorten(Line.Path),
+                                     .Severity = "none",
+                                     .Message = Create ? "create" : "exists"});
         }
         if (Line.Empty) { // every run skips it, so the user has to act
-            Report(Check, Shorten(Line.Path), false,
+            Report(Check, Check_Rule::Empty_File, Shorten(Line.Path), 0, false,
                    "exists but is empty: it may be left by a crash; remove it and run again to "
                    "regenerate it");
         }
     });
 }
 
-// The derived project, which the tree's GPR file takes its sources from, must be the one
-// adaskel-layout would write now, or gprbuild builds from another list.
-void Check_Tree_Gpr(Check_Record& Check) {
+// The derived project at Path, which the tree's GPR file takes its sources from, must be
+// the one adaskel-layout would write now, or gprbuild builds from another list.
+void Check_Tree_Gpr(Check_Record& Check, const std::string& Path) {
     if (Check.Layout_Refuses) {
         return; // the errors say why adaskel-layout would not rewrite it
     }
     const Run_Record& Inputs = Check.Inputs;
-    const std::string Path = Tree_Gpr_Path(Root_Name(Inputs));
     const auto Is_File = [](const std::string& Each) {
         return Look_At_Output_Path(Each).Holds_File;
     };
     const std::string Hint =
         ": adaskel-layout " + Escape(Inputs.Project_Name) + " writes it from the list and the tree";
     if (!Look_At_Output_Path(Path).Holds_File) {
-        Report(Check, Escape(Path), false,
+        Report(Check, Check_Rule::Tree_Project_Missing, Escape(Path), 0, false,
                "is missing, but the GPR file takes its sources from it" + Hint);
         return;
     }
@@ -155,11 +175,26 @@ void Check_Tree_Gpr(Check_Record& Check) {
                              Put_Tree_Gpr_Text(Inputs, Is_File, Put);
                          });
     if (!Follows) {
-        Report(Check, Escape(Path), false,
+        Report(Check, Check_Rule::Tree_Project_Stale, Escape(Path), 0, false,
                "does not follow the list and the tree, so gprbuild would not build what the "
                "run writes" +
                    Hint);
     }
+}
+
+// A GPR file that withs the derived project where it was before it moved: it builds, as
+// adaskel-layout keeps that file up to date, but the root then holds two project files,
+// and an editor's language server loads neither.
+void Report_Old_Place(Check_Record& Check, const std::string& Gpr, const std::string& Tree) {
+    const std::string& Root = Root_Name(Check.Inputs);
+    const std::string Old(Base_Name(Old_Tree_Gpr_Path(Root)));
+    Report(
+        Check, Check_Rule::Tree_Project_Old_Place, Escape(Gpr), 0, false,
+        "withs the derived project at its old place " + Quote(Old) + ", so " + Quote(Root + "/") +
+            " holds two project files and an editor loads neither; to move it, write "
+            "'with \"" +
+            Tree + "\";' in place of 'with \"" + Old + "\";' and remove " +
+            Quote(Old_Tree_Gpr_Path(Root)) + " (adaskel-layout keeps both up to date until then)");
 }
 
 // Whether the tree's GPR file, if there, takes its sources and naming from the derived
@@ -172,13 +207,19 @@ bool Files_Named_By_Gpr(Check_Record& Check) {
         return true;
     }
     const std::string Text = Read_Whole(Gpr);
-    const std::string Tree(Base_Name(Tree_Gpr_Path(Root)));
+    const std::string Tree(From_Root(Root, Tree_Gpr_Path(Root)));
+    const std::string Old(From_Root(Root, Old_Tree_Gpr_Path(Root)));
     if (Text.find('"' + Tree + '"') != std::string::npos) {
-        Check_Tree_Gpr(Check);
+        Check_Tree_Gpr(Check, Tree_Gpr_Path(Root));
+        return true;
+    }
+    if (Text.find('"' + Old + '"') != std::string::npos) {
+        Report_Old_Place(Check, Gpr, Tree);
+        Check_Tree_Gpr(Check, Old_Tree_Gpr_Path(Root));
         return true;
     }
     std::string Project = Gpr_Project_Name(Root) + "_Tree";
-    Report(Check, Escape(Gpr), false,
+    Report(Check, Check_Rule::Gpr_Not_Derived, Escape(Gpr), 0, false,
            "does not take its sources from " + Quote(Tree) +
                ", so its source directories and naming do not follow the list; to adopt it, "
                "write 'with \"" +
@@ -195,10 +236,10 @@ bool Files_Named_By_Gpr(Check_Record& Check) {
 void Report_Ada(Check_Record& Check) {
     const Run_Record& Inputs = Check.Inputs;
     for (const Problem& Found : Check_Header_Texts(Inputs)) {
-        Report_Error(Check, Found);
+        Report_Error(Check, Check_Rule::Header_Text, Found);
     }
     if (Licence_Of(Inputs) == Licence_Kind::Gpl_3) {
-        Report(Check, "gpl.txt", false,
+        Report(Check, Check_Rule::Gpl_3_Licence, "gpl.txt", 0, false,
                "is the GPL version 3, whose lines 295 to 309, which every header quotes, are "
                "not a notice but a piece of its section 6");
     }
@@ -210,10 +251,11 @@ void Report_Ada(Check_Record& Check) {
     };
     const bool Files_Named = Files_Named_By_Gpr(Check);
     for (const Diagnostic& Found : Judge_Lines(Inputs, Is_File, Files_Named)) {
-        Report(Check, Place(Inputs.Project_Name, Found.Line), Found.Is_Error, Found.Message);
+        Report_Line(Check, Found);
     }
     for (const Problem& Found : Unprovided_Withs(Inputs)) {
-        Report(Check, Place(Found.File, Found.Line), false, Found.Message);
+        Report(Check, Check_Rule::Unprovided_With, Escape(Found.File), Found.Line, false,
+               Found.Message);
     }
 }
 
@@ -230,10 +272,17 @@ std::string Count(std::int32_t Number, std::string_view Noun) {
 }
 
 void Report_Summary(Check_Record& Check) {
-    Put_Line(Check.Out, "summary: " + std::to_string(Check.Creates) + " to create, " +
-                            std::to_string(Check.Skips) + " to skip, " +
-                            std::to_string(Check.Fails) + " to fail; " +
-                            Count(Check.Errors, "error") + ", " + Count(Check.Warnings, "warning"));
+    const bool Failing = Check.Errors > 0 || Check.Fails > 0;
+    Put_Entry(Check.Writer,
+              {.Kind = Entry_Kind::Summary,
+               .Severity = Failing              ? "error"
+                           : Check.Warnings > 0 ? "warning"
+                                                : "none",
+               .Message = std::to_string(Check.Creates) + " to create, " +
+                          std::to_string(Check.Skips) + " to skip, " + std::to_string(Check.Fails) +
+                          " to fail; " + Count(Check.Errors, "error") + ", " +
+                          Count(Check.Warnings, "warning")});
+    Finish_Report(Check.Writer, ADASKEL_VERSION);
 }
 
 // Every input a run reads, in its order, each problem an input error; then what is made
@@ -266,10 +315,37 @@ void Check_Inputs(Check_Record& Check, const std::optional<Problem>& Unseen) {
     Report_Ada(Check);
 }
 
+// Takes the "--format=FORMAT" options before the project file off the front of Arguments,
+// the last one in force. None, with the refusal on standard error, for a format that is
+// not one of the three: the command line is then refused as a whole.
+std::optional<std::span<const char* const>> Take_Format(Report_Writer& Writer,
+                                                        std::span<const char* const> Arguments) {
+    constexpr std::string_view Option = "--format=";
+    while (!Arguments.empty() && std::string_view(Arguments[0]).starts_with(Option)) {
+        const std::string_view Name = std::string_view(Arguments[0]).substr(Option.size());
+        const auto Format = To_Report_Format(Name);
+        if (!Format) {
+            Write_All(STDERR_FILENO,
+                      "adaskel-check: " + Quote(Name) +
+                          " is not a report format: text, json or sarif\nusage: "
+                          "adaskel-check [--format=text|json|sarif] PROJECT_FILE [MAX_LINES]\n");
+            return std::nullopt;
+        }
+        Writer.Format = *Format;
+        Arguments = Arguments.subspan(1);
+    }
+    return Arguments;
+}
+
 // Checks with the arguments after the program name. Returns Exit_Complete when a run
 // would complete and GNAT would accept its files, Exit_Problems when not, and
 // Exit_Command_Line when the arguments are refused.
-int Check_Sequence(Check_Record& Check, std::span<const char* const> Arguments) {
+int Check_Sequence(Check_Record& Check, std::span<const char* const> All_Arguments) {
+    const auto Taken = Take_Format(Check.Writer, All_Arguments);
+    if (!Taken) {
+        return Exit_Command_Line;
+    }
+    const std::span<const char* const> Arguments = *Taken;
     if (Answer_Information(Check.Out, "adaskel-check", Help, Arguments)) {
         return Exit_Complete;
     }
