@@ -332,25 +332,41 @@ std::vector<Case> Trees() {
              "create app/util-io/src/lib/util-io.ads\n"
              "gpl.txt: warning: is the GPL version 3, whose lines 295 to 309, which every header "
              "quotes, are not a notice but a piece of its section 6\n"
-             "app/app.gpr: warning: does not take its sources from 'app_tree.gpr', so its source "
-             "directories and naming do not follow the list; to adopt it, write 'with "
-             "\"app_tree.gpr\";' before its project line, and 'for Source_Dirs use "
+             "app/app.gpr: warning: does not take its sources from '.adaskel/app_tree.gpr', so its "
+             "source directories and naming do not follow the list; to adopt it, write 'with "
+             "\".adaskel/app_tree.gpr\";' before its project line, and 'for Source_Dirs use "
              "App_Tree.Source_Dirs;' and 'package Naming renames App_Tree.Naming;' in place of its "
-             "own (adaskel-layout rewrites 'app_tree.gpr' on every run)\n"
+             "own (adaskel-layout rewrites '.adaskel/app_tree.gpr' on every run)\n"
              "app/app/src/app.adb:3: warning: withs Report, which nothing in the list or the tree "
              "provides (renamed or removed?)\n"
              "app/app/src/app.adb:4: warning: withs Gone.Away, which nothing in the list or the "
              "tree provides (renamed or removed?)\n"
              "summary: 2 to create, 1 to skip, 0 to fail; 0 errors, 4 warnings\n"},
         {.Name = "DerivedGprStale",
+         .Inputs =
+             Texts(App_List, {{"app/app.gpr", "with \".adaskel/app_tree.gpr\";\n"},
+                              {"app/.adaskel/app_tree.gpr", "abstract project App_Tree is\n"}}),
+         .Out = "create app/app/src/app.adb\ncreate app/util/src/lib/util.ads\n"
+                "create app/util-io/src/lib/util-io.ads\n"
+                "app/.adaskel/app_tree.gpr: warning: does not follow the list and the tree, so "
+                "gprbuild would not build what the run writes: adaskel-layout list writes it from "
+                "the list and the tree\n"
+                "summary: 3 to create, 0 to skip, 0 to fail; 0 errors, 1 warning\n"},
+        // A tree laid out before the derived project moved: the one line that says how to
+        // move it, and the old file judged, since that is the one the build takes.
+        {.Name = "DerivedGprAtOldPlace",
          .Inputs = Texts(App_List, {{"app/app.gpr", "with \"app_tree.gpr\";\n"},
                                     {"app/app_tree.gpr", "abstract project App_Tree is\n"}}),
          .Out = "create app/app/src/app.adb\ncreate app/util/src/lib/util.ads\n"
                 "create app/util-io/src/lib/util-io.ads\n"
+                "app/app.gpr: warning: withs the derived project at its old place 'app_tree.gpr', "
+                "so 'app/' holds two project files and an editor loads neither; to move it, write "
+                "'with \".adaskel/app_tree.gpr\";' in place of 'with \"app_tree.gpr\";' and remove "
+                "'app/app_tree.gpr' (adaskel-layout keeps both up to date until then)\n"
                 "app/app_tree.gpr: warning: does not follow the list and the tree, so gprbuild "
                 "would not build what the run writes: adaskel-layout list writes it from the list "
                 "and the tree\n"
-                "summary: 3 to create, 0 to skip, 0 to fail; 0 errors, 1 warning\n"},
+                "summary: 3 to create, 0 to skip, 0 to fail; 0 errors, 2 warnings\n"},
     };
 }
 
