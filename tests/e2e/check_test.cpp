@@ -432,4 +432,55 @@ TEST(CheckReport, WholeOrFailedWithItsReason) {
               "adaskel-check: cannot write to standard output: no space left on device\n");
 }
 
+// The JSON report is the text report line for line, with the same status: a format
+// that dropped a finding or changed the status would mislead CI. A format it does not know
+// refuses the command line.
+TEST(CheckReport, JsonTellsWhatTheTextTells) {
+    const Sandbox Box;
+    Prepare(Box, {"app/app/src"},
+            Texts("app\napp\nutil-io\nobj\n",
+                  {{"app/app.gpr", "project App is\nend App;\n"}, {App_Body, ""}}),
+            {});
+    const Outcome Text = harness::Run(Box, ADASKEL_CHECK_BINARY, {"list"});
+    const Outcome Json =
+        harness::Run(Box, ADASKEL_CHECK_BINARY, {"--format=sarif", "--format=json", "list"});
+    EXPECT_EQ(Json.Status, Text.Status);
+    EXPECT_EQ(Text.Status, 1);
+    std::istringstream Text_Lines(Text.Out);
+    std::istringstream Json_Lines(Json.Out);
+    std::string Line;
+    std::string Object;
+    std::size_t Count = 0;
+    while (std::getline(Text_Lines, Line)) {
+        ASSERT_TRUE(std::getline(Json_Lines, Object)) << "no object for: " << Line;
+        const std::size_t At = Object.find("\"message\": \"");
+        ASSERT_NE(At, std::string::npos) << Object;
+        // The message as JSON holds it, its quotation marks and backslashes unescaped.
+        std::string Message;
+        for (std::size_t K = At + 12; K + 2 < Object.size(); ++K) {
+            if (Object[K] == '\\') {
+                ++K;
+            }
+            Message += Object[K];
+        }
+        EXPECT_NE(Line.find(Message), std::string::npos) << Line << "\n" << Object;
+        ++Count;
+    }
+    EXPECT_FALSE(std::getline(Json_Lines, Object)) << Object;
+    EXPECT_GE(Count, 5U);
+    EXPECT_NE(Json.Out.find("{\"kind\": \"diagnostic\", \"path\": \"list\", \"line\": 4, "
+                            "\"severity\": \"error\", \"rule\": \"unit-directory\", "),
+              std::string::npos)
+        << Json.Out;
+    EXPECT_NE(Json.Out.find("\"rule\": \"parent-unit\""), std::string::npos);
+    EXPECT_NE(Json.Out.find("\"rule\": \"gpr-not-derived\""), std::string::npos);
+    EXPECT_NE(Json.Out.find("\"rule\": \"empty-file\""), std::string::npos);
+    const Outcome Refused = harness::Run(Box, ADASKEL_CHECK_BINARY, {"--format=xml", "list"});
+    EXPECT_EQ(Refused.Status, 2);
+    EXPECT_EQ(Refused.Out, "");
+    EXPECT_EQ(Refused.Err, "adaskel-check: 'xml' is not a report format: text, json or sarif\n"
+                           "usage: adaskel-check [--format=text|json|sarif] PROJECT_FILE "
+                           "[MAX_LINES]\n");
+}
+
 } // namespace
