@@ -243,6 +243,8 @@ TEST(Layout, RefusesWhatTheCheckCallsAnError) {
                                     "with a UTF-8 byte order mark)"}},
         {"app\napp\nstore\nstore.cart\n", {"4: 'store.cart' holds '.': write 'store-cart': lines separate "
                                            "names with '-'"}},
+        // The derived project's directory is no unit's: a line holding "." never is one.
+        {"app\napp\n.adaskel\n", {"3: '.adaskel' holds '.': write '-adaskel': lines separate names with '-'"}},
         {"app\napp\nobj\nbin\nalire\nconfig\nObj\n",
          {"3: 'obj' cannot be a directory of the tree: gprbuild and alr keep their own files there",
           "4: 'bin' cannot be a directory of the tree: gprbuild and alr keep their own files there",
