@@ -6,6 +6,7 @@
 #include "base/json_text.hpp"
 
 #include <array>
+#include <numeric>
 
 namespace adaskel {
 
@@ -69,11 +70,12 @@ std::string Uri_Of(std::string_view Path) {
 // which std::hash is not.
 std::string Fingerprint(std::initializer_list<std::string_view> Parts) {
     std::uint64_t Hash = 0xcbf29ce484222325U;
+    const auto Step = [](std::uint64_t Sum, char C) {
+        return (Sum ^ static_cast<unsigned char>(C)) * 0x100000001b3U;
+    };
     for (const std::string_view Part : Parts) {
-        for (const char C : Part) {
-            Hash = (Hash ^ static_cast<unsigned char>(C)) * 0x100000001b3U;
-        }
-        Hash = (Hash ^ 0U) * 0x100000001b3U; // a separator, so "ab"+"c" is not "a"+"bc"
+        // A NUL byte after each part, so that "ab" and "c" is not "a" and "bc".
+        Hash = Step(std::accumulate(Part.begin(), Part.end(), Hash, Step), '\0');
     }
     constexpr std::string_view Hex = "0123456789abcdef";
     std::string Text(16, '0');
