@@ -158,8 +158,13 @@ void Lay_Out(Layout_Record& Layout) {
     auto Root_Directory = std::make_shared<Output_Directory>();
     Root_Directory->Path = Root;
     Root_Directory->Fd = Make_Directory(Layout.Out, Tree, Root);
+    // Every directory is there before the first file: a layout that fails has written
+    // ROOT.gpr only into a complete tree.
     const std::string Tree_Gpr = Tree_Gpr_Path(Root);
-    Write_Tree_Gpr(Layout, Open_Below_Root(Layout, Tree, Tree_Gpr), Tree_Gpr);
+    const std::string Config_Gpr = Config_Gpr_Path(Root);
+    const Shared_Directory Tree_Directory = Open_Below_Root(Layout, Tree, Tree_Gpr);
+    const Shared_Directory Config_Directory = Open_Below_Root(Layout, Tree, Config_Gpr);
+    Write_Tree_Gpr(Layout, Tree_Directory, Tree_Gpr);
     // A ROOT.gpr written before the derived project moved withs it in the root: while it
     // is there, it follows the list too, so that such a tree builds with no hand edit.
     const std::string Old_Tree_Gpr = Old_Tree_Gpr_Path(Root);
@@ -168,9 +173,7 @@ void Lay_Out(Layout_Record& Layout) {
     }
     Write_New_File(Layout.Out, Root_Directory, Gpr_Path(Root),
                    Gpr_Text(Root, Base_Name(Body_Path(Root))));
-    const std::string Config_Gpr = Config_Gpr_Path(Root);
-    Write_New_File(Layout.Out, Open_Below_Root(Layout, Tree, Config_Gpr), Config_Gpr,
-                   Config_Gpr_Text(Root));
+    Write_New_File(Layout.Out, Config_Directory, Config_Gpr, Config_Gpr_Text(Root));
     Write_New_File(Layout.Out, Root_Directory, Als_Json_Path(Root), Als_Json_Text(Root));
     Write_Crate(Layout, Root_Directory);
     Make_Tree_Durable(Tree, Inputs);

@@ -75,9 +75,11 @@ const Files Gpr_Files = {
     {"app/.gitignore", "obj/\nbin/\nalire/\nconfig/\n"}};
 
 // The last lines of a layout that finds neither a manifest nor a .gitignore.
-const std::string Beside_Lines = "created app/config/\ncreated app/config/app_config.gpr\n"
-                                 "created app/.als.json\n";
-const std::string Derived_Lines = "created app/.adaskel/\ncreated app/.adaskel/app_tree.gpr\n";
+// The lines of the directories the layout makes beside the units', of the files written
+// after ROOT.gpr, and of the derived project's in a fresh tree.
+const std::string Derived_Dirs = "created app/.adaskel/\ncreated app/config/\n";
+const std::string Beside_Lines = "created app/config/app_config.gpr\ncreated app/.als.json\n";
+const std::string Derived_Lines = Derived_Dirs + "created app/.adaskel/app_tree.gpr\n";
 const std::string Crate_Lines =
     "created app/alire.toml (no licenses: lines 295 to 309 of 'gpl.txt' "
     "are not the GPL-2 notice)\ncreated app/.gitignore\n";
@@ -117,7 +119,7 @@ std::vector<Case> Trees() {
          .Inputs = {{"app/app.gpr", "mine\n"}}, .Out = Derived_Lines + Beside_Lines + Crate_Lines},
         {.Name = "DerivedGprStale", .Dirs = {"app/app/src", "app/util/src/lib", "app/util-io/src/lib"},
          .Inputs = {{"app/app.gpr", "mine\n"}, {"app/.adaskel/app_tree.gpr", "old\n"}},
-         .Out = "updated app/.adaskel/app_tree.gpr\n" + Beside_Lines + Crate_Lines},
+         .Out = "created app/config/\nupdated app/.adaskel/app_tree.gpr\n" + Beside_Lines + Crate_Lines},
         // A tree laid out before the derived project moved: its app.gpr withs the old
         // place, which keeps following the list beside the new one.
         {.Name = "DerivedGprAtOldPlace", .Dirs = {"app/app/src", "app/util/src/lib", "app/util-io/src/lib"},
@@ -130,7 +132,7 @@ std::vector<Case> Trees() {
         {.Name = "CrateRefused", .Dirs = {"app/app/src", "app/util/src/lib", "app/util-io/src/lib"},
          .Inputs = {{"app/app.gpr", "mine\n"}, {"app/.adaskel/app_tree.gpr", Derived_Gpr},
                     {"Versions.lst", "v1.0\n"}},
-         .Out = Beside_Lines + "not created app/alire.toml: version 'v1.0' (line 1 of 'Versions.lst'): alr takes a version "
+         .Out = "created app/config/\n" + Beside_Lines + "not created app/alire.toml: version 'v1.0' (line 1 of 'Versions.lst'): alr takes a version "
                 "like 1.0 or 1.0.0-rc1\ncreated app/.gitignore\n"},
         {.Name = "RootNotIdentifier", .Inputs = {{"list", "a.b\napp\n"}}, .Status = 1,
          .Err = Lead + "1: root 'a.b' is not a GPR project name: it must be an identifier of ASCII letters, "
