@@ -7,7 +7,8 @@
 # adaskel-check and adaskel-layout beside ADASKEL. WORKDIR is deleted and rebuilt on
 # every run: the example's input files are copied into it and gpl.txt is taken from this
 # machine's GPL-2 text (or a placeholder is written). Then, in WORKDIR:
-#   adaskel-layout shop.lst   the directories of the tree, shop/shop_tree.gpr, shop/shop.gpr,
+#   adaskel-layout shop.lst   the directories of the tree, shop/.adaskel/shop_tree.gpr,
+#                             shop/shop.gpr, shop/config/shop_config.gpr, shop/.als.json,
 #                             shop/alire.toml and shop/.gitignore
 #   adaskel-check shop.lst    must find nothing: 0 errors and 0 warnings
 #   adaskel shop.lst          the source files; the tree and two files are shown

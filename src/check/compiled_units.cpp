@@ -96,7 +96,8 @@ std::vector<Diagnostic> Uncompiled_Units(const Run_Record& Record) {
             Found.push_back({Unit.Line, false,
                              Quote(Unit.Name) + " is not compiled by gprbuild: add `with " +
                                  std::string(Unit.Name) + ";` to " + Main_File +
-                                 ", or build with `gprbuild -U`"});
+                                 ", or build with `gprbuild -U`",
+                             Check_Rule::Unit_Not_Compiled});
         }
     });
     return Found;

@@ -37,11 +37,11 @@ void Note_Provided(std::map<std::string, Provided>& Files, std::string_view Name
     }
 }
 
-// Whether a project named in a with clause is the derived project: its base name, the
-// extension given or not, is the derived project's, wherever it is.
-bool Is_Tree_Project(std::string_view Withed, std::string_view Tree) {
+// Whether a project named in a with clause is the one whose file is called Name: its base
+// name, the extension given or not, wherever it is.
+bool Is_Project_Named(std::string_view Withed, std::string_view Name) {
     const std::string_view Base = Base_Name(Withed);
-    return Base == Tree || std::string(Base) + ".gpr" == Tree;
+    return Base == Name || std::string(Base) + ".gpr" == Name;
 }
 
 // Why nothing provides a stale unit, or who may: the projects the GPR file withs.
@@ -118,12 +118,18 @@ Gpr_Withs Read_Gpr_Withs(const Run_Record& Record) {
     if (!Withs.Present) {
         return Withs;
     }
+    // The derived project, at its place or the old one, and the crate's configuration,
+    // which holds no sources, are the tree's own: only other projects may provide units.
     const std::string Tree(Base_Name(Tree_Gpr_Path(Root)));
+    const std::string Old(From_Root(Root, Old_Tree_Gpr_Path(Root)));
+    const std::string Config(Base_Name(Config_Gpr_Path(Root)));
     Withs.Error =
         Read_Withed(Path, Context_Bound(Record), Token_Kind::String, [&](const Token& Each) {
-            if (Is_Tree_Project(Each.Text, Tree)) {
+            if (Is_Project_Named(Each.Text, Tree)) {
                 Withs.Takes_Tree = true;
-            } else {
+                Withs.Old_Place = Withs.Old_Place || (Is_Project_Named(Each.Text, Old) &&
+                                                      Base_Name(Each.Text) == Each.Text);
+            } else if (!Is_Project_Named(Each.Text, Config)) {
                 Withs.Others.push_back(Each.Text);
             }
         }).Error;
@@ -152,7 +158,8 @@ std::vector<Body_Finding> Unprovided_Withs(const Run_Record& Record, const Gpr_W
                           "cannot read " + Quote(Body) + ": " + Errno_Text(Reading.Error) +
                               ", so gprbuild cannot compile it and its with clauses are not "
                               "checked"},
-                         true});
+                         true,
+                         Check_Rule::Unreadable_Source});
         return Found;
     }
     if (Reading.Cut) {
@@ -160,7 +167,8 @@ std::vector<Body_Finding> Unprovided_Withs(const Run_Record& Record, const Gpr_W
             {{Body, 0,
               "its context clause does not end within its first " + std::to_string(Bound) +
                   " bytes: the with clauses past them are not checked"},
-             false});
+             false,
+             Check_Rule::Context_Clause_Cut});
     }
     // The spec file of each unlisted withed unit, and whether a listed unit's parent has
     // that file: the tree provides to the build the specs of parents of listed units (the

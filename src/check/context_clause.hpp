@@ -7,6 +7,7 @@
 #include "base/failure.hpp"
 #include "base/number_set.hpp"
 #include "inputs/run_record.hpp"
+#include "names/check_rules.hpp"
 
 #include <cstdint>
 #include <optional>
@@ -49,6 +50,7 @@ struct Gpr_Withs {
                                      // withs the derived project alone)
     int Error = 0;                   // the errno of a reading that failed
     bool Takes_Tree = false;         // it withs the derived project
+    bool Old_Place = false;          // at its old place, beside it in the root
     std::vector<std::string> Others; // the other projects it withs, as written
 };
 
@@ -59,6 +61,7 @@ Gpr_Withs Read_Gpr_Withs(const Run_Record& Record);
 struct Body_Finding {
     Problem Found;
     bool Is_Error = false;
+    Check_Rule Rule = Check_Rule::Unprovided_With;
 };
 
 // For the existing body file: an error when it cannot be read, a warning when its context

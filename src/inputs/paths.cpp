@@ -1,6 +1,7 @@
 // Concatenation of the generated files' paths, each built with a single allocation.
 #include "inputs/paths.hpp"
 
+#include <algorithm>
 #include <initializer_list>
 #include <numeric>
 
@@ -35,7 +36,30 @@ std::string Gpr_Path(std::string_view Root_Name) {
 }
 
 std::string Tree_Gpr_Path(std::string_view Root_Name) {
+    return Join({Root_Name, "/.adaskel/", Root_Name, "_tree.gpr"});
+}
+
+std::string Old_Tree_Gpr_Path(std::string_view Root_Name) {
     return Join({Root_Name, "/", Root_Name, "_tree.gpr"});
+}
+
+std::string Crate_Name(std::string_view Root_Name) {
+    std::string Crate(Root_Name);
+    std::transform(Crate.begin(), Crate.end(), Crate.begin(),
+                   [](char C) { return C >= 'A' && C <= 'Z' ? static_cast<char>(C + 32) : C; });
+    return Crate;
+}
+
+std::string Config_Gpr_Path(std::string_view Root_Name) {
+    return Join({Root_Name, "/config/", Crate_Name(Root_Name), "_config.gpr"});
+}
+
+std::string Als_Json_Path(std::string_view Root_Name) {
+    return Join({Root_Name, "/.als.json"});
+}
+
+std::string_view From_Root(std::string_view Root_Name, std::string_view Path) {
+    return Path.substr(Root_Name.size() + 1);
 }
 
 } // namespace adaskel

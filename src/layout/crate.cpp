@@ -128,12 +128,6 @@ std::optional<std::string> Toml_String(std::string_view Text) {
     return Quoted + '"';
 }
 
-std::string Lower(std::string Text) {
-    std::transform(Text.begin(), Text.end(), Text.begin(),
-                   [](char C) { return C >= 'A' && C <= 'Z' ? static_cast<char>(C + 32) : C; });
-    return Text;
-}
-
 struct Fields {
     std::string Name, Version, Description, Author;
 };
@@ -165,7 +159,7 @@ std::string Refusal(const Fields& Crate, const Run_Record& Record) {
 
 Manifest Crate_Manifest(const Run_Record& Record) {
     const std::string& Root = Root_Name(Record);
-    const Fields Crate{Lower(Root), Record.Version.value_or(""), Record.Abstract,
+    const Fields Crate{Crate_Name(Root), Record.Version.value_or(""), Record.Abstract,
                        Record.Holder_Name};
     Manifest Made;
     Made.Refusal = Refusal(Crate, Record);
@@ -185,8 +179,11 @@ Manifest Crate_Manifest(const Run_Record& Record) {
     }
     Made.Text += "executables = [" + *Toml_String(Main.substr(0, Main.size() - 4)) + "]\n" +
                  "project-files = [" + *Toml_String(Base_Name(Gpr_Path(Root))) + "]\n\n" +
-                 "# The generated headers keep a fixed style that GNAT's style checks refuse.\n" +
-                 "[build-switches]\n\"*\".style_checks = \"No\"\n";
+                 "# The generated headers keep a fixed style that GNAT's style checks refuse,\n"
+                 "# and the main body withs every unit and uses none, which GNAT warns of:\n"
+                 "# style checks are off, and warnings stay warnings in every profile.\n" +
+                 "[build-switches]\n\"*\".style_checks = \"No\"\n"
+                 "\"*\".compile_checks = \"warnings\"\n";
     return Made;
 }
 

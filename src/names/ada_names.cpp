@@ -228,16 +228,17 @@ struct Checker {
     const File_Test& Is_File;
     bool Files_Named = false; // the GPR file names each unit's file (see header)
     std::vector<Diagnostic> Found{};
-    Number_Set Seen{};                 // the first unit of each name listed so far
-    Number_Set Packages{};             // every package of the project with a valid name
-    std::optional<Ada_Unit> Main{};    // the main procedure, when its name is valid
-    std::vector<std::int32_t> Below{}; // by line, the packages under it; formed on need
+    Number_Set Seen{};                      // the first unit of each name listed so far
+    Number_Set Packages{};                  // every package of the project with a valid name
+    std::optional<Ada_Unit> Main{};         // the main procedure, when its name is valid
+    std::vector<std::int32_t> Below{};      // by line, the packages under it; formed on need
+    Check_Rule Rule = Check_Rule::Ada_Name; // of the check under way, set before each
 
     void Error(const Ada_Unit& Unit, std::string Message) {
-        Found.push_back({Unit.Line, true, std::move(Message)});
+        Found.push_back({Unit.Line, true, std::move(Message), Rule});
     }
     void Warning(const Ada_Unit& Unit, std::string Message) {
-        Found.push_back({Unit.Line, false, std::move(Message)});
+        Found.push_back({Unit.Line, false, std::move(Message), Rule});
     }
 };
 
@@ -259,7 +260,7 @@ void Add_Unit(const Checker& Check, Number_Set& Set, const Ada_Unit& Unit) {
 }
 
 void Found_At(Checker& Check, std::int32_t Line, bool Is_Error, std::string Message) {
-    Check.Found.push_back({Line, Is_Error, std::move(Message)});
+    Check.Found.push_back({Line, Is_Error, std::move(Message), Check.Rule});
 }
 
 std::string Line_Note(const Ada_Unit& Unit) {
@@ -565,17 +566,24 @@ std::vector<bool> Index_Units(Checker& Check) {
 
 // The checks of a unit with a valid name, against those listed before it.
 void Check_Valid_Unit(Checker& Check, const Ada_Unit& Unit) {
+    Check.Rule = Check_Rule::Repeated_Unit;
     if (Check_Repeats(Check, Unit)) {
         return; // the first listing had every other check
     }
     // A unit of Standard or of GNAT's has its own diagnostic, which says all.
-    if (Check_Standard(Check, Unit) || Check_Predefined(Check, Unit)) {
+    Check.Rule = Check_Rule::Standard_Unit;
+    const bool Standard = Check_Standard(Check, Unit);
+    Check.Rule = Check_Rule::Gnat_Unit;
+    if (Standard || Check_Predefined(Check, Unit)) {
         Add_Unit(Check, Check.Seen, Unit);
         return;
     }
+    Check.Rule = Check_Rule::Name_Length;
     Check_Lengths(Check, Unit);
+    Check.Rule = Check_Rule::Gpr_String;
     Check_Gpr_Strings(Check, Unit);
     if (Holds_Wide_Character(Unit.Name)) {
+        Check.Rule = Check_Rule::Wide_Character;
         // Whether it codes a letter, and the file name GNAT makes of it, need the
         // character tables of the whole of Unicode.
         Check.Warning(Unit, Quote(Unit.Name) + " holds a wide character in GNAT's bracket "
@@ -583,11 +591,14 @@ void Check_Valid_Unit(Checker& Check, const Ada_Unit& Unit) {
                                                "GNAT takes it for a letter or a digit only, "
                                                "and names its file its own way");
     } else if (!Check.Files_Named) {
+        Check.Rule = Check_Rule::File_Name;
         Check_File_Name(Check, Unit);
     }
     if (!Unit.Is_Main && !(Check.Main && Same_Name(Check.Main->Name, Unit.Name))) {
+        Check.Rule = Check_Rule::Body_File_Clash;
         Check_Root_File(Check, Unit); // a package of the main's name has its error
     }
+    Check.Rule = Check_Rule::Parent_Unit;
     Check_Parent(Check, Unit);
     Add_Unit(Check, Check.Seen, Unit);
 }
@@ -674,6 +685,7 @@ std::vector<Diagnostic> Check_Ada_Units(const Run_Record& Record, const File_Tes
         if (Valid[K++]) {
             Check_Valid_Unit(Check, Unit);
         } else {
+            Check.Rule = Check_Rule::Ada_Name;
             Check.Error(Unit, *Ada_Name_Problem(Unit.Name));
         }
     });

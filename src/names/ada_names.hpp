@@ -8,6 +8,7 @@
 
 #include "base/failure.hpp"
 #include "inputs/run_record.hpp"
+#include "names/check_rules.hpp"
 
 #include <cstdint>
 #include <functional>
@@ -33,6 +34,7 @@ struct Diagnostic {
     bool Is_Error = true; // otherwise a warning: gprbuild builds it, but not as meant, or
                           // gnatmake does not
     std::string Message;
+    Check_Rule Rule = Check_Rule::Ada_Name; // the rule that found it
 };
 
 // The unit of project line Line (2 or later) with the file it goes into; none when the

@@ -90,11 +90,11 @@ std::vector<Diagnostic> Judge_Lines(const Run_Record& Record, const File_Test& I
         Root_Found = Unit_Directory_Problem(Root);
     }
     if (Root_Found) {
-        Found.push_back({Root_Line, true, std::move(*Root_Found)});
+        Found.push_back({Root_Line, true, std::move(*Root_Found), Check_Rule::Root_Name});
     }
     for (std::int32_t J = First_Unit_Line; J <= Record.Line_Count; ++J) {
         if (auto Line_Found = Unit_Directory_Problem(Read(Record.Project_Lines, J))) {
-            Found.push_back({J, true, std::move(*Line_Found)});
+            Found.push_back({J, true, std::move(*Line_Found), Check_Rule::Unit_Directory});
         }
     }
     // A line the tree refuses has said what is wrong with it: the Ada checks add nothing.

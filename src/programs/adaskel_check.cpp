@@ -13,6 +13,7 @@
 #include "check/context_clause.hpp"
 #include "check/header_texts.hpp"
 #include "check/plan.hpp"
+#include "check/report.hpp"
 #include "inputs/command_line.hpp"
 #include "inputs/licence_kind.hpp"
 #include "inputs/paths.hpp"
@@ -20,11 +21,11 @@
 #include "inputs/reference_texts.hpp"
 #include "inputs/run_record.hpp"
 #include "layout/directories.hpp"
+#include "layout/gpr_file.hpp"
 #include "names/ada_names.hpp"
 #include "names/tree_names.hpp"
 #include "names/tree_project.hpp"
 #include "writers/atomic_file.hpp"
-#include "writers/replaced_file.hpp"
 
 #include <algorithm>
 #include <cerrno>
@@ -44,6 +45,7 @@ struct Check_Record {
     // The check's report, on standard output. The check changes nothing, so its report
     // is held until a buffer is full.
     Console Out{.Buffered = true};
+    Report_Writer Writer{Out};   // the report in the format asked for, on Out
     Run_Record Inputs;           // its console discards the run's messages
     bool Layout_Refuses = false; // adaskel-layout refuses the inputs: it creates nothing
     // Why adaskel-layout would not rewrite the derived project, refusing to lay out the
@@ -67,32 +69,41 @@ constexpr std::string_view Help =
     "the Ada compiler would refuse in the files it writes. Writes nothing.\n"
     "  PROJECT_FILE  the project file, as adaskel takes it\n"
     "  MAX_LINES     the most lines the project file may have (default 16384)\n"
+    "  --format=FORMAT  before PROJECT_FILE: the report as text (the default), json (one\n"
+    "                object a line) or sarif (SARIF 2.1.0, for code scanning)\n"
     "  --help        show this help and exit\n"
     "  --version     show the version and exit\n"
     "Exit status: 0 no error found (warnings may be shown), 1 an error found,\n"
     "2 the command line refused.";
 
-// "FILE" or "FILE:LINE", the place compilers and editors understand.
-std::string Place(std::string_view File, std::int32_t Line) {
-    std::string Text = Escape(File);
-    if (Line > 0) {
-        Text += ':';
-        Text += std::to_string(Line);
-    }
-    return Text;
-}
-
-void Report(Check_Record& Check, const std::string& Where, bool Is_Error,
-            std::string_view Message) {
+// Reports what Rule found about File (as shown, escaped; "" for none) at Line (0 for
+// none). Unit is what the finding is about beyond its rule and file, which code scanning
+// follows from run to run: its message when none is given.
+void Report(Check_Record& Check, Check_Rule Rule, std::string File, std::int32_t Line,
+            bool Is_Error, std::string Message, std::string Unit = {}) {
     ++(Is_Error ? Check.Errors : Check.Warnings);
-    std::string Line = Where;
-    Line += Is_Error ? ": error: " : ": warning: ";
-    Line.append(Message);
-    Put_Line(Check.Out, Line);
+    if (Unit.empty()) {
+        Unit = Message;
+    }
+    Put_Entry(Check.Writer, {.Kind = Entry_Kind::Diagnostic,
+                             .Path = std::move(File),
+                             .Line = Line,
+                             .Severity = Is_Error ? "error" : "warning",
+                             .Rule = Rule,
+                             .Message = std::move(Message),
+                             .Unit = std::move(Unit)});
 }
 
-void Report_Error(Check_Record& Check, const Problem& Found) {
-    Report(Check, Place(Found.File, Found.Line), true, Found.Message);
+// Reports what Rule found on a line of the project file: the unit of the line is what
+// it is about, wherever the line moves.
+void Report_Line(Check_Record& Check, const Diagnostic& Found) {
+    const Run_Record& Inputs = Check.Inputs;
+    Report(Check, Found.Rule, Escape(Inputs.Project_Name), Found.Line, Found.Is_Error,
+           Found.Message, std::string(Read(Inputs.Project_Lines, Found.Line)));
+}
+
+void Report_Error(Check_Record& Check, Check_Rule Rule, const Problem& Found) {
+    Report(Check, Rule, Escape(Found.File), Found.Line, true, Found.Message);
 }
 
 // Whether adaskel-layout, once it is past its inputs, stops at a level of the tree that
@@ -115,8 +126,11 @@ void Hint_Layout(Check_Record& Check, const std::string& Path) {
     const std::string Directory = Directory_Of(Path);
     struct stat Status {};
     if (::stat(Directory.c_str(), &Status) != 0 && errno == ENOENT && !Layout_Blocked(Check)) {
-        Put_Line(Check.Out, "hint: adaskel-layout " + Escape(Check.Inputs.Project_Name) +
-                                " creates " + Quote(Directory));
+        Put_Entry(Check.Writer, {.Kind = Entry_Kind::Hint,
+                                 .Path = Escape(Directory),
+                                 .Severity = "note",
+                                 .Message = "adaskel-layout " + Escape(Check.Inputs.Project_Name) +
+                                            " creates " + Quote(Directory)});
     }
 }
 
@@ -125,37 +139,43 @@ void Report_Plan(Check_Record& Check, bool Licence_Read) {
     Make_Plan(Check.Inputs, Licence_Read, [&](const Plan_Line& Line) {
         if (Line.Action == Plan_Action::Error) {
             ++Check.Fails;
-            Put_Line(Check.Out, "error " + Shorten(Line.Path) + ": " + Line.Problem);
+            Put_Entry(Check.Writer, {.Kind = Entry_Kind::Plan,
+                                     .Path = Shorten(Line.Path),
+                                     .Severity = "error",
+                                     .Rule = Check_Rule::Run_Fails_At_File,
+                                     .Message = Line.Problem});
             Hint_Layout(Check, Line.Path);
         } else {
             const bool Create = Line.Action == Plan_Action::Create;
             ++(Create ? Check.Creates : Check.Skips);
-            Put_Line(Check.Out, (Create ? "create " : "exists ") + Shorten(Line.Path));
+            Put_Entry(Check.Writer, {.Kind = Entry_Kind::Plan,
+                                     .Path = Shorten(Line.Path),
+                                     .Severity = "none",
+                                     .Message = Create ? "create" : "exists"});
         }
         if (Line.Empty) { // every run skips it, so the user has to act
-            Report(Check, Shorten(Line.Path), false,
+            Report(Check, Check_Rule::Empty_File, Shorten(Line.Path), 0, false,
                    "exists but is empty: it may be left by a crash; remove it and run again to "
                    "regenerate it");
         }
     });
 }
 
-// The derived project, which the tree's GPR file takes its sources from, must be the one
-// adaskel-layout would write now, or gprbuild builds from another list.
-void Check_Tree_Gpr(Check_Record& Check) {
+// The derived project at Path, which the tree's GPR file takes its sources from, must be
+// the one adaskel-layout would write now, or gprbuild builds from another list.
+void Check_Tree_Gpr(Check_Record& Check, const std::string& Path) {
     if (Check.Layout_Refuses) {
         return; // the errors, or the warning about it, say why adaskel-layout would not
                 // rewrite it
     }
     const Run_Record& Inputs = Check.Inputs;
-    const std::string Path = Tree_Gpr_Path(Root_Name(Inputs));
     const auto Is_File = [](const std::string& Each) {
         return Look_At_Output_Path(Each).Holds_File;
     };
     const std::string Hint =
         ": adaskel-layout " + Escape(Inputs.Project_Name) + " writes it from the list and the tree";
     if (!Look_At_Output_Path(Path).Holds_File) {
-        Report(Check, Escape(Path), false,
+        Report(Check, Check_Rule::Tree_Project_Missing, Escape(Path), 0, false,
                "is missing, but the GPR file takes its sources from it" + Hint);
         return;
     }
@@ -164,11 +184,26 @@ void Check_Tree_Gpr(Check_Record& Check) {
                              Put_Tree_Gpr_Text(Inputs, Is_File, Put);
                          });
     if (!Follows) {
-        Report(Check, Escape(Path), false,
+        Report(Check, Check_Rule::Tree_Project_Stale, Escape(Path), 0, false,
                "does not follow the list and the tree, so gprbuild would not build what the "
                "run writes" +
                    Hint);
     }
+}
+
+// A GPR file that withs the derived project where it was before it moved: it builds, as
+// adaskel-layout keeps that file up to date, but the root then holds two project files,
+// and an editor's language server loads neither.
+void Report_Old_Place(Check_Record& Check, const std::string& Gpr, const std::string& Tree) {
+    const std::string& Root = Root_Name(Check.Inputs);
+    const std::string Old(Base_Name(Old_Tree_Gpr_Path(Root)));
+    Report(
+        Check, Check_Rule::Tree_Project_Old_Place, Escape(Gpr), 0, false,
+        "withs the derived project at its old place " + Quote(Old) + ", so " + Quote(Root + "/") +
+            " holds two project files and an editor loads neither; to move it, write "
+            "'with \"" +
+            Tree + "\";' in place of 'with \"" + Old + "\";' and remove " +
+            Quote(Old_Tree_Gpr_Path(Root)) + " (adaskel-layout keeps both up to date until then)");
 }
 
 // Whether the tree's GPR file, if there, takes its sources and naming from the derived
@@ -183,18 +218,23 @@ bool Files_Named_By_Gpr(Check_Record& Check, const Gpr_Withs& Withs) {
         return true;
     }
     if (Withs.Error != 0) {
-        Report(Check, Escape(Gpr), true,
+        Report(Check, Check_Rule::Unreadable_Source, Escape(Gpr), 0, true,
                "cannot read " + Quote(Gpr) + ": " + Errno_Text(Withs.Error) +
                    ", so gprbuild cannot build the project and the check cannot tell what it "
                    "takes");
     }
-    const std::string Tree(Base_Name(Tree_Gpr_Path(Root)));
+    const std::string Tree(From_Root(Root, Tree_Gpr_Path(Root)));
+    if (Withs.Old_Place) {
+        Report_Old_Place(Check, Gpr, Tree);
+        Check_Tree_Gpr(Check, Old_Tree_Gpr_Path(Root));
+        return true;
+    }
     if (Withs.Takes_Tree || Withs.Error != 0) {
-        Check_Tree_Gpr(Check);
+        Check_Tree_Gpr(Check, Tree_Gpr_Path(Root));
         return true;
     }
     std::string Project = Gpr_Project_Name(Root) + "_Tree";
-    Report(Check, Escape(Gpr), false,
+    Report(Check, Check_Rule::Gpr_Not_Derived, Escape(Gpr), 0, false,
            "does not take its sources from " + Quote(Tree) +
                ", so its source directories and naming do not follow the list; to adopt it, "
                "write 'with \"" +
@@ -210,7 +250,7 @@ bool Files_Named_By_Gpr(Check_Record& Check, const Gpr_Withs& Withs) {
 // The derived project's path, where adaskel-layout would refuse to rewrite it.
 void Report_Tree_Gpr_Refused(Check_Record& Check) {
     if (const auto& Found = Check.Tree_Gpr_Refused) {
-        Report(Check, Escape(Found->File), false,
+        Report(Check, Check_Rule::Tree_Project_Refused, Escape(Found->File), 0, false,
                "adaskel-layout " + Escape(Check.Inputs.Project_Name) +
                    " refuses to rewrite it, creating nothing: " + Found->Message);
     }
@@ -221,10 +261,10 @@ void Report_Ada(Check_Record& Check) {
     const Run_Record& Inputs = Check.Inputs;
     Report_Tree_Gpr_Refused(Check);
     for (const Problem& Found : Check_Header_Texts(Inputs)) {
-        Report_Error(Check, Found);
+        Report_Error(Check, Check_Rule::Header_Text, Found);
     }
     if (Licence_Of(Inputs) == Licence_Kind::Gpl_3) {
-        Report(Check, "gpl.txt", false,
+        Report(Check, Check_Rule::Gpl_3_Licence, "gpl.txt", 0, false,
                "is the GPL version 3, whose lines 295 to 309, which every header quotes, are "
                "not a notice but a piece of its section 6");
     }
@@ -237,25 +277,15 @@ void Report_Ada(Check_Record& Check) {
     const Gpr_Withs Withs = Read_Gpr_Withs(Inputs);
     const bool Files_Named = Files_Named_By_Gpr(Check, Withs);
     for (const Diagnostic& Found : Judge_Lines(Inputs, Is_File, Files_Named)) {
-        Report(Check, Place(Inputs.Project_Name, Found.Line), Found.Is_Error, Found.Message);
+        Report_Line(Check, Found);
     }
     for (const Body_Finding& Each : Unprovided_Withs(Inputs, Withs)) {
-        Report(Check, Place(Each.Found.File, Each.Found.Line), Each.Is_Error, Each.Found.Message);
+        Report(Check, Each.Rule, Escape(Each.Found.File), Each.Found.Line, Each.Is_Error,
+               Each.Found.Message);
     }
     for (const Diagnostic& Found : Uncompiled_Units(Inputs)) {
-        Report(Check, Place(Inputs.Project_Name, Found.Line), Found.Is_Error, Found.Message);
+        Report_Line(Check, Found);
     }
-}
-
-// Why adaskel-layout would refuse to rewrite the derived project, by the rule it follows.
-std::optional<Problem> Tree_Gpr_Refusal(const Run_Record& Inputs) {
-    const std::string Path = Tree_Gpr_Path(Root_Name(Inputs));
-    const auto Is_File = [](const std::string& Each) {
-        return Look_At_Output_Path(Each).Holds_File;
-    };
-    return Replacing_Problem(
-        Open_Output_Directory(Directory_Of(Path)), Path,
-        [&](const Piece_Sink& Put) { Put_Tree_Gpr_Text(Inputs, Is_File, Put); });
 }
 
 // Whether adaskel-layout refuses the list, creating nothing: for an error of the list alone.
@@ -271,10 +301,17 @@ std::string Count(std::int32_t Number, std::string_view Noun) {
 }
 
 void Report_Summary(Check_Record& Check) {
-    Put_Line(Check.Out, "summary: " + std::to_string(Check.Creates) + " to create, " +
-                            std::to_string(Check.Skips) + " to skip, " +
-                            std::to_string(Check.Fails) + " to fail; " +
-                            Count(Check.Errors, "error") + ", " + Count(Check.Warnings, "warning"));
+    const bool Failing = Check.Errors > 0 || Check.Fails > 0;
+    Put_Entry(Check.Writer,
+              {.Kind = Entry_Kind::Summary,
+               .Severity = Failing              ? "error"
+                           : Check.Warnings > 0 ? "warning"
+                                                : "none",
+               .Message = std::to_string(Check.Creates) + " to create, " +
+                          std::to_string(Check.Skips) + " to skip, " + std::to_string(Check.Fails) +
+                          " to fail; " + Count(Check.Errors, "error") + ", " +
+                          Count(Check.Warnings, "warning")});
+    Finish_Report(Check.Writer, ADASKEL_VERSION);
 }
 
 // Every input a run reads, in its order, each problem an input error; then what is made
@@ -299,7 +336,7 @@ void Check_Inputs(Check_Record& Check, const std::optional<Problem>& Unseen) {
         Check.Layout_Refuses = Check.Tree_Gpr_Refused.has_value();
     }
     for (const Problem& Found : Sink.Found) {
-        Report_Error(Check, Found);
+        Report_Error(Check, Check_Rule::Input, Found);
     }
     if (!Project_Read) {
         return;
@@ -310,10 +347,37 @@ void Check_Inputs(Check_Record& Check, const std::optional<Problem>& Unseen) {
     Report_Ada(Check);
 }
 
+// Takes the "--format=FORMAT" options before the project file off the front of Arguments,
+// the last one in force. None, with the refusal on standard error, for a format that is
+// not one of the three: the command line is then refused as a whole.
+std::optional<std::span<const char* const>> Take_Format(Report_Writer& Writer,
+                                                        std::span<const char* const> Arguments) {
+    constexpr std::string_view Option = "--format=";
+    while (!Arguments.empty() && std::string_view(Arguments[0]).starts_with(Option)) {
+        const std::string_view Name = std::string_view(Arguments[0]).substr(Option.size());
+        const auto Format = To_Report_Format(Name);
+        if (!Format) {
+            Write_All(STDERR_FILENO,
+                      "adaskel-check: " + Quote(Name) +
+                          " is not a report format: text, json or sarif\nusage: "
+                          "adaskel-check [--format=text|json|sarif] PROJECT_FILE [MAX_LINES]\n");
+            return std::nullopt;
+        }
+        Writer.Format = *Format;
+        Arguments = Arguments.subspan(1);
+    }
+    return Arguments;
+}
+
 // Checks with the arguments after the program name. Returns Exit_Complete when a run
 // would complete and GNAT would accept its files, Exit_Problems when not, and
 // Exit_Command_Line when the arguments are refused.
-int Check_Sequence(Check_Record& Check, std::span<const char* const> Arguments) {
+int Check_Sequence(Check_Record& Check, std::span<const char* const> All_Arguments) {
+    const auto Taken = Take_Format(Check.Writer, All_Arguments);
+    if (!Taken) {
+        return Exit_Command_Line;
+    }
+    const std::span<const char* const> Arguments = *Taken;
     if (Answer_Information(Check.Out, "adaskel-check", Help, Arguments)) {
         return Exit_Complete;
     }

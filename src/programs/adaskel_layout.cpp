@@ -42,10 +42,11 @@ struct Layout_Record {
 constexpr std::string_view Help =
     "Creates the directories an adaskel run on PROJECT_FILE writes into (ROOT/ROOT/src\n"
     "and ROOT/UNIT/src/lib), the GPR project file ROOT/ROOT.gpr that builds the tree with\n"
-    "gprbuild, and rewrites ROOT/ROOT_tree.gpr, the sources and naming ROOT.gpr takes,\n"
-    "from the list and the tree; and, when they are not there, ROOT/alire.toml (the Alire\n"
-    "crate, from the reference texts) and ROOT/.gitignore. Nothing else that exists is\n"
-    "changed.\n"
+    "gprbuild, and rewrites ROOT/.adaskel/ROOT_tree.gpr, the sources and naming ROOT.gpr\n"
+    "takes, from the list and the tree; and, when they are not there, ROOT/alire.toml\n"
+    "(the Alire crate, from the reference texts), its configuration for gprbuild alone,\n"
+    "ROOT/.als.json (the editor's project file) and ROOT/.gitignore. Nothing else that\n"
+    "exists is changed.\n"
     "  PROJECT_FILE  the project file, as adaskel takes it\n"
     "  MAX_LINES     the most lines the project file may have (default 16384)\n"
     "  --help        show this help and exit\n"
@@ -93,42 +94,52 @@ void Write_Crate(Layout_Record& Layout, const Shared_Directory& Directory) {
     Write_New_File(Layout.Out, Directory, Root + "/.gitignore", Git_Ignore_Text);
 }
 
-// The derived project's text, from the list and the specs in the tree now.
-Text_Source Tree_Gpr_Text(const Run_Record& Inputs) {
-    return [&Inputs](const Piece_Sink& Put) {
-        const auto Is_File = [](const std::string& Path) {
-            return Look_At_Output_Path(Path).Holds_File;
-        };
-        Put_Tree_Gpr_Text(Inputs, Is_File, Put);
-    };
-}
-
 // Refuses, before the first directory is made, a tree whose derived project could not be
-// rewritten: something other than a regular file at its path, or a directory where it
-// cannot be replaced.
+// rewritten.
 void Judge_Tree_Gpr(const Run_Record& Inputs) {
-    const std::string Path = Tree_Gpr_Path(Root_Name(Inputs));
-    if (auto Found = Replacing_Problem(Open_Output_Directory(Directory_Of(Path)), Path,
-                                       Tree_Gpr_Text(Inputs))) {
+    if (auto Found = Tree_Gpr_Refusal(Inputs)) {
         throw Run_Failure(std::move(*Found));
     }
 }
 
+// The files the layout owns in the root, that it writes or keeps up to date.
+std::vector<std::string> Owned_Files(const std::string& Root) {
+    return {Tree_Gpr_Path(Root),   Old_Tree_Gpr_Path(Root), Gpr_Path(Root),
+            Config_Gpr_Path(Root), Als_Json_Path(Root),     Root + "/alire.toml",
+            Root + "/.gitignore"};
+}
+
 // Makes the tree durable: the directories walked, which are walked again from the list
-// should a syncfs fail, and the files the layout owns in Root_Directory that are there
-// (the crate may be left unwritten).
-void Make_Tree_Durable(const Walked_Tree& Tree, const Run_Record& Inputs,
-                       const Output_Directory& Root_Directory) {
+// should a syncfs fail, and the files the layout owns that are there (the crate may be
+// left unwritten, the old derived project is gone from a tree laid out since it moved).
+void Make_Tree_Durable(const Walked_Tree& Tree, const Run_Record& Inputs) {
     const std::string& Root = Root_Name(Inputs);
     Make_Durable(Tree, [&](const Path_Visit& Visit) {
         (void)Each_Output_Directory(Inputs, Visit);
-        for (const std::string& File :
-             {Tree_Gpr_Path(Root), Gpr_Path(Root), Root + "/alire.toml", Root + "/.gitignore"}) {
-            if (Look_In(Root_Directory, File).Holds_File) {
+        for (const std::string& File : Owned_Files(Root)) {
+            if (Look_At_Output_Path(File).Holds_File) {
                 Visit(File);
             }
         }
     });
+}
+
+// The directory of Path, below the root, made and opened as the root is: by descriptor.
+Shared_Directory Open_Below_Root(Layout_Record& Layout, Walked_Tree& Tree,
+                                 const std::string& Path) {
+    auto Directory = std::make_shared<Output_Directory>();
+    Directory->Path = Directory_Of(Path);
+    Directory->Fd = Make_Directory(Layout.Out, Tree, Directory->Path);
+    return Directory;
+}
+
+// Writes the derived project at Path when its text changes, with a line saying so.
+void Write_Tree_Gpr(Layout_Record& Layout, const Shared_Directory& Directory,
+                    const std::string& Path) {
+    const bool Was_There = Look_In(*Directory, Path).Holds_File;
+    if (Replace_File(Directory, Path, Tree_Gpr_Text(Layout.Inputs))) {
+        Put_Line(Layout.Out, (Was_There ? "updated " : "created ") + Escape(Path));
+    }
 }
 
 void Lay_Out(Layout_Record& Layout) {
@@ -142,15 +153,25 @@ void Lay_Out(Layout_Record& Layout) {
     auto Root_Directory = std::make_shared<Output_Directory>();
     Root_Directory->Path = Root;
     Root_Directory->Fd = Make_Directory(Layout.Out, Tree, Root);
+    // Every directory is there before the first file: a layout that fails has written
+    // ROOT.gpr only into a complete tree.
     const std::string Tree_Gpr = Tree_Gpr_Path(Root);
-    const bool Was_There = Look_In(*Root_Directory, Tree_Gpr).Holds_File;
-    if (Replace_File(Root_Directory, Tree_Gpr, Tree_Gpr_Text(Inputs))) {
-        Put_Line(Layout.Out, (Was_There ? "updated " : "created ") + Escape(Tree_Gpr));
+    const std::string Config_Gpr = Config_Gpr_Path(Root);
+    const Shared_Directory Tree_Directory = Open_Below_Root(Layout, Tree, Tree_Gpr);
+    const Shared_Directory Config_Directory = Open_Below_Root(Layout, Tree, Config_Gpr);
+    Write_Tree_Gpr(Layout, Tree_Directory, Tree_Gpr);
+    // A ROOT.gpr written before the derived project moved withs it in the root: while it
+    // is there, it follows the list too, so that such a tree builds with no hand edit.
+    const std::string Old_Tree_Gpr = Old_Tree_Gpr_Path(Root);
+    if (Look_In(*Root_Directory, Old_Tree_Gpr).Holds_File) {
+        Write_Tree_Gpr(Layout, Root_Directory, Old_Tree_Gpr);
     }
     Write_New_File(Layout.Out, Root_Directory, Gpr_Path(Root),
                    Gpr_Text(Root, Base_Name(Body_Path(Root))));
+    Write_New_File(Layout.Out, Config_Directory, Config_Gpr, Config_Gpr_Text(Root));
+    Write_New_File(Layout.Out, Root_Directory, Als_Json_Path(Root), Als_Json_Text(Root));
     Write_Crate(Layout, Root_Directory);
-    Make_Tree_Durable(Tree, Inputs, *Root_Directory);
+    Make_Tree_Durable(Tree, Inputs);
 }
 
 // Lays out the tree with the arguments after the program name. Returns Exit_Complete,

@@ -312,11 +312,11 @@ std::vector<Case> Trees() {
              "create app/util-io/src/lib/util-io.ads\n"
              "gpl.txt: warning: is the GPL version 3, whose lines 295 to 309, which every header "
              "quotes, are not a notice but a piece of its section 6\n"
-             "app/app.gpr: warning: does not take its sources from 'app_tree.gpr', so its source "
-             "directories and naming do not follow the list; to adopt it, write 'with "
-             "\"app_tree.gpr\";' before its project line, and 'for Source_Dirs use "
+             "app/app.gpr: warning: does not take its sources from '.adaskel/app_tree.gpr', so its "
+             "source directories and naming do not follow the list; to adopt it, write 'with "
+             "\".adaskel/app_tree.gpr\";' before its project line, and 'for Source_Dirs use "
              "App_Tree.Source_Dirs;' and 'package Naming renames App_Tree.Naming;' in place of its "
-             "own (adaskel-layout rewrites 'app_tree.gpr' on every run)\n"
+             "own (adaskel-layout rewrites '.adaskel/app_tree.gpr' on every run)\n"
              "app/app/src/app.adb:3: warning: withs Report, which nothing in the list or the tree "
              "provides (renamed or removed?)\n"
              "app/app/src/app.adb:4: warning: withs Gone.Away, which nothing in the list or the "
@@ -340,19 +340,19 @@ std::vector<Case> Trees() {
                 "summary: 2 to create, 1 to skip, 0 to fail; 1 error, 0 warnings\n"},
         {.Name = "StaleWithOtherProjects",
          .Inputs = Texts(App_List,
-                         {{"app/app.gpr", "with \"app_tree.gpr\", \"../logs/logs.gpr\";\n"
+                         {{"app/app.gpr", "with \".adaskel/app_tree.gpr\", \"../logs/logs.gpr\";\n"
                                           "project App is\nend App;\n"},
                           {App_Body, "with Util.Io, Logs;\nprocedure App is begin null; end;\n"}}),
-         .Out =
-             "exists app/app/src/app.adb\n"
-             "create app/util/src/lib/util.ads\n"
-             "create app/util-io/src/lib/util-io.ads\n"
-             "app/app_tree.gpr: warning: is missing, but the GPR file takes its sources from it: "
-             "adaskel-layout list writes it from the list and the tree\n"
-             "app/app/src/app.adb:1: warning: withs Logs, which nothing in the list or the tree "
-             "provides (renamed or removed?), unless a project 'app/app.gpr' withs provides it: "
-             "'../logs/logs.gpr'\n"
-             "summary: 2 to create, 1 to skip, 0 to fail; 0 errors, 2 warnings\n"},
+         .Out = "exists app/app/src/app.adb\n"
+                "create app/util/src/lib/util.ads\n"
+                "create app/util-io/src/lib/util-io.ads\n"
+                "app/.adaskel/app_tree.gpr: warning: is missing, but the GPR file takes its "
+                "sources from it: "
+                "adaskel-layout list writes it from the list and the tree\n"
+                "app/app/src/app.adb:1: warning: withs Logs, which nothing in the list or the tree "
+                "provides (renamed or removed?), unless a project 'app/app.gpr' withs provides it: "
+                "'../logs/logs.gpr'\n"
+                "summary: 2 to create, 1 to skip, 0 to fail; 0 errors, 2 warnings\n"},
         // A unit added after the body was written, which no source of the tree withs, and
         // one a withed spec withs.
         {.Name = "AddedUnitNeverCompiled",
@@ -375,26 +375,25 @@ std::vector<Case> Trees() {
          .Out = "exists app/app/src/app.adb\n"
                 "exists app/util/src/lib/util.ads\n"
                 "exists app/util-io/src/lib/util-io.ads\n"
-                "app/app_tree.gpr: warning: adaskel-layout list refuses to rewrite it, creating "
-                "nothing: permission denied\n"
                 "app/app/src/app.adb: error: cannot read 'app/app/src/app.adb': permission denied, "
                 "so gprbuild cannot compile it and its with clauses are not checked\n"
-                "summary: 0 to create, 3 to skip, 0 to fail; 1 error, 1 warning\n",
+                "summary: 0 to create, 3 to skip, 0 to fail; 1 error, 0 warnings\n",
          .Wrapper = Nobody,
          .Modes = {{App_Body, fs::perms::none}}},
         {.Name = "GprUnreadable",
-         .Inputs = Texts(App_List,
-                         {{"app/app.gpr", "with \"app_tree.gpr\";\nproject App is end App;\n"},
-                          {App_Body, "with Util, Util.Io;\nprocedure App is begin null; end;\n"},
-                          {Util_Spec, "package Util is end Util;\n"},
-                          {Io_Spec, "package Util.Io is end Util.Io;\n"}}),
+         .Inputs =
+             Texts(App_List,
+                   {{"app/app.gpr", "with \".adaskel/app_tree.gpr\";\nproject App is end App;\n"},
+                    {App_Body, "with Util, Util.Io;\nprocedure App is begin null; end;\n"},
+                    {Util_Spec, "package Util is end Util;\n"},
+                    {Io_Spec, "package Util.Io is end Util.Io;\n"}}),
          .Out = "exists app/app/src/app.adb\n"
                 "exists app/util/src/lib/util.ads\n"
                 "exists app/util-io/src/lib/util-io.ads\n"
-                "app/app_tree.gpr: warning: adaskel-layout list refuses to rewrite it, creating "
-                "nothing: permission denied\n"
                 "app/app.gpr: error: cannot read 'app/app.gpr': permission denied, so gprbuild "
                 "cannot build the project and the check cannot tell what it takes\n"
+                "app/.adaskel/app_tree.gpr: warning: is missing, but the GPR file takes its "
+                "sources from it: adaskel-layout list writes it from the list and the tree\n"
                 "summary: 0 to create, 3 to skip, 0 to fail; 1 error, 1 warning\n",
          .Wrapper = Nobody,
          .Modes = {{"app/app.gpr", fs::perms::none}}},
@@ -417,29 +416,49 @@ std::vector<Case> Trees() {
         // adaskel-layout refuses to replace: the check used to say nothing of a FIFO, and
         // call a directory missing and written by adaskel-layout.
         {.Name = "DerivedGprFifo",
-         .Fifos = {"app/app_tree.gpr"},
+         .Dirs = {"app/app/src", "app/util/src/lib", "app/util-io/src/lib", "app/.adaskel"},
+         .Fifos = {"app/.adaskel/app_tree.gpr"},
          .Out = "create app/app/src/app.adb\ncreate app/util/src/lib/util.ads\n"
                 "create app/util-io/src/lib/util-io.ads\n"
-                "app/app_tree.gpr: warning: adaskel-layout list refuses to rewrite it, creating "
+                "app/.adaskel/app_tree.gpr: warning: adaskel-layout list refuses to rewrite it, "
+                "creating "
                 "nothing: it exists and is not a regular file\n"
                 "summary: 3 to create, 0 to skip, 0 to fail; 0 errors, 1 warning\n"},
         {.Name = "DerivedGprDirectory",
-         .Inputs = Texts(App_List, {{"app/app.gpr", "with \"app_tree.gpr\";\n"}}),
-         .Dirs = {"app/app/src", "app/util/src/lib", "app/util-io/src/lib", "app/app_tree.gpr"},
+         .Inputs = Texts(App_List, {{"app/app.gpr", "with \".adaskel/app_tree.gpr\";\n"}}),
+         .Dirs = {"app/app/src", "app/util/src/lib", "app/util-io/src/lib",
+                  "app/.adaskel/app_tree.gpr"},
          .Out = "create app/app/src/app.adb\ncreate app/util/src/lib/util.ads\n"
                 "create app/util-io/src/lib/util-io.ads\n"
-                "app/app_tree.gpr: warning: adaskel-layout list refuses to rewrite it, creating "
+                "app/.adaskel/app_tree.gpr: warning: adaskel-layout list refuses to rewrite it, "
+                "creating "
                 "nothing: it is a directory\n"
                 "summary: 3 to create, 0 to skip, 0 to fail; 0 errors, 1 warning\n"},
         {.Name = "DerivedGprStale",
+         .Inputs =
+             Texts(App_List, {{"app/app.gpr", "with \".adaskel/app_tree.gpr\";\n"},
+                              {"app/.adaskel/app_tree.gpr", "abstract project App_Tree is\n"}}),
+         .Out = "create app/app/src/app.adb\ncreate app/util/src/lib/util.ads\n"
+                "create app/util-io/src/lib/util-io.ads\n"
+                "app/.adaskel/app_tree.gpr: warning: does not follow the list and the tree, so "
+                "gprbuild would not build what the run writes: adaskel-layout list writes it from "
+                "the list and the tree\n"
+                "summary: 3 to create, 0 to skip, 0 to fail; 0 errors, 1 warning\n"},
+        // A tree laid out before the derived project moved: the one line that says how to
+        // move it, and the old file judged, since that is the one the build takes.
+        {.Name = "DerivedGprAtOldPlace",
          .Inputs = Texts(App_List, {{"app/app.gpr", "with \"app_tree.gpr\";\n"},
                                     {"app/app_tree.gpr", "abstract project App_Tree is\n"}}),
          .Out = "create app/app/src/app.adb\ncreate app/util/src/lib/util.ads\n"
                 "create app/util-io/src/lib/util-io.ads\n"
+                "app/app.gpr: warning: withs the derived project at its old place 'app_tree.gpr', "
+                "so 'app/' holds two project files and an editor loads neither; to move it, write "
+                "'with \".adaskel/app_tree.gpr\";' in place of 'with \"app_tree.gpr\";' and remove "
+                "'app/app_tree.gpr' (adaskel-layout keeps both up to date until then)\n"
                 "app/app_tree.gpr: warning: does not follow the list and the tree, so gprbuild "
                 "would not build what the run writes: adaskel-layout list writes it from the list "
                 "and the tree\n"
-                "summary: 3 to create, 0 to skip, 0 to fail; 0 errors, 1 warning\n"},
+                "summary: 3 to create, 0 to skip, 0 to fail; 0 errors, 2 warnings\n"},
     };
 }
 
@@ -606,6 +625,57 @@ TEST(CheckRobustness, AnyMainBodyReadWithinBounds) {
             FAIL() << "on the main body:\n" << Source;
         }
     }
+}
+
+// The JSON report is the text report line for line, with the same status: a format
+// that dropped a finding or changed the status would mislead CI. A format it does not know
+// refuses the command line.
+TEST(CheckReport, JsonTellsWhatTheTextTells) {
+    const Sandbox Box;
+    Prepare(Box, {"app/app/src"},
+            Texts("app\napp\nutil-io\nobj\n",
+                  {{"app/app.gpr", "project App is\nend App;\n"}, {App_Body, ""}}),
+            {});
+    const Outcome Text = harness::Run(Box, ADASKEL_CHECK_BINARY, {"list"});
+    const Outcome Json =
+        harness::Run(Box, ADASKEL_CHECK_BINARY, {"--format=sarif", "--format=json", "list"});
+    EXPECT_EQ(Json.Status, Text.Status);
+    EXPECT_EQ(Text.Status, 1);
+    std::istringstream Text_Lines(Text.Out);
+    std::istringstream Json_Lines(Json.Out);
+    std::string Line;
+    std::string Object;
+    std::size_t Count = 0;
+    while (std::getline(Text_Lines, Line)) {
+        ASSERT_TRUE(std::getline(Json_Lines, Object)) << "no object for: " << Line;
+        const std::size_t At = Object.find("\"message\": \"");
+        ASSERT_NE(At, std::string::npos) << Object;
+        // The message as JSON holds it, its quotation marks and backslashes unescaped.
+        std::string Message;
+        for (std::size_t K = At + 12; K + 2 < Object.size(); ++K) {
+            if (Object[K] == '\\') {
+                ++K;
+            }
+            Message += Object[K];
+        }
+        EXPECT_NE(Line.find(Message), std::string::npos) << Line << "\n" << Object;
+        ++Count;
+    }
+    EXPECT_FALSE(std::getline(Json_Lines, Object)) << Object;
+    EXPECT_GE(Count, 5U);
+    EXPECT_NE(Json.Out.find("{\"kind\": \"diagnostic\", \"path\": \"list\", \"line\": 4, "
+                            "\"severity\": \"error\", \"rule\": \"unit-directory\", "),
+              std::string::npos)
+        << Json.Out;
+    EXPECT_NE(Json.Out.find("\"rule\": \"parent-unit\""), std::string::npos);
+    EXPECT_NE(Json.Out.find("\"rule\": \"gpr-not-derived\""), std::string::npos);
+    EXPECT_NE(Json.Out.find("\"rule\": \"empty-file\""), std::string::npos);
+    const Outcome Refused = harness::Run(Box, ADASKEL_CHECK_BINARY, {"--format=xml", "list"});
+    EXPECT_EQ(Refused.Status, 2);
+    EXPECT_EQ(Refused.Out, "");
+    EXPECT_EQ(Refused.Err, "adaskel-check: 'xml' is not a report format: text, json or sarif\n"
+                           "usage: adaskel-check [--format=text|json|sarif] PROJECT_FILE "
+                           "[MAX_LINES]\n");
 }
 
 } // namespace

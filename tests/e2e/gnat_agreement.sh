@@ -304,7 +304,7 @@ project "stale with, no other project" app app util
 planted_body $'with Util ;\nwith Gone;\n'"$main"
 project "stale with, another project withed" app app util
 planted_body $'with Util ;\nwith Logs;\n'"$main" \
-    app/app.gpr $'with "app_tree.gpr", "../logs/logs.gpr";\nproject App is\nend App;\n' \
+    app/app.gpr $'with ".adaskel/app_tree.gpr", "../logs/logs.gpr";\nproject App is\nend App;\n' \
     logs/logs.gpr $'project Logs is\n   for Object_Dir use "obj";\nend Logs;\n' \
     logs/logs.ads $'package Logs is\nend Logs;\n'
 echo ../logs/logs.gpr >gprwith

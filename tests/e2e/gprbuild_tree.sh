@@ -18,3 +18,10 @@ out=$(gprbuild -q -P app/app.gpr 2>&1) || { printf '%s\n' "$out" >&2; exit 1; }
 [[ -z $out ]] || { printf 'gprbuild had something to say:\n%s\n' "$out" >&2; exit 1; }
 app/bin/app
 echo "gprbuild built and ran the laid-out tree"
+# A fresh clone of the user's repository lacks what .gitignore names (config/ among them,
+# which ROOT.gpr withs): adaskel-layout puts back what gprbuild alone needs.
+rm -rf app/config app/obj app/bin
+"$layout" list >/dev/null
+out=$(gprbuild -q -P app/app.gpr 2>&1) || { printf 'fresh clone: %s\n' "$out" >&2; exit 1; }
+app/bin/app
+echo "and again from a fresh clone, after adaskel-layout"

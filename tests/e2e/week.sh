@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
 # A week of a list that changes, on one generated tree: after each day's change,
 # adaskel-layout, adaskel-check, adaskel and gprbuild build and run the main with no hand
-# edit of a GPR file, and a hand edit of ROOT.gpr survives every day. A day whose list the
-# check calls wrong is one gprbuild refuses too. With alr, the tree is also an Alire crate
-# that `alr build` and `alr build --validation` build, offline.
+# edit of a GPR file, and a hand edit of ROOT.gpr survives every day. ROOT/ holds one
+# project file, the one ROOT/.als.json names for the editor. A tree laid out before the
+# derived project moved (its ROOT.gpr withs "ROOT_tree.gpr") follows the same days beside
+# it, in old/, and builds with no hand edit. A day whose list the check calls wrong is one
+# gprbuild refuses too. With alr, the tree is also an Alire crate whose build profiles
+# apply: `alr build --release` compiles the main with -O3, `alr build --validation`
+# passes (and `alr build`, the development profile, on the first day), offline.
 #   Usage: week.sh ADASKEL ADASKEL_CHECK ADASKEL_LAYOUT
 set -euo pipefail
 command -v gprbuild >/dev/null || { echo "skipped: gprbuild not installed"; exit 77; }
@@ -27,6 +31,45 @@ printf 'The Authors\n' >Copyright
 if [[ -f /usr/share/common-licenses/GPL-2 ]]; then cp /usr/share/common-licenses/GPL-2 gpl.txt
 else seq -f ' licence line %g' 320 >gpl.txt; fi
 
+# one_project TITLE ROOT: ROOT/ holds one GPR file, and the editor's settings name it.
+one_project() {
+    local title=$1 root=$2 projects
+    projects=$(cd "$root" && echo *.gpr)
+    [[ $projects == "$root.gpr" ]] || fail "$title: $root/ holds the project files $projects"
+    python3 -c 'import json, sys; assert json.load(open(sys.argv[1]))["projectFile"] == sys.argv[2]' \
+        "$root/.als.json" "$root.gpr" || fail "$title: $root/.als.json does not name $root.gpr"
+}
+
+# old_tree TITLE ROOT: the day's list on the tree in old/, laid out as before the derived
+# project moved; the check says, in one warning, how to move it, and nothing else.
+old_tree() {
+    local title=$1 root=$2 report
+    cp list old/list
+    (
+        cd old
+        "$layout" list >/dev/null || fail "$title (old/): adaskel-layout failed"
+        report=$("$checker" list) || fail "$title (old/): adaskel-check found a problem:"$'\n'"$report"
+        [[ $(grep -c ': warning: ' <<<"$report") == 1 &&
+            $report == *"$root/$root.gpr: warning: withs the derived project at its old place"* ]] ||
+            fail "$title (old/): adaskel-check:"$'\n'"$report"
+        "$generator" list >/dev/null || fail "$title (old/): adaskel failed"
+        gprbuild -q -P "$root/$root.gpr" >build.out 2>&1 || fail "$title (old/): gprbuild: $(<build.out)"
+        "$root/bin/$root" || fail "$title (old/): the program failed"
+    )
+}
+
+# alr_builds TITLE ROOT [development]: the release profile's -O3 reaches the main's
+# compilation, and the validation profile passes.
+alr_builds() {
+    local title=$1 root=$2 profile=${3:-}
+    (
+        cd "$root"
+        if [[ -n $profile ]]; then alr -n build -- -j2; fi
+        alr -n build --release -- -j2 && grep -qx 'A -O3' "obj/$root.ali" &&
+            alr -n build --validation -- -j2
+    ) >alr.out 2>&1 || fail "$title: alr build: $(tail -5 alr.out)"
+}
+
 # day TITLE ROOT LINES...: the list becomes LINES, then the four steps; the program runs.
 day() {
     local title=$1 root=$2 report && shift 2
@@ -39,10 +82,26 @@ day() {
     gprbuild -q -P "$root/$root.gpr" >build.out 2>&1 || fail "$title: gprbuild: $(<build.out)"
     "$root/bin/$root" || fail "$title: the program failed"
     grep -qx -- '--  hand edit' "$root/$root.gpr" || fail "$title: the hand edit of $root.gpr is lost"
-    if [[ -n $Alr ]]; then
-        (cd "$root" && alr -n build -- -j2 && alr -n build --validation -- -j2) >alr.out 2>&1 ||
-            fail "$title: alr build: $(tail -5 alr.out)"
-    fi
+    one_project "$title" "$root"
+    old_tree "$title" "$root"
+    if [[ -n $Alr ]]; then alr_builds "$title" "$root" "${Development:-}"; fi
+    Development=
+}
+
+# old_layout ROOT: in old/, the GPR files of ROOT as adaskel-layout wrote them before the
+# derived project moved into ROOT/.adaskel.
+old_layout() {
+    local root=$1 name=${1^}
+    rm -rf old && mkdir -p "old/$root" && cp Versions.lst Abstract.txt Copyright gpl.txt old/
+    printf '%s\n' "--  The tree adaskel writes. Build it with: gprbuild -P $root/$root.gpr" \
+        "--  Yours to edit: adaskel-layout writes it once. Its sources and naming come from" \
+        "--  ${root}_tree.gpr, which adaskel-layout derives from the list on every run." \
+        "with \"${root}_tree.gpr\";" "project $name is" \
+        "   for Source_Dirs use ${name}_Tree.Source_Dirs;" \
+        "   package Naming renames ${name}_Tree.Naming;" "   for Main use (\"$root.adb\");" \
+        "   for Object_Dir use \"obj\";" "   for Exec_Dir use \"bin\";" "end $name;" \
+        >"old/$root/$root.gpr"
+    printf 'abstract project %s_Tree is\nend %s_Tree;\n' "$name" "$name" >"old/$root/${root}_tree.gpr"
 }
 
 # The first day lays out a fresh tree; its GPR file is then edited by hand, once.
@@ -51,7 +110,8 @@ first_day() {
     printf '%s\n' "$root" "${@:3}" >list
     "$layout" list >/dev/null
     sed -i "s/^project .* is\$/&\n--  hand edit/" "$root/$root.gpr"
-    day "$@"
+    old_layout "$root"
+    Development=yes day "$@"
 }
 
 # Adds a with clause of unit $2 to the main body $1, as its author would.
@@ -71,7 +131,7 @@ printf '%s\n' shop shop store-cart reports net-http net >list
 report=$("$checker" list) || true
 [[ $report == *"shop.adb:"*": error: withs Report, which nothing in the list or the tree provides (renamed or removed?), and 'shop/shop.gpr' withs no other project that could: gprbuild will not find 'report.ads'"* ]] ||
     fail "a rename: the check does not warn of the with clause:"$'\n'"$report"
-sed -i 's/^with Report ; $/with Reports ; /' shop/shop/src/shop.adb
+sed -i 's/^with Report ; $/with Reports ; /' shop/shop/src/shop.adb old/shop/shop/src/shop.adb
 day "a unit renamed" shop shop store-cart reports net-http net
 
 first_day "names with capitals" Demo Demo ABC ABC-def Util-io util

@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# The bash completion of every program: sourced alone, it registers each program, and it
+# completes the options, an option's values, the project file and MAX_LINES where each
+# may stand (--help and --version only first, options only before the project file).
+#   Usage: completion.sh COMPLETION_FILE
+set -euo pipefail
+completion=$(realpath "$1")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work" && touch shop.lst
+fail() { printf 'completion.sh: %s\n' "$*" >&2; exit 1; }
+
+for program in adaskel adaskel-check adaskel-layout; do
+    bash -c 'source "$1" && complete -p "$2"' - "$completion" "$program" >/dev/null ||
+        fail "no completion of $program"
+done
+
+# Each row: the command line up to the cursor, then the words offered.
+rows=(
+    'adaskel-check --h|--help'
+    'adaskel-check --fo|--format='
+    'adaskel-check --format=s|sarif'
+    'adaskel-check --format=json --|--format='
+    'adaskel-check --format=json sh|shop.lst'
+    'adaskel-layout sh|shop.lst'
+    'adaskel sh|shop.lst'
+    'adaskel-layout --v|--version'
+    'adaskel --|'
+    'adaskel shop.lst |16384'
+    'adaskel-check --format=text shop.lst 1|16384'
+    'adaskel-layout shop.lst 16384 |'
+)
+for row in "${rows[@]}"; do
+    line=${row%|*} want=${row##*|}
+    got=$(bash -c 'source "$1"; COMP_LINE=$2 COMP_POINT=${#2}; read -ra COMP_WORDS <<<"$2"
+        _adaskel_complete "${COMP_WORDS[0]}"; echo "${COMPREPLY[*]}"' - "$completion" "$line")
+    [[ $got == "$want" ]] || fail "'$line' completes to '$got', not '$want'"
+done
+echo "the completion of every program offers what each word may be"

@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# adaskel-check's JSON and SARIF reports, on the bundled example, on a list with a fault
+# for each rule a list can break, and on a tree whose main body withs a unit renamed:
+# every JSON line parses, the SARIF passes the SARIF validator with no error, and two runs
+# give the same bytes. Exits 77, skipped, where node, npm or the validator is missing
+# (.ci/run installs it into TOOL_DIR).
+#   Usage: report_formats.sh ADASKEL ADASKEL_CHECK ADASKEL_LAYOUT EXAMPLE_DIR TOOL_DIR
+set -euo pipefail
+generator=$(realpath "$1") checker=$(realpath "$2") layout=$(realpath "$3")
+example=$(realpath "$4") tools=$5
+command -v node >/dev/null && command -v npm >/dev/null ||
+    { echo "skipped: node or npm not installed"; exit 77; }
+[[ -d $tools/node_modules/@microsoft/sarif-multitool ]] ||
+    { echo "skipped: the SARIF validator is not installed in $tools"; exit 77; }
+tools=$(realpath "$tools")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() { printf 'report_formats.sh: %s\n' "$*" >&2; exit 1; }
+
+# reports NAME LIST: the JSON and SARIF reports of the tree in the current directory,
+# each twice, into $work/NAME.json and $work/NAME.sarif.
+reports() {
+    local name=$1 list=$2 format
+    for format in json sarif; do
+        "$checker" --format=$format "$list" >"$work/$name.$format" || true
+        "$checker" --format=$format "$list" >"$work/$name.again" || true
+        cmp -s "$work/$name.$format" "$work/$name.again" || fail "$name: two $format reports differ"
+    done
+    python3 -c 'import json, sys
+for line in open(sys.argv[1], encoding="utf-8"):
+    entry = json.loads(line)
+    assert set(entry) == {"kind", "path", "line", "severity", "rule", "message"}, entry' \
+        "$work/$name.json" || fail "$name: a JSON line does not parse"
+}
+
+mkdir "$work/example" && cd "$work/example"
+cp "$example"/{shop.lst,Versions.lst,Abstract.txt,Copyright} .
+seq -f ' licence line %g' 320 >gpl.txt
+"$layout" shop.lst >/dev/null && "$generator" shop.lst >/dev/null
+reports example shop.lst
+
+# The main body withs a unit that a renaming took off the list.
+sed -i 's/^report$/reports/' shop.lst
+reports stale shop.lst
+grep -q '"rule": "unprovided-with"' "$work/stale.json" || fail "stale: no unprovided-with"
+
+# A list that breaks a rule on each line, and a tree that breaks the rest: the run fails
+# at a directory where a file goes, a file is empty, the GPR file is the user's own.
+mkdir -p "$work/faults/app/app/src" "$work/faults/app/empty/src/lib" \
+    "$work/faults/app/block/src/lib/block.ads" && cd "$work/faults"
+cp "$example"/{Versions.lst,Abstract.txt} . && seq -f ' licence line %g' 320 >gpl.txt
+: >app/empty/src/lib/empty.ads
+printf 'project App is\nend App;\n' >app/app.gpr
+printf '%s\n' app app obj 'bad__name' integer ada-strings-own lost-child Twice twice \
+    'Caps-Lower' empty block >list
+reports faults list
+for rule in input run-fails-at-file empty-file root-name unit-directory ada-name \
+    repeated-unit standard-unit gnat-unit parent-unit gpr-not-derived; do
+    [[ $rule == root-name ]] && continue # a root fault hides the rest of the list
+    grep -q "\"rule\": \"$rule\"" "$work/faults.json" || fail "faults: no $rule"
+done
+
+cd "$tools"
+out=$(npx --no-install sarif-multitool validate "$work/example.sarif" "$work/stale.sarif" \
+    "$work/faults.sarif" 2>&1) || fail "the validator refused a report:"$'\n'"$out"
+if grep -E ': error |^error' <<<"$out"; then fail "the validator found errors"; fi
+echo "the validator's warnings (results with no line, no informationUri): $(grep -c ': warning ' <<<"$out" || true)"
+echo "JSON parses, SARIF validates, two runs give the same bytes"
