@@ -38,4 +38,8 @@ std::string Tree_Gpr_Path(std::string_view Root_Name) {
     return Join({Root_Name, "/", Root_Name, "_tree.gpr"});
 }
 
+std::string Crate_Path(std::string_view Root_Name) {
+    return Join({Root_Name, "/alire.toml"});
+}
+
 } // namespace adaskel

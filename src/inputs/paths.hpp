@@ -20,4 +20,7 @@ std::string Gpr_Path(std::string_view Root_Name);
 // Root.gpr takes its sources and naming from; rewritten by every layout.
 std::string Tree_Gpr_Path(std::string_view Root_Name);
 
+// Root/alire.toml: the Alire crate, the user's once written.
+std::string Crate_Path(std::string_view Root_Name);
+
 } // namespace adaskel

@@ -10,6 +10,8 @@
 #include "base/path_parts.hpp"
 #include "base/text_pieces.hpp"
 #include "check/context_clause.hpp"
+#include "check/crate_drift.hpp"
+#include "check/header_drift.hpp"
 #include "check/header_texts.hpp"
 #include "check/plan.hpp"
 #include "inputs/command_line.hpp"
@@ -18,10 +20,12 @@
 #include "inputs/project_file.hpp"
 #include "inputs/reference_texts.hpp"
 #include "inputs/run_record.hpp"
+#include "layout/crate.hpp"
 #include "names/ada_names.hpp"
 #include "names/tree_names.hpp"
 #include "names/tree_project.hpp"
 #include "writers/atomic_file.hpp"
+#include "writers/header.hpp"
 
 #include <algorithm>
 #include <cerrno>
@@ -30,6 +34,7 @@
 #include <optional>
 #include <string>
 #include <sys/stat.h>
+#include <vector>
 
 namespace adaskel {
 
@@ -51,6 +56,7 @@ struct Check_Record {
     std::int32_t Fails = 0;
     std::int32_t Errors = 0;
     std::int32_t Warnings = 0;
+    std::int32_t Drifted = 0; // files whose header no longer says what the texts say
 };
 
 constexpr int Exit_Problems = 1; // a run would fail, or GNAT refuse a file
@@ -60,10 +66,15 @@ constexpr std::string_view Help =
     "the Ada compiler would refuse in the files it writes. Writes nothing.\n"
     "  PROJECT_FILE  the project file, as adaskel takes it\n"
     "  MAX_LINES     the most lines the project file may have (default 16384)\n"
+    "  --warnings-as-errors\n"
+    "                exit 1 on a warning as on an error (a header that drifted, say), so\n"
+    "                that a CI job fails on it\n"
     "  --help        show this help and exit\n"
     "  --version     show the version and exit\n"
-    "Exit status: 0 no error found (warnings may be shown), 1 an error found,\n"
-    "2 the command line refused.";
+    "Exit status: 0 no error found (warnings may be shown), 1 an error found (or a\n"
+    "warning, with --warnings-as-errors), 2 the command line refused.";
+
+constexpr std::string_view Warnings_As_Errors = "--warnings-as-errors";
 
 // "FILE" or "FILE:LINE", the place compilers and editors understand.
 std::string Place(std::string_view File, std::int32_t Line) {
@@ -217,6 +228,51 @@ void Report_Ada(Check_Record& Check) {
     }
 }
 
+// Every generated file that is there, its header judged against the one a run writes now,
+// as adaskel-refresh judges it: each drifted field, or why the file is not refreshed.
+void Report_Header_Drift(Check_Record& Check) {
+    const Run_Record& Inputs = Check.Inputs;
+    if (Check.Input_Failed || Inputs.Line_Count < Root_Line || Main_Unit_Problem(Inputs) ||
+        Excerpt_Problem(Inputs)) {
+        return; // the errors already say why no header can be formed
+    }
+    const Header Now = Form_Header(Inputs);
+    Each_Output_File(Inputs, [&](const Output_File& File) {
+        const Header_Drift Drift = Judge_Header_Drift(Inputs, Now, File.Path);
+        Check.Drifted += Drift.Fields.empty() ? 0 : 1;
+        if (Drift.Left) {
+            Report(Check, Place(File.Path, Drift.Left->Line), false,
+                   "not refreshed by adaskel-refresh: " + Drift.Left->Reason);
+            return;
+        }
+        for (const Field_Drift& Field : Drift.Fields) {
+            Report(Check, Place(File.Path, Field.Line), false,
+                   Drift_Message(Field, Inputs.Project_Name));
+        }
+    });
+}
+
+// The crate's fields that repeat the texts, when it is there and a layout could write it.
+void Report_Crate_Drift(Check_Record& Check) {
+    const Run_Record& Inputs = Check.Inputs;
+    if (Check.Input_Failed || Inputs.Line_Count < Root_Line) {
+        return;
+    }
+    const std::string Path = Crate_Path(Root_Name(Inputs));
+    if (!Look_At_Output_Path(Path).Holds_File) {
+        return;
+    }
+    const Manifest Now = Crate_Manifest(Inputs);
+    if (!Now.Refusal.empty()) {
+        return;
+    }
+    for (const Crate_Field_Drift& Field : Crate_Drift(Read_Whole(Path), Now.Text)) {
+        Report(Check, Place(Path, Field.Line), false,
+               Quote(Field.Was) + " no longer follows " + Field.Source + ": write " +
+                   Quote(Field.Wanted) + " (the crate is yours: no program rewrites it)");
+    }
+}
+
 // Whether adaskel-layout refuses the list, creating nothing: for an error of the list alone.
 bool Layout_Refuses(const Run_Record& Inputs) {
     const auto Sees_All = [](const std::string&) { return true; };
@@ -230,9 +286,11 @@ std::string Count(std::int32_t Number, std::string_view Noun) {
 }
 
 void Report_Summary(Check_Record& Check) {
+    const std::string Drifted =
+        Check.Drifted == 0 ? "" : Count(Check.Drifted, "header") + " drifted; ";
     Put_Line(Check.Out, "summary: " + std::to_string(Check.Creates) + " to create, " +
                             std::to_string(Check.Skips) + " to skip, " +
-                            std::to_string(Check.Fails) + " to fail; " +
+                            std::to_string(Check.Fails) + " to fail; " + Drifted +
                             Count(Check.Errors, "error") + ", " + Count(Check.Warnings, "warning"));
 }
 
@@ -264,12 +322,20 @@ void Check_Inputs(Check_Record& Check, const std::optional<Problem>& Unseen) {
         Report_Plan(Check, Licence_Read);
     }
     Report_Ada(Check);
+    Report_Header_Drift(Check);
+    Report_Crate_Drift(Check);
 }
 
 // Checks with the arguments after the program name. Returns Exit_Complete when a run
-// would complete and GNAT would accept its files, Exit_Problems when not, and
-// Exit_Command_Line when the arguments are refused.
-int Check_Sequence(Check_Record& Check, std::span<const char* const> Arguments) {
+// would complete and GNAT would accept its files (and, with the gate, nothing was warned
+// about), Exit_Problems when not, and Exit_Command_Line when the arguments are refused.
+int Check_Sequence(Check_Record& Check, std::span<const char* const> Given) {
+    // The gate is an option anywhere on the line; the rest are taken as a run takes them.
+    std::vector<const char*> Kept(Given.begin(), Given.end());
+    const auto Gate = std::remove(Kept.begin(), Kept.end(), Warnings_As_Errors);
+    const bool Strict = Gate != Kept.end();
+    Kept.erase(Gate, Kept.end());
+    const std::span<const char* const> Arguments(Kept);
     if (Answer_Information(Check.Out, "adaskel-check", Help, Arguments)) {
         return Exit_Complete;
     }
@@ -290,7 +356,7 @@ int Check_Sequence(Check_Record& Check, std::span<const char* const> Arguments) 
     Inputs.Out.Fd = No_Console;
     Check_Inputs(Check, Unseen);
     Report_Summary(Check);
-    const bool Clean = Check.Fails == 0 && Check.Errors == 0;
+    const bool Clean = Check.Fails == 0 && Check.Errors == 0 && !(Strict && Check.Warnings > 0);
     return Clean ? Exit_Complete : Exit_Problems;
 }
 

@@ -77,7 +77,7 @@ void Judge_Names(const Run_Record& Record) {
 void Write_Crate(Layout_Record& Layout, const Shared_Directory& Directory) {
     Run_Record& Inputs = Layout.Inputs;
     const std::string& Root = Root_Name(Inputs);
-    const std::string Path = Root + "/alire.toml";
+    const std::string Path = Crate_Path(Root);
     if (!Holds_File(Look_In(*Directory, Path))) {
         Input_Sink Sink{.Record_All = true, .Found = {}};
         Load_Reference_Texts(Inputs, Sink);
@@ -110,7 +110,7 @@ void Make_Tree_Durable(const Walked_Tree& Tree, const Run_Record& Inputs,
     Make_Durable(Tree, [&](const Path_Visit& Visit) {
         (void)Each_Output_Directory(Inputs, Visit);
         for (const std::string& File :
-             {Tree_Gpr_Path(Root), Gpr_Path(Root), Root + "/alire.toml", Root + "/.gitignore"}) {
+             {Tree_Gpr_Path(Root), Gpr_Path(Root), Crate_Path(Root), Root + "/.gitignore"}) {
             if (Look_In(Root_Directory, File).Holds_File) {
                 Visit(File);
             }
