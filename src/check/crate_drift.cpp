@@ -23,7 +23,8 @@ std::optional<Found_Line> Key_Line(std::string_view Text, std::string_view Key) 
         std::string_view Line = Text.substr(Start, Feed - Start);
         Start = Feed + 1;
         ++Number;
-        while (!Line.empty() && (Line.back() == ' ' || Line.back() == '\t' || Line.back() == '\r')) {
+        while (!Line.empty() &&
+               (Line.back() == ' ' || Line.back() == '\t' || Line.back() == '\r')) {
             Line.remove_suffix(1);
         }
         const std::size_t First = Line.find_first_not_of(" \t");

@@ -31,7 +31,8 @@ Header_View Split_Header(std::string_view Text) {
         if (Feed == std::string_view::npos) {
             break;
         }
-        View.Line[static_cast<std::size_t>(View.Count++)] = Text.substr(View.Size, Feed - View.Size);
+        View.Line[static_cast<std::size_t>(View.Count++)] =
+            Text.substr(View.Size, Feed - View.Size);
         View.Size = Feed + 1;
     }
     return View;
@@ -99,12 +100,14 @@ std::int32_t Misshapen_Line(const Header_View& View) {
 }
 
 Refusal Foreign(std::int32_t Line, std::string_view Why) {
-    return {Refusal_Kind::Foreign_Header, Line,
-            "its header is not adaskel's: " + std::string(Why)};
+    return {Refusal_Kind::Foreign_Header, Line, "its header is not adaskel's: " + std::string(Why)};
 }
 
 // Why the first lines of Text are not a header of adaskel's shape, if they are not.
-std::optional<Refusal> Shape_Refusal(const Header_View& View) {
+std::optional<Refusal> Shape_Refusal(const Header_View& View, std::size_t Text_Size) {
+    if (View.Count == Header_Lines - 1 && Text_Size > View.Size) {
+        return Foreign(Header_Lines, "its line 19 has no line feed");
+    }
     if (View.Count < Header_Lines) {
         return Foreign(0, "it has fewer than 19 lines");
     }
@@ -123,10 +126,11 @@ std::string_view Quoted_Value(std::string_view Line, std::string_view Opening) {
     return Line.substr(Opening.size(), Line.size() - Opening.size() - 1);
 }
 
-void Add_If_Differs(Header_Drift& Drift, Drift_Field Field, std::int32_t Line,
-                    std::string_view Was, std::string_view Now, std::string Source) {
+void Add_If_Differs(Header_Drift& Drift, Drift_Field Field, std::int32_t Line, std::string_view Was,
+                    std::string_view Now, std::string Source) {
     if (Was != Now) {
-        Drift.Fields.push_back({Field, Line, std::string(Was), std::string(Now), std::move(Source)});
+        Drift.Fields.push_back(
+            {Field, Line, std::string(Was), std::string(Now), std::move(Source)});
     }
 }
 
@@ -152,8 +156,7 @@ void Compare_Fields(Header_Drift& Drift, const Run_Record& Record, const Header&
             break;
         }
     }
-    Add_If_Differs(Drift, Drift_Field::Version, 19,
-                   Quoted_Value(Line_Of(Old, 19), Version_Opening),
+    Add_If_Differs(Drift, Drift_Field::Version, 19, Quoted_Value(Line_Of(Old, 19), Version_Opening),
                    Quoted_Value(Line_Of(New, 19), Version_Opening),
                    "the last line of " + Quote(Now.Lines.back().File));
 }
@@ -184,9 +187,9 @@ Owned_Fd Open_Without_Links(Header_Drift& Drift, const std::string& Path) {
     Drift.Directory = Opened.Directory;
     if (!Opened.Link.empty()) {
         Drift.Present = true;
-        Drift.Left = Refusal{Refusal_Kind::Link_Above, 0,
-                             Quote(Opened.Link) +
-                                 " above it is a symbolic link, which is never followed"};
+        Drift.Left =
+            Refusal{Refusal_Kind::Link_Above, 0,
+                    Quote(Opened.Link) + " above it is a symbolic link, which is never followed"};
         return {};
     }
     const int Directory = Drift.Directory->Fd.Value;
@@ -201,9 +204,11 @@ Owned_Fd Open_Without_Links(Header_Drift& Drift, const std::string& Path) {
                              "it is a symbolic link, which is never followed"};
         return {};
     }
-    Owned_Fd File(::openat(Directory, Name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    Owned_Fd File(
+        ::openat(Directory, Name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     if (Drift.Present && (File.Value < 0 || ::fstat(File.Value, &Drift.Status) != 0)) {
-        Drift.Left = Refusal{Refusal_Kind::Unreadable, 0, "it cannot be read: " + Errno_Text(errno)};
+        Drift.Left =
+            Refusal{Refusal_Kind::Unreadable, 0, "it cannot be read: " + Errno_Text(errno)};
         return {};
     }
     return Drift.Present ? std::move(File) : Owned_Fd();
@@ -248,11 +253,12 @@ Header_Drift Judge_Header_Drift(const Run_Record& Record, const Header& Now,
         return Drift;
     }
     if (!Read_All(File.Value, Drift.Bytes)) {
-        Drift.Left = Refusal{Refusal_Kind::Unreadable, 0, "it cannot be read: " + Errno_Text(errno)};
+        Drift.Left =
+            Refusal{Refusal_Kind::Unreadable, 0, "it cannot be read: " + Errno_Text(errno)};
         return Drift;
     }
     const Header_View Old = Split_Header(Drift.Bytes);
-    if ((Drift.Left = Shape_Refusal(Old))) {
+    if ((Drift.Left = Shape_Refusal(Old, Drift.Bytes.size()))) {
         return Drift;
     }
     const Header_View New = Split_Header(Now.Text);
@@ -264,7 +270,9 @@ Header_Drift Judge_Header_Drift(const Run_Record& Record, const Header& Now,
     return Drift;
 }
 
-std::size_t Header_Size(const Header_Drift& Drift) { return Split_Header(Drift.Bytes).Size; }
+std::size_t Header_Size(const Header_Drift& Drift) {
+    return Split_Header(Drift.Bytes).Size;
+}
 
 Refusal Changed_Refusal() {
     return {Refusal_Kind::Changed, 0, "it changed while it was refreshed"};
