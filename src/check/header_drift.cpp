@@ -194,9 +194,18 @@ Owned_Fd Open_Without_Links(Header_Drift& Drift, const std::string& Path) {
     }
     const int Directory = Drift.Directory->Fd.Value;
     const std::string Name(Base_Name(Path));
-    if (Directory < 0 ||
-        ::fstatat(Directory, Name.c_str(), &Drift.Status, AT_SYMLINK_NOFOLLOW) != 0) {
-        return {}; // nothing there, or a directory the plan reports
+    const int Error = Directory < 0 ? Drift.Directory->Error
+                      : ::fstatat(Directory, Name.c_str(), &Drift.Status, AT_SYMLINK_NOFOLLOW) != 0
+                          ? errno
+                          : 0;
+    if (Error == ENOENT || Error == ENOTDIR) {
+        return {}; // nothing there: a run creates it
+    }
+    if (Error != 0) {
+        Drift.Present = true; // maybe: what cannot be looked at cannot be left unsaid
+        Drift.Left =
+            Refusal{Refusal_Kind::Unreadable, 0, "it cannot be looked at: " + Errno_Text(Error)};
+        return {};
     }
     Drift.Present = S_ISREG(Drift.Status.st_mode) || S_ISLNK(Drift.Status.st_mode);
     if (S_ISLNK(Drift.Status.st_mode)) {
