@@ -198,8 +198,8 @@ Owned_Fd Open_Without_Links(Header_Drift& Drift, const std::string& Path) {
                       : ::fstatat(Directory, Name.c_str(), &Drift.Status, AT_SYMLINK_NOFOLLOW) != 0
                           ? errno
                           : 0;
-    if (Error == ENOENT || Error == ENOTDIR) {
-        return {}; // nothing there: a run creates it
+    if (Error == ENOENT || Error == ENOTDIR || Error == ENAMETOOLONG) {
+        return {}; // nothing there: the plan tells whether a run can create it
     }
     if (Error != 0) {
         Drift.Present = true; // maybe: what cannot be looked at cannot be left unsaid
@@ -207,20 +207,24 @@ Owned_Fd Open_Without_Links(Header_Drift& Drift, const std::string& Path) {
             Refusal{Refusal_Kind::Unreadable, 0, "it cannot be looked at: " + Errno_Text(Error)};
         return {};
     }
-    Drift.Present = S_ISREG(Drift.Status.st_mode) || S_ISLNK(Drift.Status.st_mode);
     if (S_ISLNK(Drift.Status.st_mode)) {
+        Drift.Present = true;
         Drift.Left = Refusal{Refusal_Kind::Link_At_Path, 0,
                              "it is a symbolic link, which is never followed"};
         return {};
     }
+    if (!S_ISREG(Drift.Status.st_mode)) {
+        return {}; // a directory or a device: the plan reports it, and nothing opens it
+    }
+    Drift.Present = true;
     Owned_Fd File(
         ::openat(Directory, Name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-    if (Drift.Present && (File.Value < 0 || ::fstat(File.Value, &Drift.Status) != 0)) {
+    if (File.Value < 0 || ::fstat(File.Value, &Drift.Status) != 0) {
         Drift.Left =
             Refusal{Refusal_Kind::Unreadable, 0, "it cannot be read: " + Errno_Text(errno)};
         return {};
     }
-    return Drift.Present ? std::move(File) : Owned_Fd();
+    return File;
 }
 
 bool Read_All(int Fd, std::string& Bytes) {
@@ -265,6 +269,9 @@ Header_Drift Judge_Header_Drift(const Run_Record& Record, const Header& Now,
         Drift.Left =
             Refusal{Refusal_Kind::Unreadable, 0, "it cannot be read: " + Errno_Text(errno)};
         return Drift;
+    }
+    if (Drift.Bytes.empty()) {
+        return Drift; // left by a crash: every run skips it, and the plan says so
     }
     const Header_View Old = Split_Header(Drift.Bytes);
     if ((Drift.Left = Shape_Refusal(Old, Drift.Bytes.size()))) {

@@ -86,6 +86,12 @@ std::string Place(std::string_view File, std::int32_t Line) {
     return Text;
 }
 
+// The place of an output path, which a list can make as long as it likes, shown in part
+// as the plan shows it.
+std::string Short_Place(std::string_view Path, std::int32_t Line) {
+    return Shorten(Path) + (Line > 0 ? ":" + std::to_string(Line) : "");
+}
+
 void Report(Check_Record& Check, const std::string& Where, bool Is_Error,
             std::string_view Message) {
     ++(Is_Error ? Check.Errors : Check.Warnings);
@@ -241,12 +247,12 @@ void Report_Header_Drift(Check_Record& Check) {
         const Header_Drift Drift = Judge_Header_Drift(Inputs, Now, File.Path);
         Check.Drifted += Drift.Fields.empty() ? 0 : 1;
         if (Drift.Left) {
-            Report(Check, Place(File.Path, Drift.Left->Line), false,
+            Report(Check, Short_Place(File.Path, Drift.Left->Line), false,
                    "not refreshed by adaskel-refresh: " + Drift.Left->Reason);
             return;
         }
         for (const Field_Drift& Field : Drift.Fields) {
-            Report(Check, Place(File.Path, Field.Line), false,
+            Report(Check, Short_Place(File.Path, Field.Line), false,
                    Drift_Message(Field, Inputs.Project_Name));
         }
     });
