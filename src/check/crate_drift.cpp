@@ -10,10 +10,8 @@ namespace adaskel {
 
 namespace {
 
-struct Found_Line {
-    std::int32_t Number = 0;
-    std::string_view Text;
-};
+// A line found: its number and its text.
+using Found_Line = std::pair<std::int32_t, std::string_view>;
 
 // The top-level line of Text that sets Key ("version = ..."), blanks around ignored.
 std::optional<Found_Line> Key_Line(std::string_view Text, std::string_view Key) {
@@ -43,6 +41,14 @@ std::optional<Found_Line> Key_Line(std::string_view Text, std::string_view Key) 
     return std::nullopt;
 }
 
+// The value a key's line sets, blanks around it aside: lines that differ in blanks alone
+// set the same value.
+std::string_view Value_Of(std::string_view Line) {
+    Line.remove_prefix(Line.find('=') + 1);
+    const std::size_t First = Line.find_first_not_of(" \t");
+    return First == std::string_view::npos ? std::string_view() : Line.substr(First);
+}
+
 } // namespace
 
 std::vector<Crate_Field_Drift> Crate_Drift(std::string_view Text, std::string_view Manifest) {
@@ -53,8 +59,8 @@ std::vector<Crate_Field_Drift> Crate_Drift(std::string_view Text, std::string_vi
     for (const auto& [Key, Source] : Fields) {
         const auto Is = Key_Line(Text, Key);
         const auto Wanted = Key_Line(Manifest, Key);
-        if (Is && Wanted && Is->Text != Wanted->Text) {
-            Found.push_back({Is->Number, std::string(Is->Text), std::string(Wanted->Text),
+        if (Is && Wanted && Value_Of(Is->second) != Value_Of(Wanted->second)) {
+            Found.push_back({Is->first, std::string(Is->second), std::string(Wanted->second),
                              std::string(Source)});
         }
     }
