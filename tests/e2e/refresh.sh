@@ -110,4 +110,18 @@ for row in "${Rows[@]}"; do
     [[ -z $(find shop -name '.ask*') ]] || fail "$name: a hidden file left"
     cd "$work"
 done
+# The companions' statuses: 0 for --help and --version, 2 for a refused command line with
+# the usage line, 1 for a failure (here a missing reference text) with one report.
+cd "$work/tree"
+[[ $("$refresh" --help) == "usage: adaskel-refresh PROJECT_FILE [MAX_LINES]"$'\n'* ]] || fail "--help"
+[[ $("$refresh" --version) == "adaskel-refresh "[0-9]* ]] || fail "--version"
+"$refresh" 2>err && fail "no argument: status 0"
+[[ $? == 2 && $(<err) == "adaskel-refresh: no project file given"$'\n'"usage: adaskel-refresh PROJECT_FILE [MAX_LINES]" ]] ||
+    fail "no argument: $(<err)"
+"$refresh" shop.lst 0 2>err && fail "max lines 0: status 0"
+[[ $? == 2 ]] || fail "max lines 0: $(<err)"
+mv Copyright Copyright.away && { "$refresh" shop.lst >out 2>err; Status=$?; } && mv Copyright.away Copyright
+[[ $Status == 1 && $(wc -l <err) == 1 && $(<err) == "adaskel-refresh: "* && ! -s out ]] ||
+    fail "a missing Copyright: status $Status, $(<err)"
+cd "$work"
 echo "refresh: drift reported and mended, ${#Rows[@]} files left as they must be"
