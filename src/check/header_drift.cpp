@@ -227,17 +227,28 @@ Owned_Fd Open_Without_Links(Header_Drift& Drift, const std::string& Path) {
     return File;
 }
 
-bool Read_All(int Fd, std::string& Bytes) {
-    std::array<char, 65536> Block{};
+// Reads the file to its end. A file of the Size its status gave takes one read: a read
+// that stops short of the room it had, at Size, is at the end; a file that is not at Size
+// is read until a read gives nothing (the rename's look then sees the change).
+bool Read_All(int Fd, std::string& Bytes, std::size_t Size) {
+    Bytes.resize(Size + 1);
+    std::size_t Held = 0;
     for (;;) {
-        const ssize_t Got = ::read(Fd, Block.data(), Block.size());
-        if (Got == 0) {
-            return true;
-        }
-        if (Got < 0 && errno != EINTR) {
+        const ssize_t Got = ::read(Fd, Bytes.data() + Held, Bytes.size() - Held);
+        if (Got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
             return false;
         }
-        Bytes.append(Block.data(), Got < 0 ? 0 : static_cast<std::size_t>(Got));
+        Held += static_cast<std::size_t>(Got);
+        if (Got == 0 || (Held == Size && Held < Bytes.size())) {
+            Bytes.resize(Held);
+            return true;
+        }
+        if (Held == Bytes.size()) {
+            Bytes.resize(Bytes.size() * 2);
+        }
     }
 }
 
@@ -265,7 +276,7 @@ Header_Drift Judge_Header_Drift(const Run_Record& Record, const Header& Now,
     if (File.Value < 0) {
         return Drift;
     }
-    if (!Read_All(File.Value, Drift.Bytes)) {
+    if (!Read_All(File.Value, Drift.Bytes, static_cast<std::size_t>(Drift.Status.st_size))) {
         Drift.Left =
             Refusal{Refusal_Kind::Unreadable, 0, "it cannot be read: " + Errno_Text(errno)};
         return Drift;

@@ -16,6 +16,7 @@
 #include "writers/replaced_file.hpp"
 
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -27,8 +28,10 @@ struct Refresh_Record {
     Console Out{.Buffered = true};
     Run_Record Inputs; // its console discards the run's messages
     std::int32_t Left = 0;
-    // One directory of each file system written to, synced once at the end.
+    // One directory of each file system written to, synced once at the end, with the
+    // file system's device and a path that names it in a failure.
     std::vector<Shared_Directory> To_Sync;
+    std::vector<dev_t> Synced_Devices;
     std::vector<std::string> Synced_Paths;
 };
 
@@ -53,13 +56,13 @@ void Report_Left(Refresh_Record& Run, const std::string& Path, const Refusal& Wh
 
 // Notes Directory's file system for the sync at the end, once.
 void Note_File_System(Refresh_Record& Run, const Header_Drift& Drift, const std::string& Path) {
-    for (const Shared_Directory& Each : Run.To_Sync) {
-        struct stat Status {};
-        if (::fstat(Each->Fd.Value, &Status) == 0 && Status.st_dev == Drift.Status.st_dev) {
+    for (const dev_t Device : Run.Synced_Devices) {
+        if (Device == Drift.Status.st_dev) {
             return;
         }
     }
     Run.To_Sync.push_back(Drift.Directory);
+    Run.Synced_Devices.push_back(Drift.Status.st_dev);
     Run.Synced_Paths.push_back(Path);
 }
 

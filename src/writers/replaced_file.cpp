@@ -13,8 +13,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <linux/openat2.h>
 #include <memory>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace adaskel {
@@ -111,7 +113,19 @@ bool Replace_File(const Shared_Directory& Directory, const std::string& Path,
     return true;
 }
 
-Unfollowed_Directory Open_Unfollowed(const std::string& Path) {
+namespace {
+
+// The directory at Path opened in one call that fails on a symbolic link at any level
+// (ELOOP), where the kernel has the call; -1 with errno ENOSYS where it has not.
+int Open_Without_Any_Link(const std::string& Path) {
+    open_how How{};
+    How.flags = O_PATH | O_DIRECTORY | O_CLOEXEC;
+    How.resolve = RESOLVE_NO_SYMLINKS;
+    return static_cast<int>(::syscall(SYS_openat2, AT_FDCWD, Path.c_str(), &How, sizeof How));
+}
+
+// The same, a level at a time, to name the level that is a link.
+Unfollowed_Directory Open_Level_By_Level(const std::string& Path) {
     auto Opened = std::make_shared<Output_Directory>();
     Opened->Path = Path;
     Unfollowed_Directory Result;
@@ -134,6 +148,21 @@ Unfollowed_Directory Open_Unfollowed(const std::string& Path) {
     Opened->Fd = std::move(Level);
     Result.Directory = std::move(Opened);
     return Result;
+}
+
+} // namespace
+
+Unfollowed_Directory Open_Unfollowed(const std::string& Path) {
+    Owned_Fd Fd(Open_Without_Any_Link(Path));
+    const int Error = Fd.Value < 0 ? errno : 0;
+    if (Error == ELOOP || Error == ENOSYS || Error == EPERM || Error == EINVAL) {
+        return Open_Level_By_Level(Path); // which level is the link, or no such call here
+    }
+    auto Opened = std::make_shared<Output_Directory>();
+    Opened->Path = Path;
+    Opened->Fd = std::move(Fd);
+    Opened->Error = Error;
+    return {.Directory = std::move(Opened), .Link = {}};
 }
 
 bool Same_File(const struct stat& Read_Status, const struct stat& Status) {
