@@ -103,8 +103,10 @@ Refusal Foreign(std::int32_t Line, std::string_view Why) {
     return {Refusal_Kind::Foreign_Header, Line, "its header is not adaskel's: " + std::string(Why)};
 }
 
-// Why the first lines of Text are not a header of adaskel's shape, if they are not.
-std::optional<Refusal> Shape_Refusal(const Header_View& View, std::size_t Text_Size) {
+// Why the first lines of View, of a text of Text_Size bytes, are not a header of adaskel's
+// shape, if they are not; New is the header a run writes now.
+std::optional<Refusal> Shape_Refusal(const Header_View& View, std::size_t Text_Size,
+                                     const Header_View& New) {
     if (View.Count == Header_Lines - 1 && Text_Size > View.Size) {
         return Foreign(Header_Lines, "its line 19 has no line feed");
     }
@@ -112,7 +114,8 @@ std::optional<Refusal> Shape_Refusal(const Header_View& View, std::size_t Text_S
         return Foreign(0, "it has fewer than 19 lines");
     }
     for (std::int32_t K = 1; K <= Header_Lines; ++K) {
-        if (Line_Of(View, K).ends_with('\r')) {
+        // A text read with its CR (an abstract from a CRLF file) puts one in the run's own.
+        if (Line_Of(View, K).ends_with('\r') && !Line_Of(New, K).ends_with('\r')) {
             return Foreign(K, "its lines end in CR");
         }
     }
@@ -285,10 +288,10 @@ Header_Drift Judge_Header_Drift(const Run_Record& Record, const Header& Now,
         return Drift; // left by a crash: every run skips it, and the plan says so
     }
     const Header_View Old = Split_Header(Drift.Bytes);
-    if ((Drift.Left = Shape_Refusal(Old, Drift.Bytes.size()))) {
+    const Header_View New = Split_Header(Now.Text);
+    if ((Drift.Left = Shape_Refusal(Old, Drift.Bytes.size(), New))) {
         return Drift;
     }
-    const Header_View New = Split_Header(Now.Text);
     Compare_Fields(Drift, Record, Now, Old, New);
     if (!Drift.Fields.empty()) {
         Drift.Refreshed = Refreshed_Header(Old, New);

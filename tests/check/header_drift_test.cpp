@@ -153,6 +153,16 @@ TEST(HeaderDrift, LeavesHeadersOfAnotherShape) {
     }
 }
 
+// An abstract read from a CRLF file ends line 1 of the run's own header in a CR: such a
+// file is adaskel's, not one of another shape.
+TEST(HeaderDrift, TakesTheRunsOwnCarriageReturn) {
+    const Scratch Box;
+    const Texts Crlf{.Abstract = "An abstract\r"};
+    const Header_Drift Drift = Box.Judge(Old_Header(Crlf), Crlf);
+    EXPECT_FALSE(Drift.Left) << Drift.Left->Reason;
+    EXPECT_TRUE(Drift.Fields.empty()) << Change_Summary(Drift);
+}
+
 TEST(CrateDrift, NamesTheLinesToWrite) {
     const std::string Now = "name = \"app\"\nversion = \"2.0\"\ndescription = \"New\"\n";
     struct Case {
