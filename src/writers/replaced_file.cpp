@@ -10,13 +10,13 @@
 #include "writers/hidden_name.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
-#include <linux/openat2.h>
 #include <memory>
+#include <string_view>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace adaskel {
@@ -115,13 +115,23 @@ bool Replace_File(const Shared_Directory& Directory, const std::string& Path,
 
 namespace {
 
-// The directory at Path opened in one call that fails on a symbolic link at any level
-// (ELOOP), where the kernel has the call; -1 with errno ENOSYS where it has not.
-int Open_Without_Any_Link(const std::string& Path) {
-    open_how How{};
-    How.flags = O_PATH | O_DIRECTORY | O_CLOEXEC;
-    How.resolve = RESOLVE_NO_SYMLINKS;
-    return static_cast<int>(::syscall(SYS_openat2, AT_FDCWD, Path.c_str(), &How, sizeof How));
+// The directory at Path opened in one call, kept only when the kernel names the directory
+// it reached by Path itself (the current directory's name before a relative one): a
+// symbolic link at any level would have it named by its target. -1 otherwise.
+Owned_Fd Open_Where_Named(const std::string& Path) {
+    Owned_Fd Fd(::open(Path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    std::array<char, 4096> Here{};
+    std::array<char, 4096> Reached{};
+    const std::string Link = "/proc/self/fd/" + std::to_string(Fd.Value);
+    const ssize_t Size =
+        Fd.Value < 0 ? -1 : ::readlink(Link.c_str(), Reached.data(), Reached.size());
+    if (Size <= 0 || static_cast<std::size_t>(Size) >= Reached.size() ||
+        (!Path.starts_with('/') && ::getcwd(Here.data(), Here.size()) == nullptr)) {
+        return {};
+    }
+    std::string Named = Path.starts_with('/') ? Path : std::string(Here.data()) + '/' + Path;
+    return std::string_view(Reached.data(), static_cast<std::size_t>(Size)) == Named ? std::move(Fd)
+                                                                                     : Owned_Fd();
 }
 
 // The same, a level at a time, to name the level that is a link.
@@ -153,15 +163,13 @@ Unfollowed_Directory Open_Level_By_Level(const std::string& Path) {
 } // namespace
 
 Unfollowed_Directory Open_Unfollowed(const std::string& Path) {
-    Owned_Fd Fd(Open_Without_Any_Link(Path));
-    const int Error = Fd.Value < 0 ? errno : 0;
-    if (Error == ELOOP || Error == ENOSYS || Error == EPERM || Error == EINVAL) {
-        return Open_Level_By_Level(Path); // which level is the link, or no such call here
+    Owned_Fd Fd = Open_Where_Named(Path);
+    if (Fd.Value < 0) {
+        return Open_Level_By_Level(Path); // a link, a name the kernel writes otherwise, or none
     }
     auto Opened = std::make_shared<Output_Directory>();
     Opened->Path = Path;
     Opened->Fd = std::move(Fd);
-    Opened->Error = Error;
     return {.Directory = std::move(Opened), .Link = {}};
 }
 
