@@ -15,6 +15,7 @@
 #include "writers/header.hpp"
 #include "writers/replaced_file.hpp"
 
+#include <algorithm>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -56,10 +57,9 @@ void Report_Left(Refresh_Record& Run, const std::string& Path, const Refusal& Wh
 
 // Notes Directory's file system for the sync at the end, once.
 void Note_File_System(Refresh_Record& Run, const Header_Drift& Drift, const std::string& Path) {
-    for (const dev_t Device : Run.Synced_Devices) {
-        if (Device == Drift.Status.st_dev) {
-            return;
-        }
+    const auto& Devices = Run.Synced_Devices;
+    if (std::find(Devices.begin(), Devices.end(), Drift.Status.st_dev) != Devices.end()) {
+        return;
     }
     Run.To_Sync.push_back(Drift.Directory);
     Run.Synced_Devices.push_back(Drift.Status.st_dev);
