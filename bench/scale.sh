@@ -1,7 +1,9 @@
 # shellcheck shell=bash disable=SC2154 # Work, Program, Runner and Floor come from run.sh
 # The scale mode of bench/run.sh (sourced by it, in the workspace that holds the reference
-# texts): adaskel, adaskel-check and adaskel-layout on projects of 10^3 to 10^6 units,
-# each time beside the floors measured in the same rounds. It prints a table of times and
+# texts): adaskel, adaskel-check, adaskel-layout and adaskel-refresh on projects of 10^3
+# to 10^6 units, each time beside the floors measured in the same rounds. The check runs
+# twice: before the first run, and on the complete tree once the version is bumped, where
+# its audit reads every header; adaskel-refresh then rewrites every file. It prints a table of times and
 # peak memory, a table of ratios with their targets, and fails when a target is missed.
 # The first run is judged against the guarded floor (see floor.c): the durable floor's
 # steps plus those a writer needs that never writes through a link swapped in while it
@@ -21,10 +23,11 @@
 readonly Scale_Sizes=(1000 10000 100000 1000000)
 readonly Scale_Max=${BENCH_SCALE_MAX:-1000000}
 readonly Check_Program=${Program%/*}/adaskel-check Layout_Program=${Program%/*}/adaskel-layout
+readonly Refresh_Program=${Program%/*}/adaskel-refresh
 readonly Scale_Rows=$Work/scale-rows Scale_Notes=$Work/scale-notes
 declare -A Over_At=() # a program over the limit at a size is not run at the larger ones
 
-for Companion in "$Check_Program" "$Layout_Program"; do
+for Companion in "$Check_Program" "$Layout_Program" "$Refresh_Program"; do
     [ -x "$Companion" ] || fail "no program '$Companion' beside adaskel"
 done
 case $Scale_Max${BENCH_SCALE_ROUNDS:-1}${BENCH_SCALE_LIMIT:-1} in
@@ -146,6 +149,31 @@ check_outputs() {
     fi
 }
 
+# The first round also checks the drifted tree's: every header found drifted (and the
+# crate's version, when a layout wrote the crate), every file refreshed.
+check_drift_outputs() {
+    local Summary="summary: 0 to create, $((Size + 1)) to skip, 0 to fail; $((Size + 1)) headers drifted; 0 errors, "
+    if [ -z "${Over_At[check-drifted]:-}" ]; then
+        [[ "$(tail -n 1 "$Work/check-drifted.out")" == "$Summary"* ]] ||
+            fail "$Size units: adaskel-check on the drifted tree ended with '$(tail -n 1 "$Work/check-drifted.out")'"
+    fi
+    if [ -z "${Over_At[refresh]:-}" ]; then
+        [ "$(grep -c '^refreshed ' "$Work/refresh.out")" -eq "$((Size + 1))" ] ||
+            fail "$Size units: adaskel-refresh did not refresh every file"
+    fi
+}
+
+# The check of the complete tree with a new version, and the refresh of every header; the
+# version is put back afterwards, the files keep the new one until they are removed.
+drifted_round() {
+    cp Versions.lst "$Work/versions.kept"
+    echo 9.9.9 >>Versions.lst
+    timed check-drifted 0 "$Work/check-drifted.out" "$Check_Program" scale.lst "$Lines"
+    timed refresh 0 "$Work/refresh.out" "$Refresh_Program" scale.lst "$Lines"
+    [ "$1" -gt 1 ] || check_drift_outputs
+    cp "$Work/versions.kept" Versions.lst
+}
+
 # One round: the layout of a fresh tree and of the complete tree, the check, the first
 # run and the durable floor, then the second run and the stat floor.
 scale_round() {
@@ -157,6 +185,7 @@ scale_round() {
     [ "$1" -gt 1 ] || check_outputs
     timed first 0 /dev/null "$Program" scale.lst "$Lines"
     [ -z "${Over_At[first]:-}" ] || fail "$Size units: adaskel itself went over the limit"
+    drifted_round "$1"
     remove_generated
     timed durable 0 /dev/null "$Floor" durable "$Work/sizes"
     remove_generated
@@ -192,13 +221,14 @@ scale_size() {
     done
     rm -rf bench
     Layout_Rss=$({ cat -- "$Results"/layout-*.rss 2>/dev/null || true; } | sort -n | tail -n 1)
-    printf '%s %s %s %s %s %s %s %s %s %s %s %s %s %s %s %s %s\n' "$Size" "$Rounds" \
+    printf '%s %s %s %s %s %s %s %s %s %s %s %s %s %s %s %s %s %s %s %s %s\n' "$Size" "$Rounds" \
         "$(result first wall)" "$(result durable wall)" "$(result second wall)" \
         "$(result stat wall)" "$(result check wall)" "$(result layout-fresh wall)" \
         "$(result layout-complete wall)" "$(result first rss)" "$(result check rss)" \
         "${Layout_Rss:-over}" "$(paired first durable)" "$(paired second stat)" \
         "$(result guarded wall)" "$(paired first guarded)" \
-        "$(result directories wall)" >>"$Scale_Rows" # 15 to 17
+        "$(result directories wall)" "$(result check-drifted wall)" "$(result refresh wall)" \
+        "$(result check-drifted rss)" "$(result refresh rss)" >>"$Scale_Rows" # 15 to 21
 }
 
 for Size in "${Scale_Sizes[@]}"; do
@@ -211,7 +241,7 @@ done
 
 # --- Report -------------------------------------------------------------------------------
 
-printf '\nadaskel scale benchmark: %s (and adaskel-check, adaskel-layout beside it)\n' "$Program"
+printf '\nadaskel scale benchmark: %s (and adaskel-check, adaskel-layout, adaskel-refresh beside it)\n' "$Program"
 printf 'workspace on %s; medians of the rounds, peak RSS the highest; "> S": killed at the limit of S s\n\n' \
     "$(df --output=fstype -- "$Work" | tail -n 1)"
 Report_Program=$(
@@ -235,22 +265,24 @@ function judge(a, b, target) {
 }
 function rss_judge(a, b) { return a ~ /^over/ ? "-" : judge(a, b, 1.5) }
 {
-    times[NR] = sprintf("| %s | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s |",
+    times[NR] = sprintf("| %s | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s |",
         $1, $2, seconds($3), seconds($4), seconds($15), seconds($5), seconds($6), seconds($7),
-        seconds($8), seconds($17), seconds($9), mib($10), mib($11), mib($12))
+        seconds($18), seconds($19), seconds($8), seconds($17), seconds($9), mib($10), mib($11),
+        mib($20), mib($21), mib($12))
     layout_floor = $8 ~ /^over/ || $17 ~ /^over/ ? "" : sprintf(" (directory floor %.2f)", $8 / $17)
-    ratios[NR] = sprintf("| %s | %.2f (%.2f), guarded floor %.2f | %s (%.2f) | %s (%.2f) | %s | %s | %s | %s | %s |",
+    ratios[NR] = sprintf("| %s | %.2f (%.2f), guarded floor %.2f | %s (%.2f) | %s (%.2f) | %s | %s | %s | %s | %s | %s | %s | %s | %s |",
         $1, $3 / $4, $13, $15 / $4, judge($3, $15, 1.10), $16, judge($5, $6, 1.2), $14,
-        judge($7, $3, 1.5), judge($8, $3, 1.5) layout_floor, judge($9, $3, 1.5), rss_judge($11, $10),
-        rss_judge($12, $10))
+        judge($7, $3, 1.5), judge($18, $3, 1.5), judge($19, $3, 1.5),
+        judge($8, $3, 1.5) layout_floor, judge($9, $3, 1.5), rss_judge($11, $10),
+        rss_judge($20, $10), rss_judge($21, $10), rss_judge($12, $10))
 }
 END {
-    print "| units | rounds | first run s | durable floor s | guarded floor s | second run s | stat floor s | check s | layout, fresh tree s | directory floor s | layout, complete tree s | run RSS MiB | check RSS MiB | layout RSS MiB |"
-    print "|---|---|---|---|---|---|---|---|---|---|---|---|---|---|"
+    print "| units | rounds | first run s | durable floor s | guarded floor s | second run s | stat floor s | check s | check, drifted tree s | refresh s | layout, fresh tree s | directory floor s | layout, complete tree s | run RSS MiB | check RSS MiB | check, drifted RSS MiB | refresh RSS MiB | layout RSS MiB |"
+    print "|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|"
     for (i = 1; i <= NR; i++) print times[i]
     print ""
-    print "| units | first run / durable floor (paired) | first run / guarded floor <= 1.10 (paired) | second run / stat floor <= 1.2 (paired) | check / first run <= 1.5 | layout fresh / first run <= 1.5 | layout complete / first run <= 1.5 | check RSS / run RSS <= 1.5 | layout RSS / run RSS <= 1.5 |"
-    print "|---|---|---|---|---|---|---|---|---|"
+    print "| units | first run / durable floor (paired) | first run / guarded floor <= 1.10 (paired) | second run / stat floor <= 1.2 (paired) | check / first run <= 1.5 | check drifted / first run <= 1.5 | refresh / first run <= 1.5 | layout fresh / first run <= 1.5 | layout complete / first run <= 1.5 | check RSS / run RSS <= 1.5 | check drifted RSS / run RSS <= 1.5 | refresh RSS / run RSS <= 1.5 | layout RSS / run RSS <= 1.5 |"
+    print "|---|---|---|---|---|---|---|---|---|---|---|---|---|"
     for (i = 1; i <= NR; i++) print ratios[i]
     print "missed " missed + 0
 }

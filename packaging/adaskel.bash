@@ -4,11 +4,12 @@
 # file, then MAX_LINES, whose default is offered. A new program is one line of
 # _adaskel_options and its name on the complete line at the end.
 
-# The options Program takes before its project file; one ending in "=" takes a value.
+# The options Program takes (adaskel-check's gate anywhere, the others before its project
+# file); one ending in "=" takes a value.
 _adaskel_options() {
     case $1 in
-    adaskel-check) echo '--help --version --format=' ;;
-    adaskel-layout) echo '--help --version' ;;
+    adaskel-check) echo '--help --version --format= --warnings-as-errors' ;;
+    adaskel-layout | adaskel-refresh) echo '--help --version' ;;
     esac
 }
 
@@ -28,7 +29,7 @@ _adaskel_complete() {
     Word=${Words[-1]}
     Options=$(_adaskel_options "$Program")
     for ((K = 1; K < ${#Words[@]} - 1; K++)); do
-        [[ ${Words[K]} == --*=* ]] || ((Before++))
+        [[ ${Words[K]} == --* ]] || ((Before++))
     done
     COMPREPLY=()
     if [[ $Word == --*=* ]]; then
@@ -36,7 +37,8 @@ _adaskel_complete() {
         mapfile -t COMPREPLY < <(compgen -W "$(_adaskel_values "$Option")" -- "${Word#*=}")
     elif ((Before == 0)) && [[ $Word == -* ]]; then
         # --help and --version are taken only as the first word.
-        [[ ${#Words[@]} -gt 2 ]] && Options=$(tr ' ' '\n' <<<"$Options" | grep '=$')
+        [[ ${#Words[@]} -gt 2 ]] &&
+            Options=$(tr ' ' '\n' <<<"$Options" | grep -v -x -e --help -e --version)
         mapfile -t COMPREPLY < <(compgen -W "$Options" -- "$Word")
         [[ ${COMPREPLY[0]-} == *= ]] && compopt -o nospace 2>/dev/null
     elif ((Before == 0)); then
@@ -47,4 +49,4 @@ _adaskel_complete() {
     fi
     return 0
 }
-complete -F _adaskel_complete adaskel adaskel-check adaskel-layout
+complete -F _adaskel_complete adaskel adaskel-check adaskel-layout adaskel-refresh

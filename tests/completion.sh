@@ -10,7 +10,7 @@ trap 'rm -rf "$work"' EXIT
 cd "$work" && touch shop.lst
 fail() { printf 'completion.sh: %s\n' "$*" >&2; exit 1; }
 
-for program in adaskel adaskel-check adaskel-layout; do
+for program in adaskel adaskel-check adaskel-layout adaskel-refresh; do
     bash -c 'source "$1" && complete -p "$2"' - "$completion" "$program" >/dev/null ||
         fail "no completion of $program"
 done
@@ -20,7 +20,11 @@ rows=(
     'adaskel-check --h|--help'
     'adaskel-check --fo|--format='
     'adaskel-check --format=s|sarif'
-    'adaskel-check --format=json --|--format='
+    'adaskel-check --format=json --|--format= --warnings-as-errors'
+    'adaskel-check --w|--warnings-as-errors'
+    'adaskel-check --warnings-as-errors sh|shop.lst'
+    'adaskel-refresh sh|shop.lst'
+    'adaskel-refresh shop.lst |16384'
     'adaskel-check --format=json sh|shop.lst'
     'adaskel-layout sh|shop.lst'
     'adaskel sh|shop.lst'

@@ -62,4 +62,8 @@ std::string_view From_Root(std::string_view Root_Name, std::string_view Path) {
     return Path.substr(Root_Name.size() + 1);
 }
 
+std::string Crate_Path(std::string_view Root_Name) {
+    return Join({Root_Name, "/alire.toml"});
+}
+
 } // namespace adaskel

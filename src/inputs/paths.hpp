@@ -43,4 +43,7 @@ std::string Als_Json_Path(std::string_view Root_Name);
 // resolves the paths it holds against).
 std::string_view From_Root(std::string_view Root_Name, std::string_view Path);
 
+// Root/alire.toml: the Alire crate, the user's once written.
+std::string Crate_Path(std::string_view Root_Name);
+
 } // namespace adaskel

@@ -8,7 +8,7 @@ namespace adaskel {
 
 namespace {
 
-constexpr std::array<Rule_Description, 26> Rules = {{
+constexpr std::array<Rule_Description, 29> Rules = {{
     {Check_Rule::Input, "input", "An input a run stops on, before it writes any file."},
     {Check_Rule::Run_Fails_At_File, "run-fails-at-file", "The run fails at this file."},
     {Check_Rule::Empty_File, "empty-file",
@@ -53,6 +53,12 @@ constexpr std::array<Rule_Description, 26> Rules = {{
      "The main body's context clause runs past the part the check reads."},
     {Check_Rule::Tree_Project_Refused, "tree-project-refused",
      "adaskel-layout refuses to rewrite the derived project."},
+    {Check_Rule::Header_Drift, "header-drift",
+     "A field of a file's header no longer follows the text it comes from."},
+    {Check_Rule::Header_Not_Refreshed, "header-not-refreshed",
+     "A file at an output path that adaskel-refresh leaves as it is."},
+    {Check_Rule::Crate_Drift, "crate-drift",
+     "A field of alire.toml no longer follows the text it comes from."},
 }};
 
 } // namespace

@@ -36,6 +36,9 @@ enum class Check_Rule : std::uint8_t {
     Unreadable_Source,      // the main body or the GPR file cannot be read
     Context_Clause_Cut,     // the main body's context clause runs past the bound read
     Tree_Project_Refused,   // adaskel-layout refuses to rewrite the derived project
+    Header_Drift,           // a field of a file's header no longer follows its text
+    Header_Not_Refreshed,   // a file at an output path that adaskel-refresh leaves
+    Crate_Drift,            // a field of alire.toml no longer follows its text
 };
 
 struct Rule_Description {

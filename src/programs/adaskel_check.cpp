@@ -11,6 +11,8 @@
 #include "base/text_pieces.hpp"
 #include "check/compiled_units.hpp"
 #include "check/context_clause.hpp"
+#include "check/crate_drift.hpp"
+#include "check/header_drift.hpp"
 #include "check/header_texts.hpp"
 #include "check/plan.hpp"
 #include "check/report.hpp"
@@ -20,12 +22,14 @@
 #include "inputs/project_file.hpp"
 #include "inputs/reference_texts.hpp"
 #include "inputs/run_record.hpp"
+#include "layout/crate.hpp"
 #include "layout/directories.hpp"
 #include "layout/gpr_file.hpp"
 #include "names/ada_names.hpp"
 #include "names/tree_names.hpp"
 #include "names/tree_project.hpp"
 #include "writers/atomic_file.hpp"
+#include "writers/header.hpp"
 
 #include <algorithm>
 #include <cerrno>
@@ -34,6 +38,7 @@
 #include <optional>
 #include <string>
 #include <sys/stat.h>
+#include <vector>
 
 namespace adaskel {
 
@@ -60,6 +65,7 @@ struct Check_Record {
     std::int32_t Fails = 0;
     std::int32_t Errors = 0;
     std::int32_t Warnings = 0;
+    std::int32_t Drifted = 0; // files whose header no longer says what the texts say
 };
 
 constexpr int Exit_Problems = 1; // a run would fail, or GNAT refuse a file
@@ -71,10 +77,15 @@ constexpr std::string_view Help =
     "  MAX_LINES     the most lines the project file may have (default 16384)\n"
     "  --format=FORMAT  before PROJECT_FILE: the report as text (the default), json (one\n"
     "                object a line) or sarif (SARIF 2.1.0, for code scanning)\n"
+    "  --warnings-as-errors\n"
+    "                exit 1 on a warning as on an error (a header that drifted, say), so\n"
+    "                that a CI job fails on it\n"
     "  --help        show this help and exit\n"
     "  --version     show the version and exit\n"
-    "Exit status: 0 no error found (warnings may be shown), 1 an error found,\n"
-    "2 the command line refused.";
+    "Exit status: 0 no error found (warnings may be shown), 1 an error found (or a\n"
+    "warning, with --warnings-as-errors), 2 the command line refused.";
+
+constexpr std::string_view Warnings_As_Errors = "--warnings-as-errors";
 
 // Reports what Rule found about File (as shown, escaped; "" for none) at Line (0 for
 // none). Unit is what the finding is about beyond its rule and file, which code scanning
@@ -288,6 +299,52 @@ void Report_Ada(Check_Record& Check) {
     }
 }
 
+// The header of every file at an output path that is there, against the header a run
+// would write now: each field that drifted, or why adaskel-refresh leaves the file.
+void Report_Header_Drift(Check_Record& Check) {
+    const Run_Record& Inputs = Check.Inputs;
+    if (Inputs.Line_Count < Root_Line || Main_Unit_Problem(Inputs) || Excerpt_Problem(Inputs)) {
+        return; // the errors already say why no header can be formed
+    }
+    const Header Now = Form_Header(Inputs);
+    Each_Output_File(Inputs, [&](const Output_File& File) {
+        const Header_Drift Drift = Judge_Header_Drift(Inputs, Now, File.Path);
+        Check.Drifted += Drift.Fields.empty() ? 0 : 1;
+        if (Drift.Left) {
+            Report(Check, Check_Rule::Header_Not_Refreshed, Shorten(File.Path), Drift.Left->Line,
+                   false, "not refreshed by adaskel-refresh: " + Drift.Left->Reason);
+            return;
+        }
+        for (const Field_Drift& Field : Drift.Fields) {
+            Report(Check, Check_Rule::Header_Drift, Shorten(File.Path), Field.Line, false,
+                   Drift_Message(Field, Inputs.Project_Name),
+                   std::string(Drift_Field_Name(Field.Field)));
+        }
+    });
+}
+
+// The crate's version and description, against the texts they were written from.
+void Report_Crate_Drift(Check_Record& Check) {
+    const Run_Record& Inputs = Check.Inputs;
+    if (Inputs.Line_Count < Root_Line) {
+        return;
+    }
+    const std::string Path = Crate_Path(Root_Name(Inputs));
+    if (!Look_At_Output_Path(Path).Holds_File) {
+        return;
+    }
+    const Manifest Now = Crate_Manifest(Inputs);
+    if (!Now.Refusal.empty()) {
+        return;
+    }
+    for (const Crate_Field_Drift& Field : Crate_Drift(Read_Whole(Path), Now.Text)) {
+        Report(Check, Check_Rule::Crate_Drift, Escape(Path), Field.Line, false,
+               Quote(Field.Was) + " no longer follows " + Field.Source + ": write " +
+                   Quote(Field.Wanted) + " (the crate is yours: no program rewrites it)",
+               Field.Wanted.substr(0, Field.Wanted.find(' ')));
+    }
+}
+
 // Whether adaskel-layout refuses the list, creating nothing: for an error of the list alone.
 bool Layout_Refuses(const Run_Record& Inputs) {
     const auto Sees_All = [](const std::string&) { return true; };
@@ -302,15 +359,16 @@ std::string Count(std::int32_t Number, std::string_view Noun) {
 
 void Report_Summary(Check_Record& Check) {
     const bool Failing = Check.Errors > 0 || Check.Fails > 0;
-    Put_Entry(Check.Writer,
-              {.Kind = Entry_Kind::Summary,
-               .Severity = Failing              ? "error"
-                           : Check.Warnings > 0 ? "warning"
-                                                : "none",
-               .Message = std::to_string(Check.Creates) + " to create, " +
-                          std::to_string(Check.Skips) + " to skip, " + std::to_string(Check.Fails) +
-                          " to fail; " + Count(Check.Errors, "error") + ", " +
-                          Count(Check.Warnings, "warning")});
+    Put_Entry(
+        Check.Writer,
+        {.Kind = Entry_Kind::Summary,
+         .Severity = Failing              ? "error"
+                     : Check.Warnings > 0 ? "warning"
+                                          : "none",
+         .Message = std::to_string(Check.Creates) + " to create, " + std::to_string(Check.Skips) +
+                    " to skip, " + std::to_string(Check.Fails) + " to fail; " +
+                    (Check.Drifted == 0 ? "" : Count(Check.Drifted, "header") + " drifted; ") +
+                    Count(Check.Errors, "error") + ", " + Count(Check.Warnings, "warning")});
     Finish_Report(Check.Writer, ADASKEL_VERSION);
 }
 
@@ -345,6 +403,10 @@ void Check_Inputs(Check_Record& Check, const std::optional<Problem>& Unseen) {
         Report_Plan(Check, Licence_Read);
     }
     Report_Ada(Check);
+    if (Sink.Found.empty()) { // a run that stops at an input writes no header
+        Report_Header_Drift(Check);
+        Report_Crate_Drift(Check);
+    }
 }
 
 // Takes the "--format=FORMAT" options before the project file off the front of Arguments,
@@ -372,8 +434,14 @@ std::optional<std::span<const char* const>> Take_Format(Report_Writer& Writer,
 // Checks with the arguments after the program name. Returns Exit_Complete when a run
 // would complete and GNAT would accept its files, Exit_Problems when not, and
 // Exit_Command_Line when the arguments are refused.
-int Check_Sequence(Check_Record& Check, std::span<const char* const> All_Arguments) {
-    const auto Taken = Take_Format(Check.Writer, All_Arguments);
+int Check_Sequence(Check_Record& Check, std::span<const char* const> Given) {
+    // The gate is an option anywhere on the line; the formats come first; the rest are
+    // taken as a run takes them.
+    std::vector<const char*> Kept(Given.begin(), Given.end());
+    const auto Gate = std::remove(Kept.begin(), Kept.end(), Warnings_As_Errors);
+    const bool Strict = Gate != Kept.end();
+    Kept.erase(Gate, Kept.end());
+    const auto Taken = Take_Format(Check.Writer, Kept);
     if (!Taken) {
         return Exit_Command_Line;
     }
@@ -398,7 +466,7 @@ int Check_Sequence(Check_Record& Check, std::span<const char* const> All_Argumen
     Inputs.Out.Fd = No_Console;
     Check_Inputs(Check, Unseen);
     Report_Summary(Check);
-    const bool Clean = Check.Fails == 0 && Check.Errors == 0;
+    const bool Clean = Check.Fails == 0 && Check.Errors == 0 && !(Strict && Check.Warnings > 0);
     return Clean ? Exit_Complete : Exit_Problems;
 }
 

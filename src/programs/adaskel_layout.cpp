@@ -78,7 +78,7 @@ void Judge_Names(const Run_Record& Record) {
 void Write_Crate(Layout_Record& Layout, const Shared_Directory& Directory) {
     const Run_Record& Inputs = Layout.Inputs;
     const std::string& Root = Root_Name(Inputs);
-    const std::string Path = Root + "/alire.toml";
+    const std::string Path = Crate_Path(Root);
     if (!Holds_File(Look_In(*Directory, Path))) {
         const Manifest Crate = Crate_Manifest(Inputs);
         if (!Crate.Refusal.empty()) {
@@ -105,7 +105,7 @@ void Judge_Tree_Gpr(const Run_Record& Inputs) {
 // The files the layout owns in the root, that it writes or keeps up to date.
 std::vector<std::string> Owned_Files(const std::string& Root) {
     return {Tree_Gpr_Path(Root),   Old_Tree_Gpr_Path(Root), Gpr_Path(Root),
-            Config_Gpr_Path(Root), Als_Json_Path(Root),     Root + "/alire.toml",
+            Config_Gpr_Path(Root), Als_Json_Path(Root),     Crate_Path(Root),
             Root + "/.gitignore"};
 }
 

@@ -1,6 +1,6 @@
-// Replacing a file: the hidden file is synced before the rename and the directory after
-// it, so neither the data nor the new name can be lost once the call returns. Only a
-// regular file is ever replaced, and only where the hidden file can be removed again.
+// Replacing a file: the hidden file is synced before the rename, so the path never names
+// a file whose data can be lost; the directory (or its file system) is synced after it.
+// Only a regular file is ever replaced, and only where the hidden file can be removed again.
 #include "writers/replaced_file.hpp"
 
 #include "base/failure.hpp"
@@ -10,10 +10,14 @@
 #include "writers/atomic_file.hpp"
 #include "writers/hidden_name.hpp"
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <memory>
 #include <optional>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -50,6 +54,65 @@ std::optional<Problem> Not_Regular(const Output_Directory& Directory, const std:
     return std::nullopt;
 }
 
+// The text of Source in a new hidden file in Directory; an interrupt removes it, and so
+// does the end of the pending file unless it was renamed.
+Pending_File Write_Hidden(const Shared_Directory& Directory, const std::string& Path,
+                          const Text_Source& Source) {
+    Pending_File File;
+    File.Path = Path;
+    File.Directory = Directory;
+    if (const int Error = Create_Hidden(File); Error != 0) {
+        Raise_System_Failure("cannot create", Path, Error);
+    }
+    if (const int Error = Write_Text(File.Fd.Value, Source); Error != 0) {
+        Raise_System_Failure("cannot write", Path, Error);
+    }
+    return File;
+}
+
+void Sync_Data(const Pending_File& File) {
+    if (::fsync(File.Fd.Value) != 0) {
+        Raise_System_Failure("cannot write", File.Path, errno);
+    }
+}
+
+// Renames the hidden file over its path; the name is then the new file's.
+void Rename_Over(Pending_File& File) {
+    const std::string Name(Base_Name(File.Path));
+    const int Directory = File.Directory->Fd.Value;
+    if (::renameat(Directory, File.Hidden->Name, Directory, Name.c_str()) != 0) {
+        Raise_System_Failure("cannot replace", File.Path, errno);
+    }
+    Forget_Hidden(File);
+}
+
+// The directory was opened with O_PATH, which cannot be synced: it is opened again,
+// through its descriptor, so that it is the same directory.
+Owned_Fd Reopen_Readable(const Output_Directory& Directory) {
+    return Owned_Fd(::openat(Directory.Fd.Value, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+}
+
+// The new file takes the old one's owner, where the program may set it (a user may not
+// give a file away: the new file is then the user's), then its mode, which a change of
+// owner may have cut.
+void Keep_Mode_And_Owner(const Pending_File& File, const struct stat& Old) {
+    if (::fchown(File.Fd.Value, Old.st_uid, Old.st_gid) != 0 && errno != EPERM) {
+        Raise_System_Failure("cannot write", File.Path, errno);
+    }
+    if (::fchmod(File.Fd.Value, Old.st_mode & 07777U) != 0) {
+        Raise_System_Failure("cannot write", File.Path, errno);
+    }
+}
+
+// Whether Prefix, a level of a directory that could not be opened as one, is a symbolic
+// link (the open refuses one with ELOOP, or ENOTDIR when it is a link to a file).
+bool Is_Link_At(const Output_Directory& Opened, const std::string& Prefix) {
+    struct stat Status {};
+    return (Opened.Error == ELOOP || Opened.Error == ENOTDIR) &&
+           ::fstatat(AT_FDCWD, Prefix.c_str(), &Status, AT_SYMLINK_NOFOLLOW) == 0 &&
+           S_ISLNK(Status.st_mode);
+}
+
 } // namespace
 
 std::optional<Problem> Replacing_Problem(const Shared_Directory& Directory, const std::string& Path,
@@ -84,31 +147,109 @@ bool Replace_File(const Shared_Directory& Directory, const std::string& Path,
     if (auto Found = Hidden_Name_Problem(*Directory, Path)) {
         throw Run_Failure(std::move(*Found));
     }
-    Pending_File File;
-    File.Path = Path;
-    File.Directory = Directory;
-    if (const int Error = Create_Hidden(File); Error != 0) {
-        Raise_System_Failure("cannot create", Path, Error);
-    }
-    if (const int Error = Write_Text(File.Fd.Value, Source); Error != 0) {
-        Raise_System_Failure("cannot write", Path, Error);
-    }
-    if (::fsync(File.Fd.Value) != 0) {
-        Raise_System_Failure("cannot write", Path, errno);
-    }
-    const std::string Name(Base_Name(Path));
-    if (::renameat(Directory->Fd.Value, File.Hidden->Name, Directory->Fd.Value, Name.c_str()) !=
-        0) {
-        Raise_System_Failure("cannot replace", Path, errno);
-    }
-    Forget_Hidden(File);
-    // The directory was opened with O_PATH, which cannot be synced: open it again, through
-    // its descriptor, so that it is the same directory.
-    const Owned_Fd Synced(::openat(Directory->Fd.Value, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    Pending_File File = Write_Hidden(Directory, Path, Source);
+    Sync_Data(File);
+    Rename_Over(File);
+    const Owned_Fd Synced = Reopen_Readable(*Directory);
     if (Synced.Value < 0 || ::fsync(Synced.Value) != 0) {
         Raise_System_Failure("cannot sync the directory of", Path, errno);
     }
     return true;
+}
+
+namespace {
+
+// The directory at Path opened in one call, kept only when the kernel names the directory
+// it reached by Path itself (the current directory's name before a relative one): a
+// symbolic link at any level would have it named by its target. -1 otherwise.
+Owned_Fd Open_Where_Named(const std::string& Path) {
+    Owned_Fd Fd(::open(Path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    std::array<char, 4096> Here{};
+    std::array<char, 4096> Reached{};
+    const std::string Link = "/proc/self/fd/" + std::to_string(Fd.Value);
+    const ssize_t Size =
+        Fd.Value < 0 ? -1 : ::readlink(Link.c_str(), Reached.data(), Reached.size());
+    if (Size <= 0 || static_cast<std::size_t>(Size) >= Reached.size() ||
+        (!Path.starts_with('/') && ::getcwd(Here.data(), Here.size()) == nullptr)) {
+        return {};
+    }
+    std::string Named = Path.starts_with('/') ? Path : std::string(Here.data()) + '/' + Path;
+    return std::string_view(Reached.data(), static_cast<std::size_t>(Size)) == Named ? std::move(Fd)
+                                                                                     : Owned_Fd();
+}
+
+// The same, a level at a time, to name the level that is a link.
+Unfollowed_Directory Open_Level_By_Level(const std::string& Path) {
+    auto Opened = std::make_shared<Output_Directory>();
+    Opened->Path = Path;
+    Unfollowed_Directory Result;
+    Owned_Fd Level(::open(Path.starts_with('/') ? "/" : ".", O_PATH | O_DIRECTORY | O_CLOEXEC));
+    Opened->Error = Level.Value < 0 ? errno : 0;
+    for (std::size_t Start = 0; Level.Value >= 0 && Start < Path.size();) {
+        const std::size_t Slash = std::min(Path.find('/', Start), Path.size());
+        const std::string Name = Path.substr(Start, Slash - Start);
+        Start = Slash + 1;
+        if (Name.empty() || Name == ".") {
+            continue;
+        }
+        Level = Owned_Fd(
+            ::openat(Level.Value, Name.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (Level.Value < 0) {
+            Opened->Error = errno;
+            Result.Link = Is_Link_At(*Opened, Path.substr(0, Slash)) ? Path.substr(0, Slash) : "";
+        }
+    }
+    Opened->Fd = std::move(Level);
+    Result.Directory = std::move(Opened);
+    return Result;
+}
+
+} // namespace
+
+Unfollowed_Directory Open_Unfollowed(const std::string& Path) {
+    Owned_Fd Fd = Open_Where_Named(Path);
+    if (Fd.Value < 0) {
+        return Open_Level_By_Level(Path); // a link, a name the kernel writes otherwise, or none
+    }
+    auto Opened = std::make_shared<Output_Directory>();
+    Opened->Path = Path;
+    Opened->Fd = std::move(Fd);
+    return {.Directory = std::move(Opened), .Link = {}};
+}
+
+bool Same_File(const struct stat& Read_Status, const struct stat& Status) {
+    return S_ISREG(Status.st_mode) && Status.st_dev == Read_Status.st_dev &&
+           Status.st_ino == Read_Status.st_ino && Status.st_size == Read_Status.st_size &&
+           Status.st_mtim.tv_sec == Read_Status.st_mtim.tv_sec &&
+           Status.st_mtim.tv_nsec == Read_Status.st_mtim.tv_nsec && Status.st_nlink == 1;
+}
+
+bool Rewrite_File(const Shared_Directory& Directory, const std::string& Path,
+                  const struct stat& Read_Status, const Text_Source& Source) {
+    Pending_File File = Write_Hidden(Directory, Path, Source);
+    Keep_Mode_And_Owner(File, Read_Status);
+    Sync_Data(File);
+    // Looked at again just before the rename: a file written meanwhile keeps its text.
+    const std::string Name(Base_Name(Path));
+    struct stat Now {};
+    if (::fstatat(Directory->Fd.Value, Name.c_str(), &Now, AT_SYMLINK_NOFOLLOW) != 0) {
+        if (errno == ENOENT) {
+            return false;
+        }
+        Raise_System_Failure("cannot look at", Path, errno);
+    }
+    if (!Same_File(Read_Status, Now)) {
+        return false;
+    }
+    Rename_Over(File);
+    return true;
+}
+
+void Sync_File_System(const Output_Directory& Directory, const std::string& Path) {
+    const Owned_Fd Synced = Reopen_Readable(Directory);
+    if (Synced.Value < 0 || ::syncfs(Synced.Value) != 0) {
+        Raise_System_Failure("cannot sync the directory of", Path, errno);
+    }
 }
 
 } // namespace adaskel

@@ -1,6 +1,7 @@
-// Replacing a file whole: the one file the programs ever rewrite (the project derived from
-// the list) is written under a hidden name, made durable, and renamed over its path, so
-// that the path holds the old text or the new one, complete, even after a power loss.
+// Replacing a file whole, by a rename: the project derived from the list, rewritten on
+// every layout, and a generated file whose header adaskel-refresh brings in step. The new
+// text is written under a hidden name, made durable, and renamed over the path, so that
+// the path holds the old text or the new one, complete, even after a power loss.
 #pragma once
 
 #include "base/text_pieces.hpp"
@@ -8,6 +9,7 @@
 
 #include <optional>
 #include <string>
+#include <sys/stat.h>
 
 namespace adaskel {
 
@@ -26,5 +28,31 @@ bool Replace_File(const Shared_Directory& Directory, const std::string& Path,
 // is none: it is to be made first.
 std::optional<Problem> Replacing_Problem(const Shared_Directory& Directory, const std::string& Path,
                                          const Text_Source& Source);
+
+// A directory opened one level at a time without following a symbolic link at any level.
+struct Unfollowed_Directory {
+    Shared_Directory Directory; // open when Link is empty and Directory->Error is 0
+    std::string Link;           // the first level that is a symbolic link, if one is
+};
+
+// Opens the directory Path names (relative to the current directory, or absolute). A
+// level that is a symbolic link is named in Link and not followed; another failure is
+// kept in the directory's Error.
+Unfollowed_Directory Open_Unfollowed(const std::string& Path);
+
+// Whether Status, taken now, still describes the file that Read_Status described: the
+// same file (device and inode), of the same size and modification time, with one name.
+bool Same_File(const struct stat& Read_Status, const struct stat& Status);
+
+// Replaces the regular file at Path, in Directory, by the text of Source, keeping its mode
+// (and its owner, where the program may set it), unless the file changed since it was
+// read as Read_Status says: then nothing is changed and false is returned. The new data
+// is durable before the rename; the rename is durable once the caller syncs the file
+// system (Sync_File_System).
+bool Rewrite_File(const Shared_Directory& Directory, const std::string& Path,
+                  const struct stat& Read_Status, const Text_Source& Source);
+
+// Makes every name changed in Directory's file system durable; Path names it in a failure.
+void Sync_File_System(const Output_Directory& Directory, const std::string& Path);
 
 } // namespace adaskel

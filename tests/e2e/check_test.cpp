@@ -323,7 +323,9 @@ std::vector<Case> Trees() {
              "tree provides (renamed or removed?)\n"
              "list:4: warning: 'Util.Io' is not compiled by gprbuild: add `with Util.Io;` to "
              "app.adb, or build with `gprbuild -U`\n"
-             "summary: 2 to create, 1 to skip, 0 to fail; 0 errors, 5 warnings\n"},
+             "app/app/src/app.adb: warning: not refreshed by adaskel-refresh: its header is not "
+             "adaskel's: it has fewer than 19 lines\n"
+             "summary: 2 to create, 1 to skip, 0 to fail; 0 errors, 6 warnings\n"},
         // The main body's with clauses as the build takes them: a unit no project can
         // provide is an error, one another project may provide a warning naming it; names
         // across blanks and lines, a character literal holding a quotation mark.
@@ -337,7 +339,9 @@ std::vector<Case> Trees() {
                 "app/app/src/app.adb:5: error: withs Gone, which nothing in the list or the tree "
                 "provides (renamed or removed?), and 'app/app.gpr', as adaskel-layout writes it, "
                 "withs no other project that could: gprbuild will not find 'gone.ads'\n"
-                "summary: 2 to create, 1 to skip, 0 to fail; 1 error, 0 warnings\n"},
+                "app/app/src/app.adb: warning: not refreshed by adaskel-refresh: its header is not "
+                "adaskel's: it has fewer than 19 lines\n"
+                "summary: 2 to create, 1 to skip, 0 to fail; 1 error, 1 warning\n"},
         {.Name = "StaleWithOtherProjects",
          .Inputs = Texts(App_List,
                          {{"app/app.gpr", "with \".adaskel/app_tree.gpr\", \"../logs/logs.gpr\";\n"
@@ -352,7 +356,9 @@ std::vector<Case> Trees() {
                 "app/app/src/app.adb:1: warning: withs Logs, which nothing in the list or the tree "
                 "provides (renamed or removed?), unless a project 'app/app.gpr' withs provides it: "
                 "'../logs/logs.gpr'\n"
-                "summary: 2 to create, 1 to skip, 0 to fail; 0 errors, 2 warnings\n"},
+                "app/app/src/app.adb: warning: not refreshed by adaskel-refresh: its header is not "
+                "adaskel's: it has fewer than 19 lines\n"
+                "summary: 2 to create, 1 to skip, 0 to fail; 0 errors, 3 warnings\n"},
         // A unit added after the body was written, which no source of the tree withs, and
         // one a withed spec withs.
         {.Name = "AddedUnitNeverCompiled",
@@ -366,7 +372,12 @@ std::vector<Case> Trees() {
                 "create app/db/src/lib/db.ads\n"
                 "list:5: warning: 'Db' is not compiled by gprbuild: add `with Db;` to app.adb, or "
                 "build with `gprbuild -U`\n"
-                "summary: 2 to create, 2 to skip, 0 to fail; 0 errors, 1 warning\n"},
+                "app/app/src/app.adb: warning: not refreshed by adaskel-refresh: its header is not "
+                "adaskel's: it has fewer than 19 lines\n"
+                "app/util/src/lib/util.ads: warning: not refreshed by adaskel-refresh: its header "
+                "is not "
+                "adaskel's: it has fewer than 19 lines\n"
+                "summary: 2 to create, 2 to skip, 0 to fail; 0 errors, 3 warnings\n"},
         // A main body or GPR file the check cannot read is reported, not taken as empty.
         {.Name = "MainBodyUnreadable",
          .Inputs = Texts(App_List, {{App_Body, "with Gone;\nprocedure App is begin null; end;\n"},
@@ -377,7 +388,15 @@ std::vector<Case> Trees() {
                 "exists app/util-io/src/lib/util-io.ads\n"
                 "app/app/src/app.adb: error: cannot read 'app/app/src/app.adb': permission denied, "
                 "so gprbuild cannot compile it and its with clauses are not checked\n"
-                "summary: 0 to create, 3 to skip, 0 to fail; 1 error, 0 warnings\n",
+                "app/app/src/app.adb: warning: not refreshed by adaskel-refresh: it cannot be "
+                "read: permission denied\n"
+                "app/util/src/lib/util.ads: warning: not refreshed by adaskel-refresh: its header "
+                "is not "
+                "adaskel's: it has fewer than 19 lines\n"
+                "app/util-io/src/lib/util-io.ads: warning: not refreshed by adaskel-refresh: its "
+                "header is not "
+                "adaskel's: it has fewer than 19 lines\n"
+                "summary: 0 to create, 3 to skip, 0 to fail; 1 error, 3 warnings\n",
          .Wrapper = Nobody,
          .Modes = {{App_Body, fs::perms::none}}},
         {.Name = "GprUnreadable",
@@ -394,7 +413,15 @@ std::vector<Case> Trees() {
                 "cannot build the project and the check cannot tell what it takes\n"
                 "app/.adaskel/app_tree.gpr: warning: is missing, but the GPR file takes its "
                 "sources from it: adaskel-layout list writes it from the list and the tree\n"
-                "summary: 0 to create, 3 to skip, 0 to fail; 1 error, 1 warning\n",
+                "app/app/src/app.adb: warning: not refreshed by adaskel-refresh: its header is not "
+                "adaskel's: it has fewer than 19 lines\n"
+                "app/util/src/lib/util.ads: warning: not refreshed by adaskel-refresh: its header "
+                "is not "
+                "adaskel's: it has fewer than 19 lines\n"
+                "app/util-io/src/lib/util-io.ads: warning: not refreshed by adaskel-refresh: its "
+                "header is not "
+                "adaskel's: it has fewer than 19 lines\n"
+                "summary: 0 to create, 3 to skip, 0 to fail; 1 error, 4 warnings\n",
          .Wrapper = Nobody,
          .Modes = {{"app/app.gpr", fs::perms::none}}},
         // A parent spec in the tree serves only up to one the tree lacks: the with of the
@@ -411,7 +438,9 @@ std::vector<Case> Trees() {
                 "app/app/src/app.adb:1: error: withs P, which nothing in the list or the tree "
                 "provides (renamed or removed?), and 'app/app.gpr', as adaskel-layout writes it, "
                 "withs no other project that could: gprbuild will not find 'p.ads'\n"
-                "summary: 1 to create, 1 to skip, 0 to fail; 2 errors, 0 warnings\n"},
+                "app/app/src/app.adb: warning: not refreshed by adaskel-refresh: its header is not "
+                "adaskel's: it has fewer than 19 lines\n"
+                "summary: 1 to create, 1 to skip, 0 to fail; 2 errors, 1 warning\n"},
         // Something other than a regular file at the derived project's path, which
         // adaskel-layout refuses to replace: the check used to say nothing of a FIFO, and
         // call a directory missing and written by adaskel-layout.

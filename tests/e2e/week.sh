@@ -114,8 +114,10 @@ first_day() {
     Development=yes day "$@"
 }
 
-# Adds a with clause of unit $2 to the main body $1, as its author would.
-add_with() { sed -i "1i with $2;" "$1"; }
+# Adds a with clause of unit $2 to the main body $1, as its author would: below the header,
+# which stays the file's first 19 lines (adaskel-check warns of a header moved down, which
+# adaskel-refresh would not rewrite).
+add_with() { sed -i "19a with $2;" "$1"; }
 
 first_day "first build" shop shop store store-cart report
 add_with shop/shop/src/shop.adb Store.Cart

@@ -1,17 +1,20 @@
 #!/usr/bin/env bash
-# Power-loss test of adaskel and adaskel-layout (usage: crash.sh ADASKEL [LAYOUT]; root
-# only): a project of 2000 units on an ext4 image, shut down without flushing its journal
+# Power-loss test of adaskel, adaskel-layout and adaskel-refresh (usage: crash.sh ADASKEL
+# [LAYOUT [REFRESH]]; root only): a project of 2000 units on an ext4 image, shut down without flushing its journal
 # during and after runs, then remounted. No output path may hold an empty or short file, a
 # run that exited 0 must have left its whole tree, and a rerun must complete it; with
 # unnamed files and, through shim.c, hidden names. Then: a layout that exits 0 with its GPR
 # file already there, a rerun after a run killed before its last sync, and a layout whose
-# tree holds a second file system must each have left everything durable. Status 0 when
-# all held, 77 when skipped (the reason printed), else 1.
+# tree holds a second file system must each have left everything durable. And a refresh
+# of the headers of that tree, code below each, cut during and after its run: every file
+# holds its old text or its new one, whole, and a rerun completes it. Status 0 when all
+# held, 77 when skipped (the reason printed), else 1.
 set -u
 Here=$(cd -- "$(dirname -- "${BASH_SOURCE[0]}")" && pwd)
 Program=$(realpath -- "${1:-$Here/../../build/adaskel}") && [[ -x $Program ]] ||
     { echo "no program at ${1:-build/adaskel}" >&2; exit 2; }
 Layout=$(realpath -- "${2:-$(dirname -- "$Program")/adaskel-layout}")
+Refresh=$(realpath -- "${3:-$(dirname -- "$Program")/adaskel-refresh}")
 skip() { echo "skipped: $*, so no power-loss test"; exit 77; }
 ((EUID == 0)) || skip "not root"
 for Tool in losetup mkfs.ext4 mount umount cc; do command -v $Tool >/dev/null || skip "no $Tool"
@@ -109,5 +112,36 @@ Inner_Img=$Work/inner.img && truncate -s 16M "$Inner_Img" && mkfs.ext4 -q -F "$I
     remount "$Inner" "$Inner_Loop" && [[ $Status == 0 && -d $Inner/src/lib ]] ||
     { ((++Faults)); echo "FAULT: layout over a second file system: status ${Status:-?}, $(ls -R "$Inner" 2>&1 | head -3 | tr '\n' ' ')"; }
 release && ((++Trials))
+# adaskel-refresh: the generated tree, code of the user's below each header, the version
+# bumped, in renew.img; the sums of its files before and after an uncut refresh.
+sums() { (cd "$Mnt" && xargs -d '\n' cksum <"$Work/paths") >"$1"; }
+renew_fresh() { cp --sparse=always "$Work/renew.img" "$Img" && attach "$Img"; }
+# Sets Tree; true when every file is old or new, whole; New counts the new ones.
+renew_inspect() {
+    sums "$Work/now.sums" && read -r New Torn < <(awk 'FILENAME ~ /old/ { old[$3] = $1 " " $2; next }
+        FILENAME ~ /new/ { new[$3] = $1 " " $2; next }
+        { s = $1 " " $2; if (s == new[$3]) n++; else if (s != old[$3]) t++ }
+        END { print n + 0, t + 0 }' "$Work/old.sums" "$Work/new.sums" "$Work/now.sums")
+    Tree="$New of $Paths new, $Torn torn" && ((Torn == 0))
+}
+fresh && (cd "$Mnt" && "$Program" project.txt >/dev/null && xargs -d '\n' sh -c \
+    'for f; do printf -- "-- The code below.\r\n-- Its last line" >>"$f"; done' _ <"$Work/paths" &&
+    echo 2.0 >>Versions.lst) && release && cp --sparse=always "$Img" "$Work/renew.img" &&
+    renew_fresh && sums "$Work/old.sums" && Start=$EPOCHREALTIME &&
+    (cd "$Mnt" && "$Refresh" project.txt >/dev/null) && sums "$Work/new.sums" && release ||
+    { release; echo "the uncut refresh failed"; exit 1; }
+Took=$(awk -v s="$Start" -v e="$EPOCHREALTIME" 'BEGIN { printf "%d", (e - s) * 1e6 }')
+Cuts=() && for ((I = 1; I <= 8; I++)); do Cuts+=("during $((Took * I / 8))"); done
+for Delay in 0 1000 10000 100000; do Cuts+=("after $Delay"); done
+for Cut in "${Cuts[@]}"; do
+    Status=? Tree="no trial" && ((++Trials))
+    renew_fresh && Status=$(cd "$Mnt" && "$Work/cut" "$Mnt" $Cut "$Refresh" project.txt 2>/dev/null) &&
+        umount "$Mnt" && mount -t ext4 "$Loop" "$Mnt" || { fault "refresh $Cut"; release; continue; }
+    renew_inspect || fault "refresh cut $Cut"
+    [[ $Status != 0 || $New == "$Paths" ]] || fault "refresh cut $Cut, though it ended 0"
+    (cd "$Mnt" && "$Refresh" project.txt >/dev/null 2>&1) && renew_inspect && ((New == Paths)) ||
+        fault "refresh cut $Cut, rerun"
+    release
+done
 ((Faults == 0)) && echo "no fault found in $Trials power cuts" ||
     { echo "FAILED: $Faults faults"; exit 1; }

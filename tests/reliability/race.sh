@@ -1,14 +1,19 @@
 #!/usr/bin/env bash
-# Race test of the publishing code (usage: race.sh ADASKEL ADASKEL_LAYOUT): each program is
-# stopped at a chosen system call (strace injects SIGSTOP there), a directory it has looked
-# at is swapped for a symbolic link to a directory outside the tree, and it is continued.
-# No byte may be written outside the tree: what the program writes goes into the directory
-# it looked at, or it fails. Status 0 when that held, 77 when skipped, else 1.
+# Race test of the publishing code (usage: race.sh ADASKEL ADASKEL_LAYOUT [ADASKEL_REFRESH]):
+# each program is stopped at a chosen system call (strace injects SIGSTOP there), a
+# directory it has looked at is swapped for a symbolic link to a directory outside the
+# tree, and it is continued. No byte may be written outside the tree: what the program
+# writes goes into the directory it looked at, or it fails. adaskel-refresh is also
+# stopped before a rename while the file it is about to replace is written to: that file
+# must keep what was written, and be named. Status 0 when that held, 77 when skipped,
+# else 1.
 set -u
 Here=$(cd -- "$(dirname -- "${BASH_SOURCE[0]}")" && pwd)
 Program=$(realpath -- "${1:-$Here/../../build/adaskel}") &&
     Layout=$(realpath -- "${2:-$(dirname -- "$Program")/adaskel-layout}") &&
-    [[ -x $Program && -x $Layout ]] || { echo "no programs at ${1:-build/adaskel}" >&2; exit 2; }
+    Refresh=$(realpath -- "${3:-$(dirname -- "$Program")/adaskel-refresh}") &&
+    [[ -x $Program && -x $Layout && -x $Refresh ]] ||
+    { echo "no programs at ${1:-build/adaskel}" >&2; exit 2; }
 strace -f -qq -o /dev/null true 2>/dev/null || { echo "skipped: no strace that can trace here"; exit 77; }
 Work=$(mktemp -d "${TMPDIR:-/tmp}/adaskel-race.XXXXXX") || exit 2
 trap 'rm -rf -- "$Work"' EXIT
@@ -28,19 +33,21 @@ fresh() {
         mkdir -p proj/proj/src proj/proj-{a,b,c}/src/lib
 }
 
-# Runs the rest of the arguments in Mode, stopped at the first call of each of Calls, where
-# the first stop swaps directory Swap (relative to the tree) for a link to outside/.
+# Runs the rest of the arguments in Mode, stopped at call When (default 1) of each of Calls,
+# where the first stop swaps directory Swap (relative to the tree) for a link to outside/,
+# or does what Action says instead.
 race() {
     local mode=$1 calls=$2 swap=$3 pid tracer state swapped=0 i && shift 3
     env ${Env[$mode]} strace -f -qq -o /dev/null -e trace="$calls" \
-        -e inject="$calls:signal=STOP:when=1" "$@" project.txt >out 2>err &
+        -e inject="$calls:signal=STOP:when=${When:-1}" "$@" project.txt >out 2>err &
     tracer=$!
     for ((i = 0; i < 2000; i++)); do
         pid=$(pgrep -P "$tracer" | head -1)
         [[ -n $pid ]] || { kill -0 "$tracer" 2>/dev/null && sleep 0.005 && continue; break; }
         state=$(awk '{ print $3 }' "/proc/$pid/stat" 2>/dev/null)
         if [[ $state == [tT] ]]; then
-            ((swapped++)) || { mv "$swap" "$swap.real" && ln -s "$Work/run/outside" "$swap"; }
+            ((swapped++)) || if [[ -n ${Action:-} ]]; then eval "$Action"
+            else mv "$swap" "$swap.real" && ln -s "$Work/run/outside" "$swap"; fi
             kill -CONT "$pid"
         fi
         sleep 0.005
@@ -71,6 +78,23 @@ for mode in "${!Env[@]}"; do
         [[ $Status != 0 || -f $swap.real/$(ls "$swap.real" | head -1) ]] ||
             { echo "FAULT: $mode adaskel exited 0 without its file in $swap"; ((++Faults)); }
     done
+done
+# adaskel-refresh over a generated tree whose version was bumped. The body file (the first
+# one refreshed, its new text synced before the rename) is written to meanwhile: it keeps
+# that text and is named. Then a unit directory is swapped once refresh holds it open.
+Body=proj/proj/src/proj.adb Meanwhile='-- written meanwhile'
+bumped() { fresh && "$Program" project.txt </dev/null >/dev/null && echo 2.0 >>Versions.lst; }
+for mode in "${!Env[@]}"; do
+    bumped && Action="echo '$Meanwhile' >>$Body" race "$mode" fsync none "$Refresh" &&
+        judge "$mode refresh, the body written to"
+    [[ $Status == 1 && $(<err) == "adaskel-refresh: $Body: not refreshed: it changed while it was refreshed" &&
+        $(tail -n 1 "$Body") == "$Meanwhile" && $(sed -n 19p "$Body") == '-- Version := "1.0"' &&
+        $(sed -n 19p proj/proj-c/src/lib/proj-c.ads) == '-- Version := "2.0"' ]] ||
+        { echo "FAULT: $mode refresh of a file written meanwhile: status $Status, $(<err)"; ((++Faults)); }
+    bumped && When=3 race "$mode" fsync proj/proj-b/src/lib "$Refresh" &&
+        judge "$mode refresh, proj/proj-b/src/lib swapped"
+    [[ $Status != 0 || $(sed -n 19p proj/proj-b/src/lib.real/proj-b.ads) == '-- Version := "2.0"' ]] ||
+        { echo "FAULT: $mode refresh exited 0 without its file in proj/proj-b/src/lib"; ((++Faults)); }
 done
 ((Faults == 0)) && echo "no byte written outside the tree in $Trials races" ||
     { echo "FAILED: $Faults faults in $Trials races"; exit 1; }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Reliability sweeps of adaskel and adaskel-layout (usage: sweep.sh ADASKEL [LAYOUT]; status 0
-# when all held, 77 when skipped for want of strace or cc, the reason printed): errors, kills and interrupts at their system calls, a full disk, a path
+# Reliability sweeps of adaskel, adaskel-layout and adaskel-refresh (usage: sweep.sh ADASKEL
+# [LAYOUT [REFRESH]]; status 0 when all held, 77 when skipped for want of strace or cc, the
+# reason printed): errors, kills and interrupts at their system calls, a full disk, a path
 # taken just before the link, the longest names, an unwritable standard output; with
 # unnamed files, hidden names, and hidden names renamed where links are refused. A
 # generated file must be complete or absent; a failure must end in status 1 with one
@@ -10,6 +11,7 @@ Here=$(cd -- "$(dirname -- "${BASH_SOURCE[0]}")" && pwd)
 Program=$(realpath -- "${1:-$Here/../../build/adaskel}") && [[ -x $Program ]] ||
     { echo "no program at ${1:-build/adaskel}" >&2; exit 2; }
 Layout=$(realpath -- "${2:-$(dirname -- "$Program")/adaskel-layout}")
+Refresh=$(realpath -- "${3:-$(dirname -- "$Program")/adaskel-refresh}")
 # Without strace nothing is injected, and without cc no shim is built: a sweep then tests
 # nearly nothing, which must not pass for a sweep that held.
 skip() { echo "skipped: $*, so no sweep"; exit 77; }
@@ -215,6 +217,61 @@ done
         [[ $Status == 0 && $(<"$Run/proj/proj.gpr") == planted ]] &&
         grep -qx "exists proj/proj.gpr" "$Run/out" || fault "layout $mode planted file"
 done
+
+# adaskel-refresh over two files of the small tree with code below each header and the
+# version bumped: an error or a kill at each of its system calls leaves each file with its
+# old text or its new one, whole, so no byte below a header is lost; a failure has status
+# 1 and says so on standard error alone; a rerun refreshes every file. It writes by hidden
+# names in every mode, so one mode is swept.
+Renewed=("${Files_small[@]:0:2}")
+renew() { (cd "$Run" && env "${@:2}" "$Refresh" project.txt >out 2>err); Status=$?; }
+renew_inject() { renew "$1" strace -f -qq -o "${Trace:-/dev/null}" -e trace="$2" ${3:+-e inject="$2:$3"}
+} 2>/dev/null
+# Sets Tree; true when every file is old or new (New counts the new ones).
+renew_inspect() {
+    local f && Old=0 New=0 Torn=0
+    for f in "${Renewed[@]}"; do
+        if cmp -s "$Run/$f" "$Work/renew.old/$f"; then ((++Old))
+        elif cmp -s "$Run/$f" "$Work/renew.new/$f"; then ((++New)); else ((++Torn)); fi
+    done
+    Temps=$(find "$Run/proj" -name '.ask*' | wc -l)
+    Tree="old $Old, new $New, torn $Torn, temp $Temps" && ((Torn == 0))
+}
+renewed() { renew_inspect && ((Status == 0 && New == ${#Renewed[@]} && Temps == 0)); }
+renew_failed() { ((Status == 1 && Temps == 0)) && [[ -s $Err ]] && ! grep -qv '^adaskel-refresh: ' "$Err"; }
+fresh small && run unnamed && (cd "$Run" && printf '%s\n' proj app proj-io >project.txt &&
+    for f in "${Renewed[@]}"; do
+        printf -- '-- The code below the header.\r\n-- And its last line' >>"$f"; done &&
+    echo 3.0 >>Versions.lst) && rm -rf "$Work/proto/renew" && cp -a "$Run" "$Work/proto/renew" &&
+    mkdir -p "$Work/renew.old" && cp -a "$Run/proj" "$Work/renew.old/" && renew unnamed &&
+    ((Status == 0)) && mkdir -p "$Work/renew.new" && cp -a "$Run/proj" "$Work/renew.new/" ||
+    { echo "the uncut refresh failed: $(<"$Err")"; exit 1; }
+Renew_Errors=("readlink EIO" "openat EMFILE" "read EIO" "newfstatat EIO" "faccessat2 EIO" "write ENOSPC"
+    "fchown EIO" "fchmod EIO" "fsync EIO" "renameat2 EIO" "unlinkat EIO" "close EIO" "syncfs EIO")
+((${#Traced[@]})) && for row in "${Renew_Errors[@]}"; do
+    read -r sys err <<<"$row"
+    fresh renew && Trace=$Work/trace renew_inject unnamed "$sys"
+    count=$(grep -c "^[0-9 ]*$sys(" "$Work/trace") && ((Points += count))
+    for ((n = 1; n <= count + 1; n++)); do
+        at="refresh $sys $err when=$n"
+        fresh renew && renew_inject unnamed "$sys" "error=$err:when=$n"
+        if ((Status == 0)); then renewed || fault "$at: exit 0"
+        elif ((Status == 127)) && grep -q 'error while loading shared lib' "$Err"; then :
+        else renew_inspect && renew_failed || fault "$at: not a clean failure"; fi
+        renew unnamed && renewed || fault "$at, rerun"
+    done
+done
+# A kill at the odd calls (a kill may leave a hidden file, never a torn one), an interrupt
+# or a termination at the even ones (which leave not even a hidden file).
+((${#Traced[@]})) && fresh renew && Trace=$Work/trace renew_inject unnamed '!%memory,execve' &&
+    while read -r -u 3 sys n; do
+        ((++Points)) && fresh renew && signal=$((n % 2 ? 9 : n % 4 ? 2 : 15))
+        renew_inject unnamed "$sys" "signal=$signal:when=$n" && renew_inspect &&
+            { ((Status == 128 + signal)) && ((signal == 9 || Temps == 0)) || renewed; } ||
+            fault "refresh signal $signal at $sys when=$n"
+        renew unnamed && renew_inspect && ((Status == 0 && New == ${#Renewed[@]})) ||
+            fault "refresh signal $signal at $sys when=$n, rerun"
+    done 3< <(awk -F'(' '{ sub(/^[0-9]+ +/, "", $1); print $1, ++n[$1] }' "$Work/trace")
 
 ((Points > 0)) || { echo "no injection point found: the traces held no call"; exit 1; }
 ((Faults == 0)) && echo "no fault found at $Points injection points" ||
