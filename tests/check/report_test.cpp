@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <string>
 #include <set>
+#include <vector>
 
 namespace adaskel {
 namespace {
@@ -75,6 +78,38 @@ TEST(CheckRules, IdsAreUniqueAndInTheOrderOfTheRules) {
         EXPECT_TRUE(Ids.insert(Each.Id).second) << Each.Id;
         EXPECT_EQ(&Describe(Each.Rule), &Each);
     }
+}
+
+// The manual page lists every rule id the reports give, in the table's order, and no
+// other: a rule added without its entry (or an entry left after its rule) would leave
+// code scanning's users with an id they cannot look up.
+TEST(CheckRules, ManualPageListsEveryId) {
+    std::ifstream Page(ADASKEL_DOC_DIR "/adaskel-check.1");
+    ASSERT_TRUE(Page) << ADASKEL_DOC_DIR;
+    std::vector<std::string> Listed;
+    bool In_List = false;
+    std::string Before;
+    for (std::string Line; std::getline(Page, Line); Before = Line) {
+        In_List = In_List || Line.starts_with("The rule ids, stable");
+        if (In_List && Line.starts_with(".SH")) {
+            break;
+        }
+        // Each entry is a tagged paragraph whose tag is the id.
+        if (In_List && Before == ".TP" && Line.starts_with(".B ")) {
+            std::string Id;
+            for (const char C : Line.substr(3)) {
+                if (C != '\\') {
+                    Id += C;
+                }
+            }
+            Listed.push_back(Id);
+        }
+    }
+    std::vector<std::string> Ids;
+    for (const Rule_Description& Each : All_Rules()) {
+        Ids.emplace_back(Each.Id);
+    }
+    EXPECT_EQ(Listed, Ids);
 }
 
 } // namespace
