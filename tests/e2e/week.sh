@@ -116,8 +116,11 @@ first_day() {
 
 # Adds a with clause of unit $2 to the main body $1, as its author would: below the header,
 # which stays the file's first 19 lines (adaskel-check warns of a header moved down, which
-# adaskel-refresh would not rewrite).
-add_with() { sed -i "19a with $2;" "$1"; }
+# adaskel-refresh would not rewrite); the same in the tree laid out the old way.
+add_with() {
+    sed -i "19a with $2;" "$1"
+    if [[ -f old/$1 ]]; then sed -i "19a with $2;" "old/$1"; fi
+}
 
 first_day "first build" shop shop store store-cart report
 add_with shop/shop/src/shop.adb Store.Cart
