@@ -85,7 +85,8 @@ for Mode in unnamed hidden; do
 done
 Trials=$((2 * ${#Cuts[@]}))
 remount() { umount "$1" && mount -t ext4 "$2" "$1"; } 2>/dev/null
-Dirs=$((3 + 3 * (Paths - 1))) # proj, proj/proj, proj/proj/src and three for each unit
+# proj, proj/proj, proj/proj/src, three for each unit, and proj/.adaskel and proj/config
+Dirs=$((5 + 3 * (Paths - 1)))
 # adaskel-layout exits 0 with the GPR file already there: every directory it made is durable.
 fresh && (cd "$Mnt" && rm -rf proj/proj-u* && echo mine >proj/proj.gpr && sync -f .) &&
     Status=$(cd "$Mnt" && "$Work/cut" "$Mnt" after 0 "$Layout" project.txt) &&
