@@ -1,6 +1,8 @@
 // Reading the project file, deriving the unit names, and the files a run writes.
 #include "inputs/project_file.hpp"
 
+#include "inputs/reference_texts.hpp"
+
 #include "base/path_parts.hpp"
 #include "inputs/line_reader.hpp"
 #include "inputs/paths.hpp"
@@ -139,6 +141,14 @@ bool Load_Project(Run_Record& Record, Input_Sink& Sink) {
         Take_Step(Sink, [&] { (void)Root_Name(Record); });
     }
     return Is_Text;
+}
+
+void Load_Run_Inputs(Run_Record& Record) {
+    Record.Out.Fd = No_Console;
+    Input_Sink Stop_At_First;
+    Load_Reference_Texts(Record, Stop_At_First);
+    Read_Holder_Name(Record);
+    Load_Project(Record, Stop_At_First);
 }
 
 } // namespace adaskel

@@ -27,6 +27,11 @@ inline constexpr std::int32_t First_Unit_Line = 3;
 // is derived then.
 bool Load_Project(Run_Record& Record, Input_Sink& Sink);
 
+// Every input of a run, read in its order and silently, the first problem raised: the
+// reference texts, the holder's name, the project file. The companions that write take
+// their inputs this way, so that they stop where a run would.
+void Load_Run_Inputs(Run_Record& Record);
+
 // Copies project lines 2 and later into Unit_Names, then converts each copy in place.
 // A line that cannot be converted is left as copied, and its problem returned.
 std::vector<Problem> Derive_Unit_Names(Run_Record& Record);

@@ -187,11 +187,7 @@ int Layout_Sequence(Layout_Record& Layout, std::span<const char* const> Argument
     }
     // The inputs of a run, read in its order: a tree laid out where the run could not
     // start (in the wrong directory, say) would be a tree for nothing.
-    Inputs.Out.Fd = No_Console;
-    Input_Sink Stop_At_First;
-    Load_Reference_Texts(Inputs, Stop_At_First);
-    Read_Holder_Name(Inputs);
-    Load_Project(Inputs, Stop_At_First);
+    Load_Run_Inputs(Inputs);
     Judge_Names(Inputs);
     Judge_Tree_Gpr(Inputs);
     Lay_Out(Layout);

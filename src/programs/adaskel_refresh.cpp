@@ -98,11 +98,7 @@ int Refresh_Sequence(Refresh_Record& Run, std::span<const char* const> Arguments
         Report_Refusal("adaskel-refresh", *Fault, Arguments);
         return Exit_Command_Line;
     }
-    Inputs.Out.Fd = No_Console;
-    Input_Sink Stop_At_First;
-    Load_Reference_Texts(Inputs, Stop_At_First);
-    Read_Holder_Name(Inputs);
-    Load_Project(Inputs, Stop_At_First);
+    Load_Run_Inputs(Inputs);
     const Header Now = Form_Header(Inputs);
     Each_Output_File(Inputs, [&](const Output_File& File) { Refresh_One(Run, Now, File.Path); });
     for (std::size_t I = 0; I < Run.To_Sync.size(); ++I) {
