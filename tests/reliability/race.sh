@@ -37,18 +37,21 @@ fresh() {
 # where the first stop swaps directory Swap (relative to the tree) for a link to outside/,
 # or does what Action says instead.
 race() {
-    local mode=$1 calls=$2 swap=$3 pid tracer state swapped=0 i && shift 3
-    env ${Env[$mode]} strace -f -qq -o /dev/null -e trace="$calls" \
+    local mode=$1 calls=$2 swap=$3 pid='' tracer swapped=0 i && shift 3
+    : >trace
+    env ${Env[$mode]} strace -f -qq -o trace -e trace="$calls" \
         -e inject="$calls:signal=STOP:when=${When:-1}" "$@" project.txt >out 2>err &
     tracer=$!
+    # The stop is the one strace reports as the injected signal's: a process seen in a
+    # tracing stop may only be passing one of the traced calls. The program is continued
+    # until it ends, as a continue that comes before strace waits for it may be lost.
     for ((i = 0; i < 2000; i++)); do
-        pid=$(pgrep -P "$tracer" | head -1)
-        [[ -n $pid ]] || { kill -0 "$tracer" 2>/dev/null && sleep 0.005 && continue; break; }
-        state=$(awk '{ print $3 }' "/proc/$pid/stat" 2>/dev/null)
-        if [[ $state == [tT] ]]; then
+        kill -0 "$tracer" 2>/dev/null || break
+        ((swapped)) || pid=$(awk '/--- stopped by SIGSTOP ---/ { print $1; exit }' trace)
+        if [[ -n $pid ]]; then
             ((swapped++)) || if [[ -n ${Action:-} ]]; then eval "$Action"
             else mv "$swap" "$swap.real" && ln -s "$Work/run/outside" "$swap"; fi
-            kill -CONT "$pid"
+            kill -CONT "$pid" 2>/dev/null
         fi
         sleep 0.005
     done
