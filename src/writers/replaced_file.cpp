@@ -72,7 +72,7 @@ Pending_File Write_Hidden(const Shared_Directory& Directory, const std::string& 
 
 void Sync_Data(const Pending_File& File) {
     if (::fsync(File.Fd.Value) != 0) {
-        Raise_System_Failure("cannot write", File.Path, errno);
+        Raise_System_Failure("cannot sync", File.Path, errno);
     }
 }
 
