@@ -63,24 +63,6 @@ constexpr std::array<std::string_view, 28> Standard_Names = {"boolean",
                                                              "numeric_error",
                                                              "ascii"};
 
-// What gprbuild, through a GPR file of the project's directories, and gnatmake do with a
-// package of the project named as one of GNAT's own top-level units or files, found by
-// building each. gprbuild refuses the language's roots and every unit under them, and
-// compiles the project's package of every other name but two; gnatmake takes GNAT's unit,
-// or refuses to bind a file named as one of GNAT's.
-enum class Gnat_Treats {
-    Refuses,       // gprbuild refuses the unit and every unit under it
-    Refuses_Bind,  // gprbuild refuses to bind: GNAT's library was compiled with its file
-    Takes_Body,    // gprbuild takes GNAT's body of that file name, and refuses it
-    Gnatmake_Own,  // gprbuild builds the project's; gnatmake takes GNAT's own
-    Gnatmake_Bind, // gprbuild builds the project's; gnatmake refuses to bind it
-};
-
-struct Gnat_Unit {
-    std::string_view Name; // in lower case
-    Gnat_Treats Treats;
-};
-
 constexpr std::array<Gnat_Unit, 20> Gnat_Units = {{
     {"ada", Gnat_Treats::Refuses},
     {"interfaces", Gnat_Treats::Refuses},
@@ -103,14 +85,6 @@ constexpr std::array<Gnat_Unit, 20> Gnat_Units = {{
     {"unchecked_conversion", Gnat_Treats::Gnatmake_Own},
     {"unchecked_deallocation", Gnat_Treats::Gnatmake_Own},
 }};
-
-// The longest main procedure name GNAT compiles: beyond it the compiler stops with
-// "Name buffer overflow".
-constexpr std::size_t Longest_Main_Name = 2035;
-
-// The longest source file name gprbuild compiles: it writes FILE.stdout and FILE.stderr
-// beside the objects, and a file name has at most 255 bytes.
-constexpr std::size_t Longest_Source_File = 248;
 
 // Stands for a wide character in the syntax rules: a letter no reserved word holds.
 constexpr char Wide_Letter = '\xc0';
@@ -604,6 +578,14 @@ void Check_Valid_Unit(Checker& Check, const Ada_Unit& Unit) {
 }
 
 } // namespace
+
+std::span<const std::string_view> Standard_Declarations() {
+    return Standard_Names;
+}
+
+std::span<const Gnat_Unit> Gnat_Top_Level_Units() {
+    return Gnat_Units;
+}
 
 std::optional<Ada_Unit> Ada_Unit_Of(const Run_Record& Record, std::int32_t Line) {
     if (Line < Main_Line || Line > Record.Line_Count || !Is_Converted(Record, Line)) {

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,6 +37,38 @@ struct Diagnostic {
     std::string Message;
     Check_Rule Rule = Check_Rule::Ada_Name; // the rule that found it
 };
+
+// What gprbuild, through a GPR file of the project's directories, and gnatmake do with a
+// package of the project named as one of GNAT's own top-level units or files, found by
+// building each. gprbuild refuses the language's roots and every unit under them, and
+// compiles the project's package of every other name but two; gnatmake takes GNAT's unit,
+// or refuses to bind a file named as one of GNAT's.
+enum class Gnat_Treats {
+    Refuses,       // gprbuild refuses the unit and every unit under it
+    Refuses_Bind,  // gprbuild refuses to bind: GNAT's library was compiled with its file
+    Takes_Body,    // gprbuild takes GNAT's body of that file name, and refuses it
+    Gnatmake_Own,  // gprbuild builds the project's; gnatmake takes GNAT's own
+    Gnatmake_Bind, // gprbuild builds the project's; gnatmake refuses to bind it
+};
+
+struct Gnat_Unit {
+    std::string_view Name; // in lower case
+    Gnat_Treats Treats;
+};
+
+// The names package Standard declares, in lower case, and GNAT's top-level units and
+// files with what a package of each name meets: the tables the checks judge by, which the
+// manual page lists.
+std::span<const std::string_view> Standard_Declarations();
+std::span<const Gnat_Unit> Gnat_Top_Level_Units();
+
+// The longest main procedure name GNAT compiles: beyond it the compiler stops with
+// "Name buffer overflow".
+inline constexpr std::size_t Longest_Main_Name = 2035;
+
+// The longest source file name gprbuild compiles: it writes FILE.stdout and FILE.stderr
+// beside the objects, and a file name has at most 255 bytes.
+inline constexpr std::size_t Longest_Source_File = 248;
 
 // The unit of project line Line (2 or later) with the file it goes into; none when the
 // line could not be converted into a dotted name.
