@@ -30,6 +30,14 @@ bool Is_Ascii_Word_Character(char C) {
 
 } // namespace
 
+std::span<const std::string_view> Project_File_Words() {
+    return Project_Words;
+}
+
+std::span<const std::string_view> Build_Directory_Names() {
+    return Build_Directories;
+}
+
 std::optional<std::string> Root_Problem(std::string_view Root) {
     const std::string Named = "root " + Quote(Root);
     if (Root.empty() || !std::all_of(Root.begin(), Root.end(), Is_Ascii_Word_Character)) {

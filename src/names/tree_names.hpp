@@ -6,10 +6,16 @@
 #include "names/ada_names.hpp"
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
 namespace adaskel {
+
+// The words project files reserve beyond Ada's, and the directories gprbuild and alr make
+// in the root: the tables the tree's rules judge by, which the manual pages list.
+std::span<const std::string_view> Project_File_Words();
+std::span<const std::string_view> Build_Directory_Names();
 
 // Why Root, project line 1, cannot be the root directory and the name of its GPR
 // project, if it cannot: it must be an identifier of ASCII letters, digits and single

@@ -7,12 +7,13 @@
 // and character literals skipped) that holds two words of letters with one blank
 // between, and no line end. A literal with a line end is a file's text or a help
 // screen, not a message; one without two words is punctuation, a path or a key. The
-// files that only form a generated file's text (Skipped_Sources) are left out. Each
+// sources whose texts are no message (Skipped_Sources) are left out. Each
 // text, its outer blanks trimmed, must stand in a page once the pages are read as
 // text: roff requests and font changes dropped, escapes such as \- and \(aq made the
 // characters they print, and every run of blanks and line ends made one blank.
 #include "inputs/run_record.hpp"
 #include "names/ada_names.hpp"
+#include "names/tree_names.hpp"
 
 #include <gtest/gtest.h>
 
@@ -147,19 +148,22 @@ std::string All_Pages() {
     return Text;
 }
 
-// The words of the page set in bold (the arguments of .B and .BR) on the lines after the
-// first that holds After, up to the next that holds Before: a list such as "the names
-// .BR Boolean , ...". Only Ada names are taken, lowered as Ada compares them.
-std::set<std::string> Listed_Names(const std::string& After, const std::string& Before) {
-    std::istringstream Lines(Read_File(std::filesystem::path(ADASKEL_DOC_DIR) / "adaskel-check.1"));
+// The words of Page set in bold (by .B, .BR or .RB) on the lines after the first that
+// holds After, up to the next that holds Before: a list such as "the names .BR Boolean ,
+// ...". Only names without a dot are taken, lowered as Ada compares them.
+std::set<std::string> Listed_Names(const std::string& Page, const std::string& After,
+                                   const std::string& Before) {
+    std::istringstream Lines(Read_File(std::filesystem::path(ADASKEL_DOC_DIR) / Page));
     std::set<std::string> Names;
     bool In_List = false;
     for (std::string Line; std::getline(Lines, Line);) {
         if (In_List && Line.find(Before) != std::string::npos) {
             return Names;
         }
-        if (In_List && (Line.starts_with(".B ") || Line.starts_with(".BR "))) {
-            const std::string Name = Request_Arguments(Line.substr(Line.find(' ')))[0];
+        const bool Bold_First = Line.starts_with(".B ") || Line.starts_with(".BR ");
+        if (In_List && (Bold_First || Line.starts_with(".RB "))) {
+            const auto Arguments = Request_Arguments(Line.substr(Line.find(' ')));
+            const std::string Name = Arguments.at(Bold_First ? 0 : 1);
             if (Name.find('.') == std::string::npos && !Ada_Name_Problem(Name)) {
                 Names.insert(To_Lower_Latin_1(Name));
             }
@@ -191,17 +195,26 @@ TEST(ManualPages, CheckListsTheCodesTables) {
         std::set<std::string> Listed;
         std::set<std::string> In_Code;
     } Lists[] = {
-        {"package Standard", Listed_Names("names package Standard declares:", "As the name"),
+        {"package Standard",
+         Listed_Names("adaskel-check.1", "names package Standard declares:", "As the name"),
          Standard},
-        {"language-defined roots", Listed_Names("are not allowed", "or is under one"),
+        {"language-defined roots",
+         Listed_Names("adaskel-check.1", "are not allowed", "or is under one"),
          Gnat_Units_Treated({Gnat_Treats::Refuses})},
-        {"refused packages", Listed_Names("gprbuild takes GNAT's body", ".TP"),
+        {"refused packages", Listed_Names("adaskel-check.1", "gprbuild takes GNAT's body", ".TP"),
          Gnat_Units_Treated({Gnat_Treats::Refuses_Bind, Gnat_Treats::Takes_Body})},
-        {"not bound by gnatmake", Listed_Names("A package named", "(gnatmake will not bind"),
+        {"not bound by gnatmake",
+         Listed_Names("adaskel-check.1", "A package named", "(gnatmake will not bind"),
          Gnat_Units_Treated({Gnat_Treats::Gnatmake_Bind})},
         {"GNAT's own taken by gnatmake",
-         Listed_Names("(gnatmake will not bind", "(gnatmake takes GNAT's own)"),
+         Listed_Names("adaskel-check.1", "(gnatmake will not bind", "(gnatmake takes GNAT's own)"),
          Gnat_Units_Treated({Gnat_Treats::Gnatmake_Own})},
+        {"project file words",
+         Listed_Names("adaskel-layout.1", "of project files", "A unit line"),
+         {Project_File_Words().begin(), Project_File_Words().end()}},
+        {"build directories",
+         Listed_Names("adaskel-layout.1", "nor be", "where gprbuild and alr"),
+         {Build_Directory_Names().begin(), Build_Directory_Names().end()}},
     };
     for (const auto& List : Lists) {
         EXPECT_EQ(List.Listed, List.In_Code) << List.Table;
