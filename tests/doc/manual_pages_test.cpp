@@ -1,16 +1,16 @@
 // The manual pages are the reference for what a user meets: these tests hold the lists
-// adaskel-check(1) copies from the code's tables equal to them, and find every message
-// text of the sources in a page.
+// the pages copy from the code's tables equal to them, and find every message text of
+// the sources in a page.
 //
-// A message text is taken from the sources by one rule: every string literal of a .cpp
-// file under src/ (literals side by side joined, as the compiler joins them; comments
-// and character literals skipped) that holds two words of letters with one blank
-// between, and no line end. A literal with a line end is a file's text or a help
-// screen, not a message; one without two words is punctuation, a path or a key. The
-// sources whose texts are no message (Skipped_Sources) are left out. Each
-// text, its outer blanks trimmed, must stand in a page once the pages are read as
-// text: roff requests and font changes dropped, escapes such as \- and \(aq made the
-// characters they print, and every run of blanks and line ends made one blank.
+// A message text is taken from the sources by one rule: every string literal of a file
+// under src/ (literals side by side joined, as the compiler joins them; comments and
+// character literals skipped) that holds two words of letters with one blank between,
+// and no line end. A literal with a line end is a file's text or a help screen, not a
+// message; one without two words is punctuation, a path or a key. The sources whose
+// texts are no message (Skipped_Sources) are left out. Each text, its outer blanks
+// trimmed, must stand in a page once the pages are read as text: roff requests and font
+// changes dropped, escapes such as \- and \(aq made the characters they print, and every
+// run of blanks and line ends made one blank.
 #include "inputs/run_record.hpp"
 #include "names/ada_names.hpp"
 #include "names/tree_names.hpp"
@@ -234,10 +234,11 @@ TEST(ManualPages, CheckListsTheCodesTables) {
 
 // The sources whose texts are no message: the text of a generated file (a unit's, the
 // GPR files', the derived project's), the licence lines looked for in gpl.txt, and the
-// line store's faults, which only a fault of the programs could raise.
+// faults of the line store and the number set, which only a fault of the programs could
+// raise.
 const std::set<std::string> Skipped_Sources = {"writers/unit_files.cpp", "layout/gpr_file.cpp",
                                                "names/tree_project.cpp", "inputs/licence_kind.cpp",
-                                               "base/line_store.cpp"};
+                                               "base/line_store.cpp",    "base/number_set.hpp"};
 
 // The string literal that starts at Text[At] (a quote), escapes kept; At is moved past it.
 std::string Literal_At(const std::string& Text, std::size_t& At) {
@@ -324,7 +325,8 @@ TEST(ManualPages, HoldEveryMessageOfTheSources) {
     std::size_t Found = 0;
     for (const auto& Entry : std::filesystem::recursive_directory_iterator(Sources)) {
         const std::string Source = Entry.path().lexically_relative(Sources).generic_string();
-        if (Entry.path().extension() != ".cpp" || Skipped_Sources.contains(Source)) {
+        const auto Extension = Entry.path().extension();
+        if ((Extension != ".cpp" && Extension != ".hpp") || Skipped_Sources.contains(Source)) {
             continue;
         }
         for (const std::string& Literal : Literals_Of(Read_File(Entry.path()))) {
