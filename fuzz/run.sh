@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
-# Builds the fuzz targets (the "fuzz" preset: clang, libFuzzer, ASan and UBSan) and runs each
-# for the given seconds (default 30), starting from the committed seeds in fuzz/corpus/. What
-# the fuzzer adds, crash inputs and logs stay in build-fuzz/.   Usage: fuzz/run.sh [SECONDS]
+# Builds the fuzz targets (in the "sanitize" preset's tree: clang, libFuzzer, ASan and UBSan,
+# beside the tests) and runs each for the given seconds (default 30), starting from the
+# committed seeds in fuzz/corpus/. What the fuzzer adds, crash inputs and logs stay in
+# build-sanitize/.   Usage: fuzz/run.sh [SECONDS]
 set -euo pipefail
 Seconds=${1:-30}
 Here=$(cd -- "$(dirname -- "${BASH_SOURCE[0]}")" && pwd)
-Out=$Here/../build-fuzz
-(cd "$Here/.." && cmake --preset fuzz >/dev/null && cmake --build --preset fuzz)
+Out=$Here/../build-sanitize
+(cd "$Here/.." && cmake --preset sanitize >/dev/null &&
+    cmake --build --preset sanitize --target line_reader_fuzz command_line_fuzz unit_names_fuzz \
+        context_clause_fuzz)
 Status=0
 for Target in line_reader command_line unit_names context_clause; do
     mkdir -p "$Out/corpus/$Target"
