@@ -7,8 +7,9 @@
 # it, in old/, and builds with no hand edit. A day whose list the check calls wrong is one
 # gprbuild refuses too. With alr, the tree is also an Alire crate whose build profiles
 # apply on its first and last days: `alr build --release` compiles the main with -O3,
-# `alr build --validation` passes (and `alr build`, the development profile, on the first
-# day), offline. The weeks of the two trees run side by side, each in a directory of its own.
+# `alr build --validation` passes (and `alr build`, the development profile, on the shop's
+# first day), offline. The weeks of the two trees run side by side, each in a directory of
+# its own.
 #   Usage: week.sh ADASKEL ADASKEL_CHECK ADASKEL_LAYOUT
 set -euo pipefail
 command -v gprbuild >/dev/null || { echo "skipped: gprbuild not installed"; exit 77; }
@@ -111,7 +112,7 @@ first_day() {
     "$layout" list >/dev/null
     sed -i "s/^project .* is\$/&\n--  hand edit/" "$root/$root.gpr"
     old_layout "$root"
-    Development=yes Alr_Day=yes day "$@"
+    Development=${Development-yes} Alr_Day=yes day "$@"
 }
 
 # Adds a with clause of unit $2 to the main body $1, as its author would: below the header,
@@ -145,7 +146,7 @@ Alr_Day=yes day "a unit renamed" shop shop store-cart reports net-http net
 shop_week=$!
 
 week demo
-first_day "names with capitals" Demo Demo ABC ABC-def Util-io util
+Development='' first_day "names with capitals" Demo Demo ABC ABC-def Util-io util
 add_with Demo/Demo/src/Demo.adb XML
 Alr_Day=yes day "a capitalised unit added" Demo Demo ABC ABC-def Util-io util XML
 
