@@ -205,9 +205,10 @@ for over in 0 1; do
 done
 
 # Names of bytes first (but a form feed, a page break there, and the ASCII letters) and
-# inside: every printable ASCII byte but the letters, digits and the separators "-" and "/",
-# which two of each stand for; the control bytes a line or a header treats apart, and one
-# other; the bytes at each end of a run of Latin-1 bytes the check judges alike.
+# inside: every printable ASCII byte but "-" and "/" (of the letters and digits, the first
+# and last of each kind); the control bytes at the ends of their range, DEL, and those a
+# line or a text treats apart (HT, VT, FF, CR, SUB, ESC); the bytes at each end of a run
+# of Latin-1 bytes the check judges alike.
 for byte in 1 9 11 12 13 26 27 31 {32..44} 46 48 57 {58..65} 90 {91..97} 122 {123..127} \
     128 159 160 191 192 214 215 216 222 223 224 246 247 248 254 255; do
     printf -v hex '%02x' "$byte" && printf -v char "\\x$hex"
