@@ -79,7 +79,7 @@ fi
 # gprbuild cannot read, or whose compilation failed, is refused; the rest are built again
 # without it, or in halves when no case is to blame.
 build() {
-    local ids=() id gpr rc=0 rest=() failed=0 base root
+    local ids=() id gpr rc=0 rest=() failed=0 base root going=(-k)
     for id; do # a case adaskel-layout could write no GPR file for is refused here
         IFS= read -r root <"$work/$id/list"
         if [[ -f $work/$id/$root/nogpr ]]; then
@@ -90,13 +90,14 @@ build() {
     gpr=$work/agg_${BASHPID}_$((++builds)).gpr
     if ((${#ids[@]} == 1)); then
         IFS= read -r root <"$work/${ids[0]}/list" && gpr=$work/${ids[0]}/$root/p${ids[0]}.gpr
+        going=() # one case needs no more than gprbuild's first failure
     else
         { printf 'aggregate project Agg is\n   for Project_Files use (' && for id in "${ids[@]}"; do
             IFS= read -r root <"$work/$id/list"
             printf '%s"%s"' "$([[ $id == "${ids[0]}" ]] || echo ', ')" "$work/$id/$root/p$id.gpr"
         done && printf ');\nend Agg;\n'; } >"$gpr"
     fi
-    gprbuild -q -k -j"$jobs" "${config[@]}" -P "$gpr" >"$gpr.out" 2>&1 || rc=$?
+    gprbuild -q "${going[@]}" -j"$jobs" "${config[@]}" -P "$gpr" >"$gpr.out" 2>&1 || rc=$?
     if ((rc == 0 || ${#ids[@]} == 1)); then
         for id in "${ids[@]}"; do
             IFS= read -r root <"$work/$id/list" && cp "$gpr.out" "$work/$id/gprbuild.out"
