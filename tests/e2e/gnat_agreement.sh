@@ -75,7 +75,7 @@ if [[ ${1-} == --worker ]]; then
 fi
 
 # build IDS...: builds the cases with one gprbuild run over an aggregate project, keeping
-# going past failures; writes each case's "built" (1 or 0). A case whose project file
+# going past failures (a case alone stops at its first); writes each case's "built" (1 or 0). A case whose project file
 # gprbuild cannot read, or whose compilation failed, is refused; the rest are built again
 # without it, or in halves when no case is to blame.
 build() {
