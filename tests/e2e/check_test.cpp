@@ -29,6 +29,29 @@ const std::string App_Body = "app/app/src/app.adb";
 const std::string Util_Spec = "app/util/src/lib/util.ads";
 const std::string Io_Spec = "app/util-io/src/lib/util-io.ads";
 
+// The plan of App_List: the three files to create, the body already there, or all there.
+const std::string Creates_All = "create app/app/src/app.adb\ncreate app/util/src/lib/util.ads\n"
+                                "create app/util-io/src/lib/util-io.ads\n";
+const std::string Body_Exists = "exists app/app/src/app.adb\ncreate app/util/src/lib/util.ads\n"
+                                "create app/util-io/src/lib/util-io.ads\n";
+const std::string All_Exist = "exists app/app/src/app.adb\nexists app/util/src/lib/util.ads\n"
+                              "exists app/util-io/src/lib/util-io.ads\n";
+
+// The warnings on the derived project where adaskel-layout refuses to replace it, and on
+// one that no longer follows the list.
+const std::string Layout_Refuses = "app/.adaskel/app_tree.gpr: warning: adaskel-layout list "
+                                   "refuses to rewrite it, creating nothing: ";
+std::string Not_Following(const std::string& Path) {
+    return Path + ": warning: does not follow the list and the tree, so gprbuild would not build "
+                  "what the run writes: adaskel-layout list writes it from the list and the tree\n";
+}
+
+// The warning on a file of the tree written by hand, whose header refresh leaves.
+std::string Not_Refreshed(const std::string& Path) {
+    return Path + ": warning: not refreshed by adaskel-refresh: its header is not adaskel's: it "
+                  "has fewer than 19 lines\n";
+}
+
 Files Texts(const std::string& List, Files Extra = {}) {
     Extra.merge(Files{{"Versions.lst", "1.0\n"},
                       {"Abstract.txt", "Checked\n"},
@@ -308,8 +331,7 @@ std::vector<Case> Trees() {
                           {App_Body, "-- with Fake;\nwith Util ;\nwith Ada.Text_IO, Report;\n"
                                      "with Gone.Away ; procedure App is begin null; end App;\n"}}),
          .Out =
-             "exists app/app/src/app.adb\ncreate app/util/src/lib/util.ads\n"
-             "create app/util-io/src/lib/util-io.ads\n"
+             Body_Exists +
              "gpl.txt: warning: is the GPL version 3, whose lines 295 to 309, which every header "
              "quotes, are not a notice but a piece of its section 6\n"
              "app/app.gpr: warning: does not take its sources from '.adaskel/app_tree.gpr', so its "
@@ -322,9 +344,8 @@ std::vector<Case> Trees() {
              "app/app/src/app.adb:4: warning: withs Gone.Away, which nothing in the list or the "
              "tree provides (renamed or removed?)\n"
              "list:4: warning: 'Util.Io' is not compiled by gprbuild: add `with Util.Io;` to "
-             "app.adb, or build with `gprbuild -U`\n"
-             "app/app/src/app.adb: warning: not refreshed by adaskel-refresh: its header is not "
-             "adaskel's: it has fewer than 19 lines\n"
+             "app.adb, or build with `gprbuild -U`\n" +
+             Not_Refreshed(App_Body) +
              "summary: 2 to create, 1 to skip, 0 to fail; 0 errors, 6 warnings\n"},
         // The main body's with clauses as the build takes them: a unit no project can
         // provide is an error, one another project may provide a warning naming it; names
@@ -333,31 +354,25 @@ std::vector<Case> Trees() {
          .Inputs = Texts(App_List, {{App_Body, "with Util . Io;\nwith Util.\n  -- io\n  Io, Util;\n"
                                                "pragma Foo ('\"'); with Gone;\n"
                                                "procedure App is begin null; end App;\n"}}),
-         .Out = "exists app/app/src/app.adb\n"
-                "create app/util/src/lib/util.ads\n"
-                "create app/util-io/src/lib/util-io.ads\n"
+         .Out = Body_Exists +
                 "app/app/src/app.adb:5: error: withs Gone, which nothing in the list or the tree "
                 "provides (renamed or removed?), and 'app/app.gpr', as adaskel-layout writes it, "
-                "withs no other project that could: gprbuild will not find 'gone.ads'\n"
-                "app/app/src/app.adb: warning: not refreshed by adaskel-refresh: its header is not "
-                "adaskel's: it has fewer than 19 lines\n"
+                "withs no other project that could: gprbuild will not find 'gone.ads'\n" +
+                Not_Refreshed(App_Body) +
                 "summary: 2 to create, 1 to skip, 0 to fail; 1 error, 1 warning\n"},
         {.Name = "StaleWithOtherProjects",
          .Inputs = Texts(App_List,
                          {{"app/app.gpr", "with \".adaskel/app_tree.gpr\", \"../logs/logs.gpr\";\n"
                                           "project App is\nend App;\n"},
                           {App_Body, "with Util.Io, Logs;\nprocedure App is begin null; end;\n"}}),
-         .Out = "exists app/app/src/app.adb\n"
-                "create app/util/src/lib/util.ads\n"
-                "create app/util-io/src/lib/util-io.ads\n"
+         .Out = Body_Exists +
                 "app/.adaskel/app_tree.gpr: warning: is missing, but the GPR file takes its "
                 "sources from it: "
                 "adaskel-layout list writes it from the list and the tree\n"
                 "app/app/src/app.adb:1: warning: withs Logs, which nothing in the list or the tree "
                 "provides (renamed or removed?), unless a project 'app/app.gpr' withs provides it: "
-                "'../logs/logs.gpr'\n"
-                "app/app/src/app.adb: warning: not refreshed by adaskel-refresh: its header is not "
-                "adaskel's: it has fewer than 19 lines\n"
+                "'../logs/logs.gpr'\n" +
+                Not_Refreshed(App_Body) +
                 "summary: 2 to create, 1 to skip, 0 to fail; 0 errors, 3 warnings\n"},
         // A unit added after the body was written, which no source of the tree withs, and
         // one a withed spec withs.
@@ -371,31 +386,20 @@ std::vector<Case> Trees() {
                 "create app/util-io/src/lib/util-io.ads\n"
                 "create app/db/src/lib/db.ads\n"
                 "list:5: warning: 'Db' is not compiled by gprbuild: add `with Db;` to app.adb, or "
-                "build with `gprbuild -U`\n"
-                "app/app/src/app.adb: warning: not refreshed by adaskel-refresh: its header is not "
-                "adaskel's: it has fewer than 19 lines\n"
-                "app/util/src/lib/util.ads: warning: not refreshed by adaskel-refresh: its header "
-                "is not "
-                "adaskel's: it has fewer than 19 lines\n"
+                "build with `gprbuild -U`\n" +
+                Not_Refreshed(App_Body) + Not_Refreshed(Util_Spec) +
                 "summary: 2 to create, 2 to skip, 0 to fail; 0 errors, 3 warnings\n"},
         // A main body or GPR file the check cannot read is reported, not taken as empty.
         {.Name = "MainBodyUnreadable",
          .Inputs = Texts(App_List, {{App_Body, "with Gone;\nprocedure App is begin null; end;\n"},
                                     {Util_Spec, "package Util is end Util;\n"},
                                     {Io_Spec, "package Util.Io is end Util.Io;\n"}}),
-         .Out = "exists app/app/src/app.adb\n"
-                "exists app/util/src/lib/util.ads\n"
-                "exists app/util-io/src/lib/util-io.ads\n"
+         .Out = All_Exist +
                 "app/app/src/app.adb: error: cannot read 'app/app/src/app.adb': permission denied, "
                 "so gprbuild cannot compile it and its with clauses are not checked\n"
                 "app/app/src/app.adb: warning: not refreshed by adaskel-refresh: it cannot be "
-                "read: permission denied\n"
-                "app/util/src/lib/util.ads: warning: not refreshed by adaskel-refresh: its header "
-                "is not "
-                "adaskel's: it has fewer than 19 lines\n"
-                "app/util-io/src/lib/util-io.ads: warning: not refreshed by adaskel-refresh: its "
-                "header is not "
-                "adaskel's: it has fewer than 19 lines\n"
+                "read: permission denied\n" +
+                Not_Refreshed(Util_Spec) + Not_Refreshed(Io_Spec) +
                 "summary: 0 to create, 3 to skip, 0 to fail; 1 error, 3 warnings\n",
          .Wrapper = Nobody,
          .Modes = {{App_Body, fs::perms::none}}},
@@ -406,21 +410,12 @@ std::vector<Case> Trees() {
                     {App_Body, "with Util, Util.Io;\nprocedure App is begin null; end;\n"},
                     {Util_Spec, "package Util is end Util;\n"},
                     {Io_Spec, "package Util.Io is end Util.Io;\n"}}),
-         .Out = "exists app/app/src/app.adb\n"
-                "exists app/util/src/lib/util.ads\n"
-                "exists app/util-io/src/lib/util-io.ads\n"
+         .Out = All_Exist +
                 "app/app.gpr: error: cannot read 'app/app.gpr': permission denied, so gprbuild "
                 "cannot build the project and the check cannot tell what it takes\n"
                 "app/.adaskel/app_tree.gpr: warning: is missing, but the GPR file takes its "
-                "sources from it: adaskel-layout list writes it from the list and the tree\n"
-                "app/app/src/app.adb: warning: not refreshed by adaskel-refresh: its header is not "
-                "adaskel's: it has fewer than 19 lines\n"
-                "app/util/src/lib/util.ads: warning: not refreshed by adaskel-refresh: its header "
-                "is not "
-                "adaskel's: it has fewer than 19 lines\n"
-                "app/util-io/src/lib/util-io.ads: warning: not refreshed by adaskel-refresh: its "
-                "header is not "
-                "adaskel's: it has fewer than 19 lines\n"
+                "sources from it: adaskel-layout list writes it from the list and the tree\n" +
+                Not_Refreshed(App_Body) + Not_Refreshed(Util_Spec) + Not_Refreshed(Io_Spec) +
                 "summary: 0 to create, 3 to skip, 0 to fail; 1 error, 4 warnings\n",
          .Wrapper = Nobody,
          .Modes = {{"app/app.gpr", fs::perms::none}}},
@@ -437,9 +432,8 @@ std::vector<Case> Trees() {
                 "at 'app/p-q/src/lib/p-q.ads': GNAT will not find its spec\n"
                 "app/app/src/app.adb:1: error: withs P, which nothing in the list or the tree "
                 "provides (renamed or removed?), and 'app/app.gpr', as adaskel-layout writes it, "
-                "withs no other project that could: gprbuild will not find 'p.ads'\n"
-                "app/app/src/app.adb: warning: not refreshed by adaskel-refresh: its header is not "
-                "adaskel's: it has fewer than 19 lines\n"
+                "withs no other project that could: gprbuild will not find 'p.ads'\n" +
+                Not_Refreshed(App_Body) +
                 "summary: 1 to create, 1 to skip, 0 to fail; 2 errors, 1 warning\n"},
         // Something other than a regular file at the derived project's path, which
         // adaskel-layout refuses to replace: the check used to say nothing of a FIFO, and
@@ -447,46 +441,33 @@ std::vector<Case> Trees() {
         {.Name = "DerivedGprFifo",
          .Dirs = {"app/app/src", "app/util/src/lib", "app/util-io/src/lib", "app/.adaskel"},
          .Fifos = {"app/.adaskel/app_tree.gpr"},
-         .Out = "create app/app/src/app.adb\ncreate app/util/src/lib/util.ads\n"
-                "create app/util-io/src/lib/util-io.ads\n"
-                "app/.adaskel/app_tree.gpr: warning: adaskel-layout list refuses to rewrite it, "
-                "creating "
-                "nothing: it exists and is not a regular file\n"
+         .Out = Creates_All + Layout_Refuses +
+                "it exists and is not a regular file\n"
                 "summary: 3 to create, 0 to skip, 0 to fail; 0 errors, 1 warning\n"},
         {.Name = "DerivedGprDirectory",
          .Inputs = Texts(App_List, {{"app/app.gpr", "with \".adaskel/app_tree.gpr\";\n"}}),
          .Dirs = {"app/app/src", "app/util/src/lib", "app/util-io/src/lib",
                   "app/.adaskel/app_tree.gpr"},
-         .Out = "create app/app/src/app.adb\ncreate app/util/src/lib/util.ads\n"
-                "create app/util-io/src/lib/util-io.ads\n"
-                "app/.adaskel/app_tree.gpr: warning: adaskel-layout list refuses to rewrite it, "
-                "creating "
-                "nothing: it is a directory\n"
+         .Out = Creates_All + Layout_Refuses +
+                "it is a directory\n"
                 "summary: 3 to create, 0 to skip, 0 to fail; 0 errors, 1 warning\n"},
         {.Name = "DerivedGprStale",
          .Inputs =
              Texts(App_List, {{"app/app.gpr", "with \".adaskel/app_tree.gpr\";\n"},
                               {"app/.adaskel/app_tree.gpr", "abstract project App_Tree is\n"}}),
-         .Out = "create app/app/src/app.adb\ncreate app/util/src/lib/util.ads\n"
-                "create app/util-io/src/lib/util-io.ads\n"
-                "app/.adaskel/app_tree.gpr: warning: does not follow the list and the tree, so "
-                "gprbuild would not build what the run writes: adaskel-layout list writes it from "
-                "the list and the tree\n"
+         .Out = Creates_All + Not_Following("app/.adaskel/app_tree.gpr") +
                 "summary: 3 to create, 0 to skip, 0 to fail; 0 errors, 1 warning\n"},
         // A tree laid out before the derived project moved: the one line that says how to
         // move it, and the old file judged, since that is the one the build takes.
         {.Name = "DerivedGprAtOldPlace",
          .Inputs = Texts(App_List, {{"app/app.gpr", "with \"app_tree.gpr\";\n"},
                                     {"app/app_tree.gpr", "abstract project App_Tree is\n"}}),
-         .Out = "create app/app/src/app.adb\ncreate app/util/src/lib/util.ads\n"
-                "create app/util-io/src/lib/util-io.ads\n"
+         .Out = Creates_All +
                 "app/app.gpr: warning: withs the derived project at its old place 'app_tree.gpr', "
                 "so 'app/' holds two project files and an editor loads neither; to move it, write "
                 "'with \".adaskel/app_tree.gpr\";' in place of 'with \"app_tree.gpr\";' and remove "
-                "'app/app_tree.gpr' (adaskel-layout keeps both up to date until then)\n"
-                "app/app_tree.gpr: warning: does not follow the list and the tree, so gprbuild "
-                "would not build what the run writes: adaskel-layout list writes it from the list "
-                "and the tree\n"
+                "'app/app_tree.gpr' (adaskel-layout keeps both up to date until then)\n" +
+                Not_Following("app/app_tree.gpr") +
                 "summary: 3 to create, 0 to skip, 0 to fail; 0 errors, 2 warnings\n"},
     };
 }

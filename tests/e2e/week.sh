@@ -6,30 +6,31 @@
 # derived project moved (its ROOT.gpr withs "ROOT_tree.gpr") follows the same days beside
 # it, in old/, and builds with no hand edit. A day whose list the check calls wrong is one
 # gprbuild refuses too. With alr, the tree is also an Alire crate whose build profiles
-# apply: `alr build --release` compiles the main with -O3, `alr build --validation`
-# passes (and `alr build`, the development profile, on the first day), offline.
+# apply on its first and last days: `alr build --release` compiles the main with -O3,
+# `alr build --validation` passes (and `alr build`, the development profile, on the shop's
+# first day), offline. The weeks of the two trees run side by side, each in a directory of
+# its own.
 #   Usage: week.sh ADASKEL ADASKEL_CHECK ADASKEL_LAYOUT
 set -euo pipefail
 command -v gprbuild >/dev/null || { echo "skipped: gprbuild not installed"; exit 77; }
 generator=$(realpath "$1") checker=$(realpath "$2") layout=$(realpath "$3")
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work"
-
+trap '[[ -z ${shop_week-} ]] || kill "$shop_week" 2>/dev/null || true; rm -rf "$work"' EXIT
 fail() { printf 'week.sh: %s\n' "$*" >&2; exit 1; }
 
-Alr=
-if command -v alr >/dev/null; then
-    # A private configuration, without the community index: alr then needs no network.
-    export ALR_CONFIG=$work/.alr
-    alr -n config --global --set index.auto_community false >/dev/null
-    Alr=alr
-fi
+Alr= && ! command -v alr >/dev/null || Alr=alr
 
-printf '0.9\n1.0\n' >Versions.lst && printf 'A shop, a week of changes\n' >Abstract.txt
-printf 'The Authors\n' >Copyright
-if [[ -f /usr/share/common-licenses/GPL-2 ]]; then cp /usr/share/common-licenses/GPL-2 gpl.txt
-else seq -f ' licence line %g' 320 >gpl.txt; fi
+# week DIR: a directory of its own for a week, with the reference texts and, with alr, a
+# private configuration without the community index (alr then needs no network).
+week() {
+    mkdir "$work/$1" && cd "$work/$1"
+    printf '0.9\n1.0\n' >Versions.lst && printf 'A shop, a week of changes\n' >Abstract.txt
+    printf 'The Authors\n' >Copyright
+    if [[ -f /usr/share/common-licenses/GPL-2 ]]; then cp /usr/share/common-licenses/GPL-2 gpl.txt
+    else seq -f ' licence line %g' 320 >gpl.txt; fi
+    [[ -z $Alr ]] || { export ALR_CONFIG=$PWD/.alr &&
+        alr -n config --global --set index.auto_community false >/dev/null; }
+}
 
 # one_project TITLE ROOT: ROOT/ holds one GPR file, and the editor's settings name it.
 one_project() {
@@ -84,8 +85,8 @@ day() {
     grep -qx -- '--  hand edit' "$root/$root.gpr" || fail "$title: the hand edit of $root.gpr is lost"
     one_project "$title" "$root"
     old_tree "$title" "$root"
-    if [[ -n $Alr ]]; then alr_builds "$title" "$root" "${Development:-}"; fi
-    Development=
+    if [[ -n $Alr && -n ${Alr_Day:-} ]]; then alr_builds "$title" "$root" "${Development:-}"; fi
+    Development='' Alr_Day=''
 }
 
 # old_layout ROOT: in old/, the GPR files of ROOT as adaskel-layout wrote them before the
@@ -111,7 +112,7 @@ first_day() {
     "$layout" list >/dev/null
     sed -i "s/^project .* is\$/&\n--  hand edit/" "$root/$root.gpr"
     old_layout "$root"
-    Development=yes day "$@"
+    Development=${Development-yes} Alr_Day=yes day "$@"
 }
 
 # Adds a with clause of unit $2 to the main body $1, as its author would: below the header,
@@ -122,6 +123,9 @@ add_with() {
     if [[ -f old/$1 ]]; then sed -i "19a with $2;" "old/$1"; fi
 }
 
+# The shop's week, beside the rest.
+(
+week shop
 first_day "first build" shop shop store store-cart report
 add_with shop/shop/src/shop.adb Store.Cart
 
@@ -137,11 +141,14 @@ report=$("$checker" list) || true
 [[ $report == *"shop.adb:"*": error: withs Report, which nothing in the list or the tree provides (renamed or removed?), and 'shop/shop.gpr' withs no other project that could: gprbuild will not find 'report.ads'"* ]] ||
     fail "a rename: the check does not warn of the with clause:"$'\n'"$report"
 sed -i 's/^with Report ; $/with Reports ; /' shop/shop/src/shop.adb old/shop/shop/src/shop.adb
-day "a unit renamed" shop shop store-cart reports net-http net
+Alr_Day=yes day "a unit renamed" shop shop store-cart reports net-http net
+) &
+shop_week=$!
 
-first_day "names with capitals" Demo Demo ABC ABC-def Util-io util
+week demo
+Development='' first_day "names with capitals" Demo Demo ABC ABC-def Util-io util
 add_with Demo/Demo/src/Demo.adb XML
-day "a capitalised unit added" Demo Demo ABC ABC-def Util-io util XML
+Alr_Day=yes day "a capitalised unit added" Demo Demo ABC ABC-def Util-io util XML
 
 # A child whose parent is nowhere: the check calls it an error, and gprbuild refuses.
 printf '%s\n' lost lost util-io >list
@@ -149,4 +156,5 @@ printf '%s\n' lost lost util-io >list
 if "$checker" list >check.out; then fail "a lost parent: the check is clean"; fi
 grep -q "error: the parent 'Util' of 'Util.Io'" check.out || fail "a lost parent: $(<check.out)"
 if gprbuild -q -P lost/lost.gpr >/dev/null 2>&1; then fail "a lost parent: gprbuild builds"; fi
+wait "$shop_week" || exit 1
 echo "a week of changes built every day${Alr:+ (gprbuild and alr)}"
