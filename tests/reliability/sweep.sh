@@ -27,10 +27,10 @@ Run=$Work/run Err=$Work/run/err Shim=$Work/shim.so Target=proj/proj-util/src/lib
 Errors=("write ENOSPC" "write EIO" "openat EMFILE" "openat EACCES" "linkat ENOSPC"
     "linkat EDQUOT" "renameat2 ENOSPC" "renameat2 EIO" "unlinkat EIO" "close EIO"
     "newfstatat EIO" "syncfs EIO" "fdatasync EIO syncfs" "fsync EIO syncfs")
-declare -A Env=([unnamed]="") && Faults=0 Traced=() Status=0 Tree= Points=0
+declare -A Env=([unnamed]="") Sizes=() && Faults=0 Traced=() Status=0 Tree= Points=0
 fault() { ((Faults++ >= 30)) ||
     echo "FAULT: $*: status $Status, $Tree; said: $(head -c 200 "$Err" | tr '\n' ' ')"; }
-norm() { sed '18s/^-- Date := "[0-9 :-]\{19\}"$/-- Date := "D"/' "$1" 2>/dev/null; }
+norm() { sed -s '18s/^-- Date := "[0-9 :-]\{19\}"$/-- Date := "D"/' -- "$@" 2>/dev/null; }
 fresh() { rm -rf "$Run" && cp -a "$Work/proto/$1" "$Run"; }
 # The calls of a trace a program is stopped at, as "CALL N" (its Nth call of that name):
 # those that may change the tree or the process's hold on it. A stop at a call that only
@@ -69,21 +69,32 @@ prepare() {
     printf 'Skeletons for the reliability sweeps\nunused\n' >"$d/Abstract.txt"
     seq -f ' %g: This program is free software; a line of the licence.' 330 >"$d/gpl.txt"
     printf '%s\n' proj "${@:2}" >"$d/project.txt" && printf '%s\n' "${files[@]}" >"$Work/$p.list"
+    declare -gA "Listed_$p=()" && local -n listed=Listed_$p && for u in "${files[@]}"; do listed[$u]=1; done
     fresh "$p" && run unnamed && ((Status == 0)) && cp -a "$Run/proj" "$Work/ref/$p/" &&
-        for u in "${files[@]}"; do norm "$Run/$u" >"$Work/ref/$p/$u"; done ||
+        for u in "${files[@]}"; do norm "$Run/$u" >"$Work/ref/$p/$u" &&
+            Sizes[$p/$u]=$(stat -c %s -- "$Run/$u"); done ||
         { cat "$Err"; exit 1; }
 }
 # Sets Missing, Short (not as the reference), Lost (there after a missing one), Temps
-# (hidden temporary files) and Strays (anything else) for project P's tree in Run.
+# (hidden temporary files) and Strays (anything else) for project P's tree in Run. The
+# files there are compared in one pass, each of its reference size and all together as
+# the reference, and one by one only when that fails: a sweep inspects thousands of trees.
 inspect() {
-    local p=$1 f gap=0 && local -n files=Files_$p
+    local p=$1 f gap=0 there=() sizes=() entries=() && local -n files=Files_$p listed=Listed_$p
     Project=$p Missing=0 Short=0 Lost=0 Temps=0 Strays=0
     for f in "${files[@]}"; do
         if [[ ! -e $Run/$f && ! -L $Run/$f ]]; then ((++Missing)) && gap=1
-        else ((Lost += gap)); norm "$Run/$f" | cmp -s - "$Work/ref/$p/$f" || ((++Short)); fi
+        else ((Lost += gap)); there+=("$f") sizes+=("${Sizes[$p/$f]}"); fi
     done
-    Temps=$(find "$Run/proj" -name '.ask*' | wc -l)
-    Strays=$(cd "$Run" && find proj ! -type d ! -name '.ask*' | grep -cvxFf "$Work/$p.list")
+    if ((${#there[@]})) && ! { [[ $(cd "$Run" && stat -c %s -- "${there[@]}" 2>/dev/null |
+        paste -sd' ') == "${sizes[*]}" ]] && (cd "$Run" && norm "${there[@]}") |
+        cmp -s - <(cd "$Work/ref/$p" && cat -- "${there[@]}"); }; then
+        for f in "${there[@]}"; do norm "$Run/$f" | cmp -s - "$Work/ref/$p/$f" || ((++Short)); done
+    fi
+    mapfile -t entries < <(cd "$Run" && find proj ! -type d -o -name '.ask*')
+    for f in "${entries[@]}"; do
+        if [[ ${f##*/} == .ask* ]]; then ((++Temps)); elif [[ -z ${listed[$f]-} ]]; then ((++Strays)); fi
+    done
     Tree="missing $Missing, short $Short, lost $Lost, temp $Temps, stray $Strays"
 }
 
@@ -180,16 +191,18 @@ lay_inject() { lay "$1" strace -f -qq -o "${Trace:-/dev/null}" -e trace="$2${4:+
     ${3:+-e inject="$2:$3"} ${4:+-e inject="$4:error=EIO"}; } 2>/dev/null
 # Sets Tree for the layout's tree in Run: whether all is there, and what is wrong.
 lay_inspect() {
-    local gpr=$Run/proj/proj.gpr dirs
-    dirs=$(cd "$Run" && find proj -type d 2>/dev/null | sort | cmp -s - "$Work/layout.dirs" && echo all)
+    local gpr=$Run/proj/proj.gpr entries=() f dirs=() && Temps=0
+    mapfile -t entries < <(cd "$Run" 2>/dev/null && find proj -type d -o -name '.ask*' 2>/dev/null | LC_ALL=C sort)
+    for f in "${entries[@]}"; do if [[ ${f##*/} == .ask* ]]; then ((++Temps)); else dirs+=("$f"); fi; done
+    for f in "$Run"/.ask*; do [[ -e $f || -L $f ]] && ((++Temps)); done
+    [[ "${dirs[*]}" == "$Layout_Dirs" ]] && dirs=all || dirs=
     Gpr=absent && [[ -e $gpr || -L $gpr ]] && Gpr=other && cmp -s "$gpr" "$Work/layout.gpr" && Gpr=same
-    Temps=$(find "$Run" -name '.ask*' | wc -l)
     Tree="directories ${dirs:-not all}, GPR file $Gpr, temp $Temps"
     [[ $Gpr != other ]] && [[ $Gpr != same || $dirs == all ]]
 }
 rm -rf "$Work/proto/layout" && cp -a "$Work/proto/small" "$Work/proto/layout" &&
     rm -rf "$Work/proto/layout/proj" && fresh layout && lay unnamed && ((Status == 0)) &&
-    (cd "$Run" && find proj -type d | sort) >"$Work/layout.dirs" &&
+    Layout_Dirs=$(cd "$Run" && find proj -type d | LC_ALL=C sort | paste -sd' ') &&
     cp "$Run/proj/proj.gpr" "$Work/layout.gpr" || { echo "the uncut layout failed"; exit 1; }
 for mode in "${Traced[@]}"; do
     for row in "${Layout_Errors[@]}"; do
