@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Runs the shell blocks of README.md in order, as a new user pasting them into one shell
 # would: the first starts in a fresh scratch directory, and each later one starts where
-# the one before it ended, with its exported variables. A block fails at its first failing
-# command, and the test then names the block and the README line of that command.
+# the one before it ended, with its exported variables. A block stops at its first command
+# that fails, and the test then names the block and the README line of that command.
 #
 # The blocks run as written; only their surroundings are arranged. HOME is a scratch
 # directory whose git configuration sends the README's clone URL to a scratch repository
@@ -67,6 +67,28 @@ done
 EOF
 chmod +x "$Scratch/bin/apt-get"
 
+# script BLOCK FIRST_LINE: the block as a script whose every command (a line, or the lines
+# of one construct) that ends with a status other than 0 stops it, naming its README line;
+# a reader sees a command fail however it is joined, and `a && b` would pass under set -e.
+script() {
+    local Chunk= Start= Number=$2 Line
+    printf 'source %q\ncd -- "$(<%q)"\n' "$Scratch/env" "$Scratch/pwd"
+    while IFS= read -r Line || [ -n "$Line" ]; do
+        [ -n "$Chunk" ] || Start=$Number
+        Chunk+=$Line$'\n'
+        Number=$((Number + 1))
+        # A command is whole when bash parses it without a word (a here-document or a
+        # line continued is not).
+        [[ $Line != *\\ ]] && [ -z "$(bash -n <<<"$Chunk" 2>&1)" ] || continue
+        printf '{\n:\n%s} || { echo "README line %d: status $?" >%q; exit 1; }\n' \
+            "$Chunk" "$Start" "$Scratch/failed"
+        Chunk=
+    done <"$1"
+    # A construct never closed: bash reports it, and the block fails.
+    printf '%s' "$Chunk"
+    printf '\npwd >%q\nexport -p >%q\n' "$Scratch/pwd" "$Scratch/env"
+}
+
 # The state a block leaves for the next: its directory and its exported variables.
 printf '%s\n' "$Scratch/work" >"$Scratch/pwd"
 env -i HOME="$Scratch/home" PATH="$Scratch/bin:$Build:$PATH" LC_ALL=C.UTF-8 \
@@ -79,16 +101,9 @@ for ((N = 1; N <= Count; N++)); do
         continue
     fi
     printf '== block %d (README line %d)\n' "$N" "$Line"
-    # Line 4 of the script is the block's first line.
-    {
-        printf 'source %q\ncd -- "$(<%q)"\n' "$Scratch/env" "$Scratch/pwd"
-        printf 'trap '\''echo "README line $((LINENO + %d)): status $?" >"%s/failed"'\'' ERR\n' \
-            "$((Line - 4))" "$Scratch"
-        cat -- "$Scratch/blocks/$N.sh"
-        printf '\npwd >%q\nexport -p >%q\n' "$Scratch/pwd" "$Scratch/env"
-    } >"$Scratch/run.sh"
+    script "$Scratch/blocks/$N.sh" "$Line" >"$Scratch/run.sh"
     rm -f -- "$Scratch/failed"
-    if ! env -i bash --noprofile --norc -eE "$Scratch/run.sh" </dev/null; then
+    if ! env -i bash --noprofile --norc "$Scratch/run.sh" </dev/null; then
         Where="status $?"
         [ ! -f "$Scratch/failed" ] || Where=$(<"$Scratch/failed")
         fail "block $N (README line $Line) failed: $Where"
