@@ -71,7 +71,8 @@ chmod +x "$Scratch/bin/apt-get"
 # of one construct) that ends with a status other than 0 stops it, naming its README line;
 # a reader sees a command fail however it is joined, and `a && b` would pass under set -e.
 script() {
-    local Chunk= Start= Number=$2 Line
+    local Chunk='' Start='' Number=$2 Line
+    # shellcheck disable=SC2016 # expanded where the script runs
     printf 'source %q\ncd -- "$(<%q)"\n' "$Scratch/env" "$Scratch/pwd"
     while IFS= read -r Line || [ -n "$Line" ]; do
         [ -n "$Chunk" ] || Start=$Number
@@ -79,7 +80,7 @@ script() {
         Number=$((Number + 1))
         # A command is whole when bash parses it without a word (a here-document or a
         # line continued is not).
-        [[ $Line != *\\ ]] && [ -z "$(bash -n <<<"$Chunk" 2>&1)" ] || continue
+        if [[ $Line == *\\ ]] || [ -n "$(bash -n <<<"$Chunk" 2>&1)" ]; then continue; fi
         printf '{\n:\n%s} || { echo "README line %d: status $?" >%q; exit 1; }\n' \
             "$Chunk" "$Start" "$Scratch/failed"
         Chunk=
