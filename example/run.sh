@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # From a project list to a running program: the bundled example, in a fresh copy.
 #
-#   ADASKEL=/path/to/adaskel example/run.sh WORKDIR
+#   [ADASKEL=/path/to/adaskel] example/run.sh WORKDIR
 #
-# ADASKEL_CHECK and ADASKEL_LAYOUT name the companion programs; by default they are
-# adaskel-check and adaskel-layout beside ADASKEL. WORKDIR is deleted and rebuilt on
+# ADASKEL names the adaskel program; by default it is the one built in build/ of the
+# repository holding this script, where the README's build puts it. ADASKEL_CHECK and
+# ADASKEL_LAYOUT name the companion programs; by default they are adaskel-check and
+# adaskel-layout beside ADASKEL. WORKDIR is deleted and rebuilt on
 # every run: the example's input files are copied into it and gpl.txt is taken from this
 # machine's GPL-2 text (or a placeholder is written). Then, in WORKDIR:
 #   adaskel-layout shop.lst   the directories of the tree, shop/.adaskel/shop_tree.gpr,
@@ -49,11 +51,15 @@ step() {
     (cd -- "$Work" && "$@") || fail "'$*' failed with status $?"
 }
 
-[ "$#" -eq 1 ] || fail "usage: ADASKEL=/path/to/adaskel $0 WORKDIR"
+[ "$#" -eq 1 ] || fail "usage: [ADASKEL=/path/to/adaskel] $0 WORKDIR"
 [ -n "$1" ] || fail "WORKDIR is empty"
-[ -n "${ADASKEL:-}" ] || fail "ADASKEL is not set; point it at the adaskel program"
 
 Example_Dir=$(cd -- "$(dirname -- "${BASH_SOURCE[0]}")" && pwd -P)
+if [ -z "${ADASKEL:-}" ]; then
+    ADASKEL=$(dirname -- "$Example_Dir")/build/adaskel
+    [ -x "$ADASKEL" ] || fail "ADASKEL is not set and '$ADASKEL' is not built: run" \
+        "'cmake --workflow --preset example' in the repository, or point ADASKEL at adaskel"
+fi
 Adaskel=$(resolve ADASKEL "$ADASKEL")
 Beside=$(dirname -- "$Adaskel")
 Check=$(resolve ADASKEL_CHECK "${ADASKEL_CHECK:-$Beside/adaskel-check}")
