@@ -66,7 +66,7 @@ void Judge_Names(const Run_Record& Record) {
         if (Last) {
             Put_Line(Err, "adaskel-layout: " + Last->Lead + Last->Message);
         }
-        Last = Line_Problem(Record, Found.Line, std::move(Found.Message));
+        Last = Line_Problem(Record, Found.Found.Line, std::move(Found.Found.Message));
     }
     if (Last) {
         throw Run_Failure(std::move(*Last));
@@ -81,8 +81,9 @@ void Write_Crate(Layout_Record& Layout, const Shared_Directory& Directory) {
     const std::string Path = Crate_Path(Root);
     if (!Holds_File(Look_In(*Directory, Path))) {
         const Manifest Crate = Crate_Manifest(Inputs);
-        if (!Crate.Refusal.empty()) {
-            Put_Line(Layout.Out, "not created " + Escape(Path) + ": " + Crate.Refusal);
+        if (Crate.Refusal) {
+            Put_Line(Layout.Out,
+                     "not created " + Escape(Crate.Refusal->File) + ": " + Crate.Refusal->Message);
         } else {
             Pending_File File = Create_Pending(Directory, Path);
             const bool Created = Publish_Alone(File, Crate.Text);
