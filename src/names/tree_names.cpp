@@ -117,4 +117,11 @@ std::vector<Diagnostic> Judge_Lines(const Run_Record& Record, const File_Test& I
     return Found;
 }
 
+std::vector<Diagnostic> List_Errors(const Run_Record& Record) {
+    std::vector<Diagnostic> Found = Judge_Lines(
+        Record, [](const std::string&) { return true; }, true);
+    std::erase_if(Found, [](const Diagnostic& Each) { return !Each.Is_Error; });
+    return Found;
+}
+
 } // namespace adaskel

@@ -10,6 +10,7 @@
 #include "check/compiled_units.hpp"
 #include "check/context_clause.hpp"
 #include "check/crate_drift.hpp"
+#include "check/drift_findings.hpp"
 #include "check/gpl_version.hpp"
 #include "check/gpr_file_use.hpp"
 #include "check/header_drift.hpp"
@@ -213,19 +214,9 @@ void Report_Header_Drift(Check_Record& Check) {
     Each_Output_File(Inputs, [&](const Output_File& File) {
         const Header_Drift Drift = Judge_Header_Drift(Inputs, Now, File.Path);
         Check.Drifted += Drift.Fields.empty() ? 0 : 1;
-        if (Drift.Left) {
-            Report_Output(Check, {{File.Path, Drift.Left->Line,
-                                   "not refreshed by adaskel-refresh: " + Drift.Left->Reason},
-                                  false,
-                                  Check_Rule::Header_Not_Refreshed});
-            return;
-        }
-        for (const Field_Drift& Field : Drift.Fields) {
-            Report_Output(Check,
-                          {{File.Path, Field.Line, Drift_Message(Field, Inputs.Project_Name)},
-                           false,
-                           Check_Rule::Header_Drift,
-                           std::string(Drift_Field_Name(Field.Field))});
+        for (const Diagnostic& Found :
+             Header_Drift_Findings(Drift, File.Path, Inputs.Project_Name)) {
+            Report_Output(Check, Found);
         }
     });
 }
@@ -245,21 +236,8 @@ void Report_Crate_Drift(Check_Record& Check) {
         return;
     }
     for (const Crate_Field_Drift& Field : Crate_Drift(Read_Whole(Path), Now.Text)) {
-        Report(Check, {{Path, Field.Line,
-                        Quote(Field.Was) + " no longer follows " + Field.Source + ": write " +
-                            Quote(Field.Wanted) + " (the crate is yours: no program rewrites it)"},
-                       false,
-                       Check_Rule::Crate_Drift,
-                       Field.Wanted.substr(0, Field.Wanted.find(' '))});
+        Report(Check, Crate_Drift_Finding(Field, Path));
     }
-}
-
-// Whether adaskel-layout refuses the list, creating nothing: for an error of the list alone.
-bool Layout_Refuses(const Run_Record& Inputs) {
-    const auto Sees_All = [](const std::string&) { return true; };
-    const std::vector<Diagnostic> Found = Judge_Lines(Inputs, Sees_All, true);
-    return std::any_of(Found.begin(), Found.end(),
-                       [](const Diagnostic& Each) { return Each.Is_Error; });
 }
 
 std::string Count(std::int32_t Number, std::string_view Noun) {
@@ -297,7 +275,7 @@ void Check_Inputs(Check_Record& Check, const std::optional<Problem>& Unseen) {
     }
     // adaskel-layout stops at the first problem of the inputs, as the run does, then at
     // an error of the list, then at a derived project it cannot rewrite.
-    Check.Layout_Refuses = !Sink.Found.empty() || !Project_Read || Layout_Refuses(Inputs);
+    Check.Layout_Refuses = !Sink.Found.empty() || !Project_Read || !List_Errors(Inputs).empty();
     if (!Check.Layout_Refuses && Inputs.Line_Count >= Root_Line) {
         Check.Tree_Gpr_Refused = Tree_Gpr_Refusal(Inputs);
         Check.Layout_Refuses = Check.Tree_Gpr_Refused.has_value();
