@@ -1,6 +1,7 @@
 // The rules adaskel-check applies, each with an id that stays the same from version to
 // version: its JSON and SARIF reports name them, so that CI and code scanning follow a
-// result by its rule. A new rule gets a new id; an id is never renamed or reused.
+// result by its rule. A new rule gets a new id; an id is never renamed or reused. What a
+// rule finds is a Diagnostic, the one shape every judge of the check returns.
 #pragma once
 
 #include "base/failure.hpp"

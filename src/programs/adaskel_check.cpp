@@ -88,7 +88,8 @@ constexpr std::string_view Warnings_As_Errors = "--warnings-as-errors";
 // Reports what a rule found at File, as shown ("" for none). Unit is what the finding is
 // about beyond its rule and file, which code scanning follows from run to run: its
 // message when none is given.
-void Report_At(Check_Record& Check, const Diagnostic& Found, std::string File, std::string Unit) {
+void Report_At(Check_Record& Check, const Diagnostic& Found, std::string File,
+               const std::string& Unit) {
     ++(Found.Is_Error ? Check.Errors : Check.Warnings);
     Put_Entry(Check.Writer, {.Kind = Entry_Kind::Diagnostic,
                              .Path = std::move(File),
@@ -96,7 +97,7 @@ void Report_At(Check_Record& Check, const Diagnostic& Found, std::string File, s
                              .Severity = Found.Is_Error ? "error" : "warning",
                              .Rule = Found.Rule,
                              .Message = Found.Found.Message,
-                             .Unit = Unit.empty() ? Found.Found.Message : std::move(Unit)});
+                             .Unit = Unit.empty() ? Found.Found.Message : Unit});
 }
 
 // Reports a finding, its file escaped; one of the list (no file) is on a line of the
