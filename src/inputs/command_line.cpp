@@ -9,6 +9,7 @@
 #include "base/entry.hpp"
 #include "base/failure.hpp"
 #include "base/owned_fd.hpp"
+#include "inputs/project_file.hpp"
 
 #include <algorithm>
 #include <cerrno>
@@ -199,9 +200,8 @@ void Report_Refusal(std::string_view Program, Argument_Fault Fault,
     Write_All(STDERR_FILENO, Text);
 }
 
-std::optional<int> Take_Companion_Arguments(Console& Out, Run_Record& Inputs,
-                                            std::string_view Program, std::string_view Help,
-                                            std::span<const char* const> Arguments) {
+std::optional<int> Start_Companion(Console& Out, Run_Record& Inputs, std::string_view Program,
+                                   std::string_view Help, std::span<const char* const> Arguments) {
     if (Answer_Information(Out, Program, Help, Arguments)) {
         return Exit_Complete;
     }
@@ -209,6 +209,7 @@ std::optional<int> Take_Companion_Arguments(Console& Out, Run_Record& Inputs,
         Report_Refusal(Program, *Fault, Arguments);
         return Exit_Command_Line;
     }
+    Load_Run_Inputs(Inputs);
     return std::nullopt;
 }
 

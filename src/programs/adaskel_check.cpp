@@ -7,6 +7,7 @@
 #include "base/entry.hpp"
 #include "base/failure.hpp"
 #include "base/path_parts.hpp"
+#include "check/check_options.hpp"
 #include "check/compiled_units.hpp"
 #include "check/context_clause.hpp"
 #include "check/crate_drift.hpp"
@@ -32,11 +33,9 @@
 #include "writers/atomic_file.hpp"
 #include "writers/header.hpp"
 
-#include <algorithm>
 #include <functional>
 #include <optional>
 #include <string>
-#include <vector>
 
 namespace adaskel {
 
@@ -82,8 +81,6 @@ constexpr std::string_view Help =
     "  --version     show the version and exit\n"
     "Exit status: 0 no error found (warnings may be shown), 1 an error found (or a\n"
     "warning, with --warnings-as-errors), 2 the command line refused.";
-
-constexpr std::string_view Warnings_As_Errors = "--warnings-as-errors";
 
 // Reports what a rule found at File, as shown ("" for none). Unit is what the finding is
 // about beyond its rule and file, which code scanning follows from run to run: its
@@ -297,43 +294,16 @@ void Check_Inputs(Check_Record& Check, const std::optional<Problem>& Unseen) {
     }
 }
 
-// Takes the "--format=FORMAT" options before the project file off the front of Arguments,
-// the last one in force. None, with the refusal on standard error, for a format that is
-// not one of the three: the command line is then refused as a whole.
-std::optional<std::span<const char* const>> Take_Format(Report_Writer& Writer,
-                                                        std::span<const char* const> Arguments) {
-    constexpr std::string_view Option = "--format=";
-    while (!Arguments.empty() && std::string_view(Arguments[0]).starts_with(Option)) {
-        const std::string_view Name = std::string_view(Arguments[0]).substr(Option.size());
-        const auto Format = To_Report_Format(Name);
-        if (!Format) {
-            Write_All(STDERR_FILENO,
-                      "adaskel-check: " + Quote(Name) +
-                          " is not a report format: text, json or sarif\nusage: "
-                          "adaskel-check [--format=text|json|sarif] PROJECT_FILE [MAX_LINES]\n");
-            return std::nullopt;
-        }
-        Writer.Format = *Format;
-        Arguments = Arguments.subspan(1);
-    }
-    return Arguments;
-}
-
 // Checks with the arguments after the program name. Returns Exit_Complete when a run
 // would complete and GNAT would accept its files, Exit_Problems when not, and
 // Exit_Command_Line when the arguments are refused.
 int Check_Sequence(Check_Record& Check, std::span<const char* const> Given) {
-    // The gate is an option anywhere on the line; the formats come first; the rest are
-    // taken as a run takes them.
-    std::vector<const char*> Kept(Given.begin(), Given.end());
-    const auto Gate = std::remove(Kept.begin(), Kept.end(), Warnings_As_Errors);
-    const bool Strict = Gate != Kept.end();
-    Kept.erase(Gate, Kept.end());
-    const auto Taken = Take_Format(Check.Writer, Kept);
-    if (!Taken) {
+    const auto Options = Take_Check_Options(Given);
+    if (!Options) {
         return Exit_Command_Line;
     }
-    const std::span<const char* const> Arguments = *Taken;
+    Check.Writer.Format = Options->Format;
+    const std::span<const char* const> Arguments = Options->Arguments;
     if (Answer_Information(Check.Out, "adaskel-check", Help, Arguments)) {
         return Exit_Complete;
     }
@@ -354,7 +324,8 @@ int Check_Sequence(Check_Record& Check, std::span<const char* const> Given) {
     Inputs.Out.Fd = No_Console;
     Check_Inputs(Check, Unseen);
     Report_Summary(Check);
-    const bool Clean = Check.Fails == 0 && Check.Errors == 0 && !(Strict && Check.Warnings > 0);
+    const bool Clean =
+        Check.Fails == 0 && Check.Errors == 0 && !(Options->Strict && Check.Warnings > 0);
     return Clean ? Exit_Complete : Exit_Problems;
 }
 

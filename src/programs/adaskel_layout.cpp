@@ -174,14 +174,13 @@ void Lay_Out(Layout_Record& Layout) {
 // Lays out the tree with the arguments after the program name. Returns Exit_Complete,
 // or Exit_Command_Line when the arguments are refused; every other failure is raised.
 int Layout_Sequence(Layout_Record& Layout, std::span<const char* const> Arguments) {
-    Run_Record& Inputs = Layout.Inputs;
-    if (const auto Status =
-            Take_Companion_Arguments(Layout.Out, Inputs, "adaskel-layout", Help, Arguments)) {
-        return *Status;
-    }
     // The inputs of a run, read in its order: a tree laid out where the run could not
     // start (in the wrong directory, say) would be a tree for nothing.
-    Load_Run_Inputs(Inputs);
+    Run_Record& Inputs = Layout.Inputs;
+    if (const auto Status =
+            Start_Companion(Layout.Out, Inputs, "adaskel-layout", Help, Arguments)) {
+        return *Status;
+    }
     Judge_Names(Inputs);
     Judge_Tree_Gpr(Inputs);
     Lay_Out(Layout);
