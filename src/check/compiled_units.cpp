@@ -93,10 +93,11 @@ std::vector<Diagnostic> Uncompiled_Units(const Run_Record& Record) {
         // A name that is no Ada name has its error: no with clause can name it.
         if (Is_First_Of_File(Walk, Unit) && !Walk.Compiled[static_cast<std::size_t>(Unit.Line)] &&
             !Ada_Name_Problem(Unit.Name)) {
-            Found.push_back({Unit.Line, false,
-                             Quote(Unit.Name) + " is not compiled by gprbuild: add `with " +
-                                 std::string(Unit.Name) + ";` to " + Main_File +
-                                 ", or build with `gprbuild -U`",
+            Found.push_back({{"", Unit.Line,
+                              Quote(Unit.Name) + " is not compiled by gprbuild: add `with " +
+                                  std::string(Unit.Name) + ";` to " + Main_File +
+                                  ", or build with `gprbuild -U`"},
+                             false,
                              Check_Rule::Unit_Not_Compiled});
         }
     });

@@ -22,18 +22,11 @@ std::size_t File_Hash(std::string_view File) {
     return Mix_Hash(std::hash<std::string_view>{}(File));
 }
 
-// What provides the spec file of a withed unit.
-struct Provided {
-    bool Listed = false; // a unit of the list
-    bool Parent = false; // a parent of a unit of the list
-};
-
-// Notes that Name, a unit or a parent of one, provides its spec file, if a unit is withed
-// under that file.
-void Note_Provided(std::map<std::string, Provided>& Files, std::string_view Name,
-                   bool Provided::*How) {
+// Notes that Name, the parent of a listed unit, provides its spec file, if a unit is
+// withed under that file. Files holds, by spec file, whether a parent provides it.
+void Note_Provided(std::map<std::string, bool>& Files, std::string_view Name) {
     if (const auto Found = Files.find(Gnat_File_Name(Name, false)); Found != Files.end()) {
-        Found->second.*How = true;
+        Found->second = true;
     }
 }
 
@@ -45,26 +38,26 @@ bool Is_Project_Named(std::string_view Withed, std::string_view Name) {
 }
 
 // Why nothing provides a stale unit, or who may: the projects the GPR file withs.
-Body_Finding Stale_With(const std::string& Body, const Withed_Unit& Each, const Gpr_Withs& Gpr,
-                        const std::string& Gpr_File) {
+Diagnostic Stale_With(const std::string& Body, const Withed_Unit& Each, const Gpr_Withs& Gpr,
+                      const std::string& Gpr_File) {
     std::string Message = "withs " + Escape(Each.Name) +
                           ", which nothing in the list or the tree provides (renamed or removed?)";
     const bool Own_Sources = Gpr.Present && Gpr.Error == 0 && !Gpr.Takes_Tree;
-    if (Own_Sources || Gpr.Error != 0) {
-        return {{Body, Each.Line, Message}, false}; // its own source directories may hold it
+    if (Own_Sources || Gpr.Error != 0) { // its own source directories may hold it
+        return {{Body, Each.Line, Message}, false, Check_Rule::Unprovided_With};
     }
     if (Gpr.Others.empty()) {
         Message += ", and " + Quote(Gpr_File) +
                    (Gpr.Present ? "" : ", as adaskel-layout writes it,") +
                    " withs no other project that could: gprbuild " + "will not find " +
                    Quote(Gnat_File_Name(Each.Name, false));
-        return {{Body, Each.Line, Message}, true};
+        return {{Body, Each.Line, Message}, true, Check_Rule::Unprovided_With};
     }
     Message += ", unless a project " + Quote(Gpr_File) + " withs provides it:";
     for (std::size_t J = 0; J < Gpr.Others.size(); ++J) {
         Message += (J == 0 ? " " : ", ") + Quote(Gpr.Others[J]);
     }
-    return {{Body, Each.Line, Message}, false};
+    return {{Body, Each.Line, Message}, false, Check_Rule::Unprovided_With};
 }
 
 } // namespace
@@ -136,8 +129,8 @@ Gpr_Withs Read_Gpr_Withs(const Run_Record& Record) {
     return Withs;
 }
 
-std::vector<Body_Finding> Unprovided_Withs(const Run_Record& Record, const Gpr_Withs& Gpr) {
-    std::vector<Body_Finding> Found;
+std::vector<Diagnostic> Unprovided_Withs(const Run_Record& Record, const Gpr_Withs& Gpr) {
+    std::vector<Diagnostic> Found;
     const std::string& Root = Root_Name(Record);
     const std::string Body = Body_Path(Root);
     if (Record.Line_Count < Main_Line || !Look_At_Output_Path(Body).Holds_File) {
@@ -173,22 +166,17 @@ std::vector<Body_Finding> Unprovided_Withs(const Run_Record& Record, const Gpr_W
     // The spec file of each unlisted withed unit, and whether a listed unit's parent has
     // that file: the tree provides to the build the specs of parents of listed units (the
     // derived project takes their directories), and no others.
-    std::map<std::string, Provided> Files;
+    std::map<std::string, bool> Files;
     for (const Withed_Unit& Each : Withed) {
-        Files.emplace(Gnat_File_Name(Each.Name, false), Provided{});
+        Files.emplace(Gnat_File_Name(Each.Name, false), false);
     }
     const auto Is_File = [](const std::string& Path) {
         return Look_At_Output_Path(Path).Holds_File;
     };
-    Each_Ada_Unit(
-        Record, [&](const Ada_Unit& Unit) { Note_Provided(Files, Unit.Name, &Provided::Listed); });
-    Each_Parent_Spec(Record, Is_File, [&](const Parent_Spec& Spec) {
-        Note_Provided(Files, Spec.Name, &Provided::Parent);
-    });
+    Each_Parent_Spec(Record, Is_File,
+                     [&](const Parent_Spec& Spec) { Note_Provided(Files, Spec.Name); });
     for (const Withed_Unit& Each : Withed) {
-        const std::string File = Gnat_File_Name(Each.Name, false);
-        const Provided& By = Files.at(File);
-        if (By.Listed || Is_Gnat_Unit(Each.Name) || By.Parent) {
+        if (Files.at(Gnat_File_Name(Each.Name, false)) || Is_Gnat_Unit(Each.Name)) {
             continue;
         }
         Found.push_back(Stale_With(Body, Each, Gpr, Gpr_Path(Root)));

@@ -57,19 +57,12 @@ struct Gpr_Withs {
 // Reads the with clauses of the tree's GPR file.
 Gpr_Withs Read_Gpr_Withs(const Run_Record& Record);
 
-// A finding about the main body, at its line.
-struct Body_Finding {
-    Problem Found;
-    bool Is_Error = false;
-    Check_Rule Rule = Check_Rule::Unprovided_With;
-};
-
 // For the existing body file: an error when it cannot be read, a warning when its context
 // clause is too long to read whole, and for each unit it withs that no line of the list
 // names, no spec in the tree provides to the build (the spec of a parent of a listed
 // unit, where a run would write it), and GNAT's library does not hold, an error when no
 // other project can provide it and a warning naming those that may. None when there is no
 // body file.
-std::vector<Body_Finding> Unprovided_Withs(const Run_Record& Record, const Gpr_Withs& Gpr);
+std::vector<Diagnostic> Unprovided_Withs(const Run_Record& Record, const Gpr_Withs& Gpr);
 
 } // namespace adaskel

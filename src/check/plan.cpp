@@ -66,7 +66,7 @@ struct Planner {
     std::vector<Directory_Entry> Directories{};
     std::vector<Later_File> Later_Files{};
     Number_Set Keys{}; // directories by identity, later files by directory and name
-    std::map<std::uint32_t, std::string> Problems{}; // by directory, where publishing fails
+    std::map<std::uint32_t, Problem> Problems{}; // by directory, where publishing fails
 };
 
 std::size_t Directory_Hash(const struct stat& Directory) {
@@ -193,10 +193,10 @@ Plan_Line Plan_New_File(Planner& Plan, const Output_File& File) {
     const std::string& Path = File.Path;
     struct stat Directory {};
     if (auto Found = Descriptor_Problem(Path)) {
-        return {Plan_Action::Error, Path, std::move(Found->Message)};
+        return {Plan_Action::Error, Path, std::move(*Found)};
     }
     if (auto Found = Creation_Problem(Path, Directory)) {
-        return {Plan_Action::Error, Path, std::move(Found->Message)};
+        return {Plan_Action::Error, Path, std::move(*Found)};
     }
     const std::uint32_t Index = Directory_Index(Plan, Path, Directory);
     if (Plan.Directories[Index].First_Line == Cannot_Publish) {
@@ -212,7 +212,7 @@ Plan_Line Plan_New_File(Planner& Plan, const Output_File& File) {
         Found = Excerpt_Problem(Plan.Record);
     }
     if (Found) {
-        return {Plan_Action::Error, Path, std::move(Found->Message)};
+        return {Plan_Action::Error, Path, std::move(*Found)};
     }
     return {Plan_Action::Create, Path, {}};
 }
@@ -224,7 +224,7 @@ Plan_Line Plan_File(Planner& Plan, const Output_File& File) {
         return {Plan_Action::Exists, Path, {}, Look.Holds_File && Look.Empty};
     }
     if (Look.Blocked) {
-        return {Plan_Action::Error, Path, std::move(Look.Blocked->Message)};
+        return {Plan_Action::Error, Path, std::move(*Look.Blocked)};
     }
     return Plan_New_File(Plan, File);
 }

@@ -2,6 +2,7 @@
 // there. Worked out from the tree as it is now, writing nothing.
 #pragma once
 
+#include "base/failure.hpp"
 #include "inputs/run_record.hpp"
 
 #include <functional>
@@ -18,8 +19,8 @@ enum class Plan_Action {
 struct Plan_Line {
     Plan_Action Action = Plan_Action::Create;
     std::string Path;
-    std::string Problem; // why the run fails here, for an Error
-    bool Empty = false;  // for Exists: the file there holds no byte
+    Problem Failure{};  // why the run fails here, for an Error
+    bool Empty = false; // for Exists: the file there holds no byte
 };
 
 // Calls Visit with the plan's line of the body file, then of each library unit's spec

@@ -6,8 +6,10 @@
 // intermediate result can overflow, however long the text.
 #include "inputs/command_line.hpp"
 
+#include "base/entry.hpp"
 #include "base/failure.hpp"
 #include "base/owned_fd.hpp"
+#include "inputs/project_file.hpp"
 
 #include <algorithm>
 #include <cerrno>
@@ -196,6 +198,19 @@ void Report_Refusal(std::string_view Program, Argument_Fault Fault,
     }
     Text += '\n' + Usage(Program);
     Write_All(STDERR_FILENO, Text);
+}
+
+std::optional<int> Start_Companion(Console& Out, Run_Record& Inputs, std::string_view Program,
+                                   std::string_view Help, std::span<const char* const> Arguments) {
+    if (Answer_Information(Out, Program, Help, Arguments)) {
+        return Exit_Complete;
+    }
+    if (const auto Fault = Accept_Arguments(Inputs, Arguments)) {
+        Report_Refusal(Program, *Fault, Arguments);
+        return Exit_Command_Line;
+    }
+    Load_Run_Inputs(Inputs);
+    return std::nullopt;
 }
 
 } // namespace adaskel

@@ -46,4 +46,11 @@ bool Answer_Information(Console& Out, std::string_view Program, std::string_view
 void Report_Refusal(std::string_view Program, Argument_Fault Fault,
                     std::span<const char* const> Arguments);
 
+// The start of a companion that reads a run's inputs: "--help" and "--version" answered,
+// the arguments taken as a run takes them, then the run's inputs read in its order (a
+// failure raised). The exit status when the program ends there (Exit_Complete once
+// answered, Exit_Command_Line once refused); none when it goes on.
+std::optional<int> Start_Companion(Console& Out, Run_Record& Inputs, std::string_view Program,
+                                   std::string_view Help, std::span<const char* const> Arguments);
+
 } // namespace adaskel

@@ -162,8 +162,8 @@ Manifest Crate_Manifest(const Run_Record& Record) {
     const Fields Crate{Crate_Name(Root), Record.Version.value_or(""), Record.Abstract,
                        Record.Holder_Name};
     Manifest Made;
-    Made.Refusal = Refusal(Crate, Record);
-    if (!Made.Refusal.empty()) {
+    if (std::string Why = Refusal(Crate, Record); !Why.empty()) {
+        Made.Refusal = Problem{Crate_Path(Root), 0, std::move(Why)};
         return Made;
     }
     const std::string Main(Base_Name(Body_Path(Root)));

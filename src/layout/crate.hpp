@@ -2,17 +2,19 @@
 // reference texts, and the .gitignore of what gprbuild and alr make there.
 #pragma once
 
+#include "base/failure.hpp"
 #include "inputs/run_record.hpp"
 
+#include <optional>
 #include <string>
 
 namespace adaskel {
 
 // The manifest of the crate, or why none can be written.
 struct Manifest {
-    std::string Text;    // alire.toml, when Refusal is empty
-    std::string Refusal; // "FIELD: why alr would refuse it", for one field
-    std::string Note;    // what is left out and why, when something is ("" if nothing)
+    std::string Text;               // alire.toml, when there is no Refusal
+    std::optional<Problem> Refusal; // at alire.toml: "FIELD: why alr would refuse it"
+    std::string Note;               // what is left out and why, when something is ("" if nothing)
 };
 
 // The manifest for Record's root and reference texts (read into Record): name (the root

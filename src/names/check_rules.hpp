@@ -1,10 +1,14 @@
 // The rules adaskel-check applies, each with an id that stays the same from version to
 // version: its JSON and SARIF reports name them, so that CI and code scanning follow a
-// result by its rule. A new rule gets a new id; an id is never renamed or reused.
+// result by its rule. A new rule gets a new id; an id is never renamed or reused. What a
+// rule finds is a Diagnostic, the one shape every judge of the check returns.
 #pragma once
+
+#include "base/failure.hpp"
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace adaskel {
@@ -39,6 +43,16 @@ enum class Check_Rule : std::uint8_t {
     Header_Drift,           // a field of a file's header no longer follows its text
     Header_Not_Refreshed,   // a file at an output path that adaskel-refresh leaves
     Crate_Drift,            // a field of alire.toml no longer follows its text
+};
+
+// What one rule of the check found: the fault at its place, whether it is an error or a
+// warning, and the rule. A fault of the list has no file (File "", Line the project line):
+// it is reported in the project file, about the unit of its line.
+struct Diagnostic {
+    Problem Found;
+    bool Is_Error = true; // otherwise a warning: a run or gprbuild goes on, but not as meant
+    Check_Rule Rule = Check_Rule::Ada_Name;
+    std::string Unit{}; // what it is about beyond its rule and file ("": its message)
 };
 
 struct Rule_Description {

@@ -98,29 +98,37 @@ std::vector<Diagnostic> Judge_Lines(const Run_Record& Record, const File_Test& I
         Root_Found = Unit_Directory_Problem(Root);
     }
     if (Root_Found) {
-        Found.push_back({Root_Line, true, std::move(*Root_Found), Check_Rule::Root_Name});
+        Found.push_back({{"", Root_Line, std::move(*Root_Found)}, true, Check_Rule::Root_Name});
     }
     for (std::int32_t J = First_Unit_Line; J <= Record.Line_Count; ++J) {
         if (auto Line_Found = Unit_Directory_Problem(Read(Record.Project_Lines, J))) {
-            Found.push_back({J, true, std::move(*Line_Found), Check_Rule::Unit_Directory});
+            Found.push_back({{"", J, std::move(*Line_Found)}, true, Check_Rule::Unit_Directory});
         }
     }
     // A line the tree refuses has said what is wrong with it: the Ada checks add nothing.
     std::set<std::int32_t> Refused;
     for (const Diagnostic& Tree : Found) {
-        Refused.insert(Tree.Line);
+        Refused.insert(Tree.Found.Line);
     }
     for (Diagnostic& Ada : Check_Ada_Units(Record, Is_File, Files_Named)) {
-        if (Refused.count(Ada.Line) == 0) {
+        if (Refused.count(Ada.Found.Line) == 0) {
             Found.push_back(std::move(Ada));
         }
     }
-    std::stable_sort(
-        Found.begin(), Found.end(),
-        [](const Diagnostic& Left, const Diagnostic& Right) { return Left.Line < Right.Line; });
+    std::stable_sort(Found.begin(), Found.end(),
+                     [](const Diagnostic& Left, const Diagnostic& Right) {
+                         return Left.Found.Line < Right.Found.Line;
+                     });
     for (Diagnostic& Each : Found) {
-        Each.Message += Line_Note(Read(Record.Project_Lines, Each.Line));
+        Each.Found.Message += Line_Note(Read(Record.Project_Lines, Each.Found.Line));
     }
+    return Found;
+}
+
+std::vector<Diagnostic> List_Errors(const Run_Record& Record) {
+    std::vector<Diagnostic> Found = Judge_Lines(
+        Record, [](const std::string&) { return true; }, true);
+    std::erase_if(Found, [](const Diagnostic& Each) { return !Each.Is_Error; });
     return Found;
 }
 

@@ -41,4 +41,8 @@ std::string Line_Note(std::string_view Line);
 std::vector<Diagnostic> Judge_Lines(const Run_Record& Record, const File_Test& Is_File,
                                     bool Files_Named);
 
+// The errors of the list alone, for which adaskel-layout refuses it, creating nothing:
+// those Judge_Lines finds with a file test that sees every file and every file named.
+std::vector<Diagnostic> List_Errors(const Run_Record& Record);
+
 } // namespace adaskel

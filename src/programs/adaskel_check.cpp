@@ -6,18 +6,20 @@
 #include "base/console.hpp"
 #include "base/entry.hpp"
 #include "base/failure.hpp"
-#include "base/owned_fd.hpp"
 #include "base/path_parts.hpp"
-#include "base/text_pieces.hpp"
+#include "check/check_options.hpp"
 #include "check/compiled_units.hpp"
 #include "check/context_clause.hpp"
 #include "check/crate_drift.hpp"
+#include "check/drift_findings.hpp"
+#include "check/gpl_version.hpp"
+#include "check/gpr_file_use.hpp"
 #include "check/header_drift.hpp"
 #include "check/header_texts.hpp"
 #include "check/plan.hpp"
+#include "check/plan_notes.hpp"
 #include "check/report.hpp"
 #include "inputs/command_line.hpp"
-#include "inputs/licence_kind.hpp"
 #include "inputs/paths.hpp"
 #include "inputs/project_file.hpp"
 #include "inputs/reference_texts.hpp"
@@ -31,14 +33,9 @@
 #include "writers/atomic_file.hpp"
 #include "writers/header.hpp"
 
-#include <algorithm>
-#include <cerrno>
-#include <fcntl.h>
 #include <functional>
 #include <optional>
 #include <string>
-#include <sys/stat.h>
-#include <vector>
 
 namespace adaskel {
 
@@ -85,36 +82,41 @@ constexpr std::string_view Help =
     "Exit status: 0 no error found (warnings may be shown), 1 an error found (or a\n"
     "warning, with --warnings-as-errors), 2 the command line refused.";
 
-constexpr std::string_view Warnings_As_Errors = "--warnings-as-errors";
-
-// Reports what Rule found about File (as shown, escaped; "" for none) at Line (0 for
-// none). Unit is what the finding is about beyond its rule and file, which code scanning
-// follows from run to run: its message when none is given.
-void Report(Check_Record& Check, Check_Rule Rule, std::string File, std::int32_t Line,
-            bool Is_Error, std::string Message, std::string Unit = {}) {
-    ++(Is_Error ? Check.Errors : Check.Warnings);
-    if (Unit.empty()) {
-        Unit = Message;
-    }
+// Reports what a rule found at File, as shown ("" for none). Unit is what the finding is
+// about beyond its rule and file, which code scanning follows from run to run: its
+// message when none is given.
+void Report_At(Check_Record& Check, const Diagnostic& Found, std::string File,
+               const std::string& Unit) {
+    ++(Found.Is_Error ? Check.Errors : Check.Warnings);
     Put_Entry(Check.Writer, {.Kind = Entry_Kind::Diagnostic,
                              .Path = std::move(File),
-                             .Line = Line,
-                             .Severity = Is_Error ? "error" : "warning",
-                             .Rule = Rule,
-                             .Message = std::move(Message),
-                             .Unit = std::move(Unit)});
+                             .Line = Found.Found.Line,
+                             .Severity = Found.Is_Error ? "error" : "warning",
+                             .Rule = Found.Rule,
+                             .Message = Found.Found.Message,
+                             .Unit = Unit.empty() ? Found.Found.Message : Unit});
 }
 
-// Reports what Rule found on a line of the project file: the unit of the line is what
-// it is about, wherever the line moves.
-void Report_Line(Check_Record& Check, const Diagnostic& Found) {
+// Reports a finding, its file escaped; one of the list (no file) is on a line of the
+// project file, and the unit of the line is what it is about, wherever the line moves.
+void Report(Check_Record& Check, const Diagnostic& Found) {
     const Run_Record& Inputs = Check.Inputs;
-    Report(Check, Found.Rule, Escape(Inputs.Project_Name), Found.Line, Found.Is_Error,
-           Found.Message, std::string(Read(Inputs.Project_Lines, Found.Line)));
+    if (Found.Found.File.empty()) {
+        Report_At(Check, Found, Escape(Inputs.Project_Name),
+                  std::string(Read(Inputs.Project_Lines, Found.Found.Line)));
+    } else {
+        Report_At(Check, Found, Escape(Found.Found.File), Found.Unit);
+    }
 }
 
+// Reports a finding about a file a run writes, whose path is shortened as the plan's are.
+void Report_Output(Check_Record& Check, const Diagnostic& Found) {
+    Report_At(Check, Found, Shorten(Found.Found.File), Found.Unit);
+}
+
+// Reports an error a run stops on, at its file ("" when it concerns none).
 void Report_Error(Check_Record& Check, Check_Rule Rule, const Problem& Found) {
-    Report(Check, Rule, Escape(Found.File), Found.Line, true, Found.Message);
+    Report_At(Check, {Found, true, Rule}, Escape(Found.File), {});
 }
 
 // Whether adaskel-layout, once it is past its inputs, stops at a level of the tree that
@@ -134,14 +136,9 @@ void Hint_Layout(Check_Record& Check, const std::string& Path) {
     if (Check.Layout_Refuses) {
         return;
     }
-    const std::string Directory = Directory_Of(Path);
-    struct stat Status {};
-    if (::stat(Directory.c_str(), &Status) != 0 && errno == ENOENT && !Layout_Blocked(Check)) {
-        Put_Entry(Check.Writer, {.Kind = Entry_Kind::Hint,
-                                 .Path = Escape(Directory),
-                                 .Severity = "note",
-                                 .Message = "adaskel-layout " + Escape(Check.Inputs.Project_Name) +
-                                            " creates " + Quote(Directory)});
+    if (auto Hint = Layout_Hint(Path, Escape(Check.Inputs.Project_Name),
+                                [&] { return Layout_Blocked(Check); })) {
+        Put_Entry(Check.Writer, *Hint);
     }
 }
 
@@ -154,7 +151,7 @@ void Report_Plan(Check_Record& Check, bool Licence_Read) {
                                      .Path = Shorten(Line.Path),
                                      .Severity = "error",
                                      .Rule = Check_Rule::Run_Fails_At_File,
-                                     .Message = Line.Problem});
+                                     .Message = Line.Failure.Message});
             Hint_Layout(Check, Line.Path);
         } else {
             const bool Create = Line.Action == Plan_Action::Create;
@@ -164,120 +161,23 @@ void Report_Plan(Check_Record& Check, bool Licence_Read) {
                                      .Severity = "none",
                                      .Message = Create ? "create" : "exists"});
         }
-        if (Line.Empty) { // every run skips it, so the user has to act
-            Report(Check, Check_Rule::Empty_File, Shorten(Line.Path), 0, false,
-                   "exists but is empty: it may be left by a crash; remove it and run again to "
-                   "regenerate it");
+        if (Line.Empty) {
+            Report_Output(Check, Empty_File_Warning(Line.Path));
         }
     });
-}
-
-// The derived project at Path, which the tree's GPR file takes its sources from, must be
-// the one adaskel-layout would write now, or gprbuild builds from another list.
-void Check_Tree_Gpr(Check_Record& Check, const std::string& Path) {
-    if (Check.Layout_Refuses) {
-        return; // the errors, or the warning about it, say why adaskel-layout would not
-                // rewrite it
-    }
-    const Run_Record& Inputs = Check.Inputs;
-    const auto Is_File = [](const std::string& Each) {
-        return Look_At_Output_Path(Each).Holds_File;
-    };
-    const std::string Hint =
-        ": adaskel-layout " + Escape(Inputs.Project_Name) + " writes it from the list and the tree";
-    if (!Look_At_Output_Path(Path).Holds_File) {
-        Report(Check, Check_Rule::Tree_Project_Missing, Escape(Path), 0, false,
-               "is missing, but the GPR file takes its sources from it" + Hint);
-        return;
-    }
-    const Owned_Fd File(::open(Path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    const bool Follows = File.Value >= 0 && Holds_Text(File.Value, [&](const Piece_Sink& Put) {
-                             Put_Tree_Gpr_Text(Inputs, Is_File, Put);
-                         });
-    if (!Follows) {
-        Report(Check, Check_Rule::Tree_Project_Stale, Escape(Path), 0, false,
-               "does not follow the list and the tree, so gprbuild would not build what the "
-               "run writes" +
-                   Hint);
-    }
-}
-
-// A GPR file that withs the derived project where it was before it moved: it builds, as
-// adaskel-layout keeps that file up to date, but the root then holds two project files,
-// and an editor's language server loads neither.
-void Report_Old_Place(Check_Record& Check, const std::string& Gpr, const std::string& Tree) {
-    const std::string& Root = Root_Name(Check.Inputs);
-    const std::string Old(Base_Name(Old_Tree_Gpr_Path(Root)));
-    Report(
-        Check, Check_Rule::Tree_Project_Old_Place, Escape(Gpr), 0, false,
-        "withs the derived project at its old place " + Quote(Old) + ", so " + Quote(Root + "/") +
-            " holds two project files and an editor loads neither; to move it, write "
-            "'with \"" +
-            Tree + "\";' in place of 'with \"" + Old + "\";' and remove " +
-            Quote(Old_Tree_Gpr_Path(Root)) + " (adaskel-layout keeps both up to date until then)");
-}
-
-// Whether the tree's GPR file, if there, takes its sources and naming from the derived
-// project (or, when it is not there, adaskel-layout will write one that does). One that
-// does not is warned about: its sources do not follow the list. One that cannot be read
-// is an error, for gprbuild cannot read it either; what it takes is then unknown, and the
-// derived project is judged as for one that does.
-bool Files_Named_By_Gpr(Check_Record& Check, const Gpr_Withs& Withs) {
-    const std::string& Root = Root_Name(Check.Inputs);
-    const std::string Gpr = Gpr_Path(Root);
-    if (!Withs.Present) {
-        return true;
-    }
-    if (Withs.Error != 0) {
-        Report(Check, Check_Rule::Unreadable_Source, Escape(Gpr), 0, true,
-               "cannot read " + Quote(Gpr) + ": " + Errno_Text(Withs.Error) +
-                   ", so gprbuild cannot build the project and the check cannot tell what it "
-                   "takes");
-    }
-    const std::string Tree(From_Root(Root, Tree_Gpr_Path(Root)));
-    if (Withs.Old_Place) {
-        Report_Old_Place(Check, Gpr, Tree);
-        Check_Tree_Gpr(Check, Old_Tree_Gpr_Path(Root));
-        return true;
-    }
-    if (Withs.Takes_Tree || Withs.Error != 0) {
-        Check_Tree_Gpr(Check, Tree_Gpr_Path(Root));
-        return true;
-    }
-    std::string Project = Gpr_Project_Name(Root) + "_Tree";
-    Report(Check, Check_Rule::Gpr_Not_Derived, Escape(Gpr), 0, false,
-           "does not take its sources from " + Quote(Tree) +
-               ", so its source directories and naming do not follow the list; to adopt it, "
-               "write 'with \"" +
-               Tree +
-               "\";' before its project line, and 'for Source_Dirs "
-               "use " +
-               Project + ".Source_Dirs;' and 'package Naming renames " + Project +
-               ".Naming;' in place of its own (adaskel-layout rewrites " + Quote(Tree) +
-               " on every run)");
-    return false;
-}
-
-// The derived project's path, where adaskel-layout would refuse to rewrite it.
-void Report_Tree_Gpr_Refused(Check_Record& Check) {
-    if (const auto& Found = Check.Tree_Gpr_Refused) {
-        Report(Check, Check_Rule::Tree_Project_Refused, Escape(Found->File), 0, false,
-               "adaskel-layout " + Escape(Check.Inputs.Project_Name) +
-                   " refuses to rewrite it, creating nothing: " + Found->Message);
-    }
 }
 
 // The header texts, then the project's lines, as GNAT will read the files made of them.
 void Report_Ada(Check_Record& Check) {
     const Run_Record& Inputs = Check.Inputs;
-    Report_Tree_Gpr_Refused(Check);
+    if (Check.Tree_Gpr_Refused) {
+        Report(Check, Tree_Gpr_Refused(Inputs, *Check.Tree_Gpr_Refused));
+    }
     for (const Problem& Found : Check_Header_Texts(Inputs)) {
         Report_Error(Check, Check_Rule::Header_Text, Found);
     }
-    if (Licence_Of(Inputs) == Licence_Kind::Gpl_3) {
-        Report(Check, Check_Rule::Gpl_3_Licence, "gpl.txt", 0, false,
-               "is the GPL version 3, whose lines 295 to 309, which every header quotes, are "
-               "not a notice but a piece of its section 6");
+    if (const auto Found = Gpl_3_Warning(Inputs)) {
+        Report(Check, *Found);
     }
     if (Inputs.Line_Count < Root_Line) {
         return;
@@ -286,16 +186,18 @@ void Report_Ada(Check_Record& Check) {
         return Look_At_Output_Path(Path).Holds_File;
     };
     const Gpr_Withs Withs = Read_Gpr_Withs(Inputs);
-    const bool Files_Named = Files_Named_By_Gpr(Check, Withs);
-    for (const Diagnostic& Found : Judge_Lines(Inputs, Is_File, Files_Named)) {
-        Report_Line(Check, Found);
+    const Gpr_File_Use Use = Judge_Gpr_File(Inputs, Withs, Check.Layout_Refuses);
+    for (const Diagnostic& Found : Use.Found) {
+        Report(Check, Found);
     }
-    for (const Body_Finding& Each : Unprovided_Withs(Inputs, Withs)) {
-        Report(Check, Each.Rule, Escape(Each.Found.File), Each.Found.Line, Each.Is_Error,
-               Each.Found.Message);
+    for (const Diagnostic& Found : Judge_Lines(Inputs, Is_File, Use.Files_Named)) {
+        Report(Check, Found);
+    }
+    for (const Diagnostic& Found : Unprovided_Withs(Inputs, Withs)) {
+        Report(Check, Found);
     }
     for (const Diagnostic& Found : Uncompiled_Units(Inputs)) {
-        Report_Line(Check, Found);
+        Report(Check, Found);
     }
 }
 
@@ -310,15 +212,9 @@ void Report_Header_Drift(Check_Record& Check) {
     Each_Output_File(Inputs, [&](const Output_File& File) {
         const Header_Drift Drift = Judge_Header_Drift(Inputs, Now, File.Path);
         Check.Drifted += Drift.Fields.empty() ? 0 : 1;
-        if (Drift.Left) {
-            Report(Check, Check_Rule::Header_Not_Refreshed, Shorten(File.Path), Drift.Left->Line,
-                   false, "not refreshed by adaskel-refresh: " + Drift.Left->Reason);
-            return;
-        }
-        for (const Field_Drift& Field : Drift.Fields) {
-            Report(Check, Check_Rule::Header_Drift, Shorten(File.Path), Field.Line, false,
-                   Drift_Message(Field, Inputs.Project_Name),
-                   std::string(Drift_Field_Name(Field.Field)));
+        for (const Diagnostic& Found :
+             Header_Drift_Findings(Drift, File.Path, Inputs.Project_Name)) {
+            Report_Output(Check, Found);
         }
     });
 }
@@ -334,23 +230,12 @@ void Report_Crate_Drift(Check_Record& Check) {
         return;
     }
     const Manifest Now = Crate_Manifest(Inputs);
-    if (!Now.Refusal.empty()) {
+    if (Now.Refusal) {
         return;
     }
     for (const Crate_Field_Drift& Field : Crate_Drift(Read_Whole(Path), Now.Text)) {
-        Report(Check, Check_Rule::Crate_Drift, Escape(Path), Field.Line, false,
-               Quote(Field.Was) + " no longer follows " + Field.Source + ": write " +
-                   Quote(Field.Wanted) + " (the crate is yours: no program rewrites it)",
-               Field.Wanted.substr(0, Field.Wanted.find(' ')));
+        Report(Check, Crate_Drift_Finding(Field, Path));
     }
-}
-
-// Whether adaskel-layout refuses the list, creating nothing: for an error of the list alone.
-bool Layout_Refuses(const Run_Record& Inputs) {
-    const auto Sees_All = [](const std::string&) { return true; };
-    const std::vector<Diagnostic> Found = Judge_Lines(Inputs, Sees_All, true);
-    return std::any_of(Found.begin(), Found.end(),
-                       [](const Diagnostic& Each) { return Each.Is_Error; });
 }
 
 std::string Count(std::int32_t Number, std::string_view Noun) {
@@ -388,7 +273,7 @@ void Check_Inputs(Check_Record& Check, const std::optional<Problem>& Unseen) {
     }
     // adaskel-layout stops at the first problem of the inputs, as the run does, then at
     // an error of the list, then at a derived project it cannot rewrite.
-    Check.Layout_Refuses = !Sink.Found.empty() || !Project_Read || Layout_Refuses(Inputs);
+    Check.Layout_Refuses = !Sink.Found.empty() || !Project_Read || !List_Errors(Inputs).empty();
     if (!Check.Layout_Refuses && Inputs.Line_Count >= Root_Line) {
         Check.Tree_Gpr_Refused = Tree_Gpr_Refusal(Inputs);
         Check.Layout_Refuses = Check.Tree_Gpr_Refused.has_value();
@@ -409,43 +294,16 @@ void Check_Inputs(Check_Record& Check, const std::optional<Problem>& Unseen) {
     }
 }
 
-// Takes the "--format=FORMAT" options before the project file off the front of Arguments,
-// the last one in force. None, with the refusal on standard error, for a format that is
-// not one of the three: the command line is then refused as a whole.
-std::optional<std::span<const char* const>> Take_Format(Report_Writer& Writer,
-                                                        std::span<const char* const> Arguments) {
-    constexpr std::string_view Option = "--format=";
-    while (!Arguments.empty() && std::string_view(Arguments[0]).starts_with(Option)) {
-        const std::string_view Name = std::string_view(Arguments[0]).substr(Option.size());
-        const auto Format = To_Report_Format(Name);
-        if (!Format) {
-            Write_All(STDERR_FILENO,
-                      "adaskel-check: " + Quote(Name) +
-                          " is not a report format: text, json or sarif\nusage: "
-                          "adaskel-check [--format=text|json|sarif] PROJECT_FILE [MAX_LINES]\n");
-            return std::nullopt;
-        }
-        Writer.Format = *Format;
-        Arguments = Arguments.subspan(1);
-    }
-    return Arguments;
-}
-
 // Checks with the arguments after the program name. Returns Exit_Complete when a run
 // would complete and GNAT would accept its files, Exit_Problems when not, and
 // Exit_Command_Line when the arguments are refused.
 int Check_Sequence(Check_Record& Check, std::span<const char* const> Given) {
-    // The gate is an option anywhere on the line; the formats come first; the rest are
-    // taken as a run takes them.
-    std::vector<const char*> Kept(Given.begin(), Given.end());
-    const auto Gate = std::remove(Kept.begin(), Kept.end(), Warnings_As_Errors);
-    const bool Strict = Gate != Kept.end();
-    Kept.erase(Gate, Kept.end());
-    const auto Taken = Take_Format(Check.Writer, Kept);
-    if (!Taken) {
+    const auto Options = Take_Check_Options(Given);
+    if (!Options) {
         return Exit_Command_Line;
     }
-    const std::span<const char* const> Arguments = *Taken;
+    Check.Writer.Format = Options->Format;
+    const std::span<const char* const> Arguments = Options->Arguments;
     if (Answer_Information(Check.Out, "adaskel-check", Help, Arguments)) {
         return Exit_Complete;
     }
@@ -466,7 +324,8 @@ int Check_Sequence(Check_Record& Check, std::span<const char* const> Given) {
     Inputs.Out.Fd = No_Console;
     Check_Inputs(Check, Unseen);
     Report_Summary(Check);
-    const bool Clean = Check.Fails == 0 && Check.Errors == 0 && !(Strict && Check.Warnings > 0);
+    const bool Clean =
+        Check.Fails == 0 && Check.Errors == 0 && !(Options->Strict && Check.Warnings > 0);
     return Clean ? Exit_Complete : Exit_Problems;
 }
 

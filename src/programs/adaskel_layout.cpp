@@ -56,17 +56,13 @@ constexpr std::string_view Help =
 // Refuses the list, before anything is created, for each line adaskel-check calls an
 // error from the list alone: its checks, with a file test that sees every parent's spec.
 void Judge_Names(const Run_Record& Record) {
-    const auto Sees_All = [](const std::string&) { return true; };
     std::optional<Problem> Last;
     Console Err{.Fd = 2};
-    for (Diagnostic& Found : Judge_Lines(Record, Sees_All, true)) {
-        if (!Found.Is_Error) {
-            continue;
-        }
+    for (Diagnostic& Found : List_Errors(Record)) {
         if (Last) {
             Put_Line(Err, "adaskel-layout: " + Last->Lead + Last->Message);
         }
-        Last = Line_Problem(Record, Found.Line, std::move(Found.Message));
+        Last = Line_Problem(Record, Found.Found.Line, std::move(Found.Found.Message));
     }
     if (Last) {
         throw Run_Failure(std::move(*Last));
@@ -81,8 +77,9 @@ void Write_Crate(Layout_Record& Layout, const Shared_Directory& Directory) {
     const std::string Path = Crate_Path(Root);
     if (!Holds_File(Look_In(*Directory, Path))) {
         const Manifest Crate = Crate_Manifest(Inputs);
-        if (!Crate.Refusal.empty()) {
-            Put_Line(Layout.Out, "not created " + Escape(Path) + ": " + Crate.Refusal);
+        if (Crate.Refusal) {
+            Put_Line(Layout.Out,
+                     "not created " + Escape(Crate.Refusal->File) + ": " + Crate.Refusal->Message);
         } else {
             Pending_File File = Create_Pending(Directory, Path);
             const bool Created = Publish_Alone(File, Crate.Text);
@@ -177,17 +174,13 @@ void Lay_Out(Layout_Record& Layout) {
 // Lays out the tree with the arguments after the program name. Returns Exit_Complete,
 // or Exit_Command_Line when the arguments are refused; every other failure is raised.
 int Layout_Sequence(Layout_Record& Layout, std::span<const char* const> Arguments) {
-    if (Answer_Information(Layout.Out, "adaskel-layout", Help, Arguments)) {
-        return Exit_Complete;
-    }
-    Run_Record& Inputs = Layout.Inputs;
-    if (const auto Fault = Accept_Arguments(Inputs, Arguments)) {
-        Report_Refusal("adaskel-layout", *Fault, Arguments);
-        return Exit_Command_Line;
-    }
     // The inputs of a run, read in its order: a tree laid out where the run could not
     // start (in the wrong directory, say) would be a tree for nothing.
-    Load_Run_Inputs(Inputs);
+    Run_Record& Inputs = Layout.Inputs;
+    if (const auto Status =
+            Start_Companion(Layout.Out, Inputs, "adaskel-layout", Help, Arguments)) {
+        return *Status;
+    }
     Judge_Names(Inputs);
     Judge_Tree_Gpr(Inputs);
     Lay_Out(Layout);

@@ -90,15 +90,10 @@ void Refresh_One(Refresh_Record& Run, const Header& Now, const std::string& Path
 }
 
 int Refresh_Sequence(Refresh_Record& Run, std::span<const char* const> Arguments) {
-    if (Answer_Information(Run.Out, "adaskel-refresh", Help, Arguments)) {
-        return Exit_Complete;
-    }
     Run_Record& Inputs = Run.Inputs;
-    if (const auto Fault = Accept_Arguments(Inputs, Arguments)) {
-        Report_Refusal("adaskel-refresh", *Fault, Arguments);
-        return Exit_Command_Line;
+    if (const auto Status = Start_Companion(Run.Out, Inputs, "adaskel-refresh", Help, Arguments)) {
+        return *Status;
     }
-    Load_Run_Inputs(Inputs);
     const Header Now = Form_Header(Inputs);
     Each_Output_File(Inputs, [&](const Output_File& File) { Refresh_One(Run, Now, File.Path); });
     for (std::size_t I = 0; I < Run.To_Sync.size(); ++I) {

@@ -235,7 +235,7 @@ std::optional<Problem> Creation_Problem(const std::string& Path, struct stat& St
     return std::nullopt;
 }
 
-std::optional<std::string> Publishing_Problem(const std::string& Directory) {
+std::optional<Problem> Publishing_Problem(const std::string& Directory) {
     const Owned_Fd Fd(::open(Directory.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
     if (Fd.Value < 0) {
         return std::nullopt;
@@ -247,10 +247,10 @@ std::optional<std::string> Publishing_Problem(const std::string& Directory) {
         }
     }
     if (auto Found = Append_Only_Message(Fd.Value, Directory)) {
-        return Found;
+        return Problem{Directory, 0, std::move(*Found)};
     }
     if (!Can_Publish_Hidden(Fd.Value)) {
-        return std::string(No_Publishing);
+        return Problem{Directory, 0, std::string(No_Publishing)};
     }
     return std::nullopt;
 }

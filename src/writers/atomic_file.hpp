@@ -61,8 +61,8 @@ std::optional<Problem> Creation_Problem(const std::string& Path, struct stat& Di
 // What keeps a file from being published in Directory, found by trying it: a file system
 // that can neither link nor rename without replacing, or a directory that is append-only
 // where a file is first written under a hidden name. The hidden names tried are removed
-// at once. Empty when nothing does.
-std::optional<std::string> Publishing_Problem(const std::string& Directory);
+// at once. None when nothing does.
+std::optional<Problem> Publishing_Problem(const std::string& Directory);
 
 // What keeps a file from being written in Directory under a hidden name, to be published
 // at Path, if anything: a directory that is append-only, where the hidden name could

@@ -12,7 +12,7 @@
 // changes dropped, escapes such as \- and \(aq made the characters they print, and every
 // run of blanks and line ends made one blank.
 #include "inputs/run_record.hpp"
-#include "names/ada_names.hpp"
+#include "names/ada_lexicon.hpp"
 #include "names/tree_names.hpp"
 
 #include <gtest/gtest.h>
