@@ -9,7 +9,9 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <linux/fs.h>
+#include <linux/openat2.h>
 #include <sys/ioctl.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 #include <utility>
 
@@ -103,7 +105,18 @@ bool Unnamed_Files_Linkable() {
 Shared_Directory Open_Output_Directory(std::string Path) {
     auto Directory = std::make_shared<Output_Directory>();
     Directory->Path = std::move(Path);
-    Directory->Fd = Owned_Fd(::open(Directory->Path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    const char* Name = Directory->Path.c_str();
+    // An open that crosses no mount point proves the directory is on the current
+    // directory's file system, which then needs no look of its own for its sync. Any
+    // failure (a mount crossed, a kernel without openat2) leaves it to the plain open,
+    // whose error is the one reported.
+    open_how How{O_PATH | O_DIRECTORY | O_CLOEXEC, 0, RESOLVE_NO_XDEV};
+    Directory->Fd =
+        Owned_Fd(static_cast<int>(::syscall(SYS_openat2, AT_FDCWD, Name, &How, sizeof How)));
+    Directory->Here = Directory->Fd.Value >= 0;
+    if (!Directory->Here) {
+        Directory->Fd = Owned_Fd(::open(Name, O_PATH | O_DIRECTORY | O_CLOEXEC));
+    }
     if (Directory->Fd.Value < 0) {
         Directory->Error = errno;
     }

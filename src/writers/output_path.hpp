@@ -32,11 +32,13 @@ struct Output_Directory {
     std::string Path; // as named, for reports and for a sync of last resort
     Owned_Fd Fd;      // opened with O_PATH; -1 when the open failed with Error
     int Error = 0;
+    bool Here = false; // on the mount of the current directory, and so on its file system
 };
 using Shared_Directory = std::shared_ptr<const Output_Directory>;
 
-// Opens the directory Path names. A failure is kept in the result, to be reported by the
-// step that meets it, as the same step by path would.
+// Opens the directory Path names, telling whether it is on the current directory's mount
+// in the same call. A failure is kept in the result, to be reported by the step that
+// meets it, as the same step by path would.
 Shared_Directory Open_Output_Directory(std::string Path);
 
 // Looks at what is at an output path, changing nothing.
