@@ -3,6 +3,7 @@
 // a free path by both.
 #include "writers/output_path.hpp"
 
+#include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
 #include <filesystem>
@@ -93,6 +94,19 @@ TEST(LookAtOutputPath, MissingDirectoryIsAFreePathAndNoPlaceToCreate) {
     EXPECT_EQ(Found->Message, "directory '" + Here.Path + "/absent' does not exist");
     EXPECT_FALSE(Creation_Problem(Here.Path + "/file.ads", Status));
     EXPECT_FALSE(Publishing_Problem(Here.Path));
+}
+
+// A directory taken as on the current directory's mount has its file system synced
+// through the current directory's: one on another mount taken so would never be synced.
+TEST(OpenOutputDirectory, TellsTheCurrentDirectorysMountFromAnother) {
+    if (!Open_Output_Directory(".")->Here) {
+        GTEST_SKIP() << "a kernel without openat2 takes no directory as on the mount";
+    }
+    EXPECT_FALSE(Open_Output_Directory("/proc")->Here);
+    EXPECT_FALSE(Open_Output_Directory("/proc/self")->Here);
+    const Shared_Directory Absent = Open_Output_Directory("absent.dir");
+    EXPECT_FALSE(Absent->Here);
+    EXPECT_EQ(Absent->Error, ENOENT);
 }
 
 } // namespace
