@@ -134,7 +134,8 @@ checked_first_run() {
 check_outputs() {
     local Summary="summary: $((Size + 1)) to create, 0 to skip, 0 to fail; 0 errors, 0 warnings"
     if [ -z "${Over_At[layout-fresh]:-}" ]; then
-        if [ "$(grep -c '/$' "$Work/layout-fresh.out")" -ne "$((3 * Size + 3))" ] ||
+        # Three directories a unit and three for the root, then .adaskel/ and config/.
+        if [ "$(grep -c '/$' "$Work/layout-fresh.out")" -ne "$((3 * Size + 5))" ] ||
             ! grep -qx "created bench/bench.gpr" "$Work/layout-fresh.out"; then
             fail "$Size units: adaskel-layout did not create every directory and the GPR file"
         fi

@@ -7,7 +7,7 @@
 #include "check/context_tokens.hpp"
 #include "inputs/paths.hpp"
 #include "inputs/project_file.hpp"
-#include "writers/atomic_file.hpp"
+#include "writers/output_path.hpp"
 
 #include <cstdint>
 #include <string>

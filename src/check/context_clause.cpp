@@ -8,7 +8,7 @@
 #include "inputs/project_file.hpp"
 #include "names/ada_names.hpp"
 #include "names/parent_specs.hpp"
-#include "writers/atomic_file.hpp"
+#include "writers/output_path.hpp"
 
 #include <map>
 

@@ -7,7 +7,7 @@
 #include "inputs/paths.hpp"
 #include "inputs/project_file.hpp"
 #include "names/tree_project.hpp"
-#include "writers/atomic_file.hpp"
+#include "writers/output_path.hpp"
 
 #include <fcntl.h>
 #include <string>

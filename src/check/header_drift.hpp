@@ -4,8 +4,8 @@
 #pragma once
 
 #include "inputs/run_record.hpp"
-#include "writers/atomic_file.hpp"
 #include "writers/header.hpp"
+#include "writers/output_path.hpp"
 
 #include <cstddef>
 #include <cstdint>

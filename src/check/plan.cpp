@@ -14,9 +14,9 @@
 #include "base/number_set.hpp"
 #include "base/path_parts.hpp"
 #include "inputs/project_file.hpp"
-#include "writers/atomic_file.hpp"
 #include "writers/durable_batch.hpp"
 #include "writers/header.hpp"
+#include "writers/output_path.hpp"
 
 #include <algorithm>
 #include <array>

@@ -10,7 +10,7 @@
 #include "base/failure.hpp"
 #include "base/text_pieces.hpp"
 #include "inputs/run_record.hpp"
-#include "writers/atomic_file.hpp"
+#include "writers/output_path.hpp"
 
 #include <optional>
 #include <string>

@@ -30,8 +30,8 @@
 #include "names/ada_names.hpp"
 #include "names/tree_names.hpp"
 #include "names/tree_project.hpp"
-#include "writers/atomic_file.hpp"
 #include "writers/header.hpp"
+#include "writers/output_path.hpp"
 
 #include <functional>
 #include <optional>

@@ -24,6 +24,9 @@ namespace {
 // that syncfs through it reports every write-back error since. Under an open-files limit
 // that leaves none to spare, the syncfs fails and the files are synced one by one.
 void Note_File_System(Pending_Batch& Batch, const Pending_File& File) {
+    if (File.Directory->Here && Batch.Here_Noted) {
+        return; // noted before the file was created
+    }
     struct stat Status {};
     if (::fstat(File.Fd.Value, &Status) != 0) {
         Raise_System_Failure("cannot sync", File.Path, errno);
@@ -95,11 +98,35 @@ void Note_Found(Pending_Batch& Batch, const Output_File& File, dev_t Device) {
     Batch.Syncers.emplace_back(Fd);
 }
 
+// Notes the current directory's file system once, before the first file is created on
+// it, by a descriptor kept for its syncfs: the files in directories on its mount need no
+// look each. Where it cannot be noted, each file's is.
+void Note_Here(Pending_Batch& Batch) {
+    if (Batch.Here_Tried) {
+        return;
+    }
+    Batch.Here_Tried = true;
+    Owned_Fd Here(::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    struct stat Status {};
+    if (Here.Value < 0 || ::fstat(Here.Value, &Status) != 0) {
+        return;
+    }
+    Batch.Here_Noted = true;
+    if (std::find(Batch.Devices.begin(), Batch.Devices.end(), Status.st_dev) ==
+        Batch.Devices.end()) {
+        Batch.Devices.push_back(Status.st_dev);
+        Batch.Syncers.push_back(std::move(Here));
+    }
+}
+
 // The directory of Path, opened once for the consecutive paths in it.
 const Shared_Directory& Directory_For(Pending_Batch& Batch, const std::string& Path) {
     std::string Directory = Directory_Of(Path);
     if (!Batch.Directory || Batch.Directory->Path != Directory) {
         Batch.Directory = Open_Output_Directory(std::move(Directory));
+        if (Batch.Directory->Here) {
+            Note_Here(Batch);
+        }
     }
     return Batch.Directory;
 }

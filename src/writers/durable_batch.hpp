@@ -32,6 +32,8 @@ struct Pending_Batch {
     std::vector<std::int32_t> Found;
     const Run_Record* Record = nullptr;
     Shared_Directory Directory; // the directory of the last free path
+    bool Here_Tried = false;    // whether the current directory's file system was noted,
+    bool Here_Noted = false;    // and whether that succeeded
 };
 
 // The fewest descriptors a run must be allowed to open to write a file: its standard

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
@@ -114,6 +115,14 @@ int Create_At(Hidden_Name& Hidden) {
     return -1;
 }
 
+// Errors by which a file system says it makes no hard links, or no rename of this kind.
+bool Refuses_Links(int Error) {
+    return Error == EPERM || Error == EOPNOTSUPP || Error == ENOSYS;
+}
+bool Refuses_Rename(int Error) {
+    return Error == EINVAL || Error == EOPNOTSUPP || Error == ENOSYS;
+}
+
 } // namespace
 
 int Create_Hidden(Pending_File& File) {
@@ -146,6 +155,25 @@ int Create_Hidden_Probe(Hidden_Name& Hidden, Hidden_Name& Second) {
 void Forget_Probe(const Hidden_Name& Hidden, const Hidden_Name& Second) {
     Swap_Hidden(&Hidden, nullptr);
     Swap_Hidden(&Second, nullptr);
+}
+
+int Name_Hidden(const Hidden_Name& Hidden, const char* Target, bool& Renamed) {
+    static bool Links_Refused = false;
+    if (!Links_Refused) {
+        if (::linkat(Hidden.Directory, Hidden.Name, Hidden.Directory, Target, 0) == 0) {
+            return 0;
+        }
+        if (!Refuses_Links(errno)) {
+            return errno;
+        }
+        Links_Refused = true;
+    }
+    if (::renameat2(Hidden.Directory, Hidden.Name, Hidden.Directory, Target, RENAME_NOREPLACE) ==
+        0) {
+        Renamed = true;
+        return 0;
+    }
+    return Refuses_Rename(errno) ? ENOLINK : errno;
 }
 
 } // namespace adaskel

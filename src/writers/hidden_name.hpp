@@ -20,4 +20,9 @@ void Forget_Hidden(Pending_File& File);
 int Create_Hidden_Probe(Hidden_Name& Hidden, Hidden_Name& Second);
 void Forget_Probe(const Hidden_Name& Hidden, const Hidden_Name& Second);
 
+// Gives the hidden file its name Target in its directory: a link, or where the file system
+// refuses links, a rename that fails on a taken name (Renamed is then set). 0, or the errno
+// of the failure; ENOLINK when neither can be done.
+int Name_Hidden(const Hidden_Name& Hidden, const char* Target, bool& Renamed);
+
 } // namespace adaskel

@@ -24,7 +24,7 @@ Run=$Work/run Err=$Work/run/err Shim=$Work/shim.so Target=proj/proj-util/src/lib
 # "CALL ERROR [CALL]": the second call fails every time (a sync of each file and directory
 # is tried only once syncfs has failed). A failed write, link, linkat, fdatasync or fsync
 # must always fail the run, and so must a failed renameat2.
-Errors=("write ENOSPC" "write EIO" "openat EMFILE" "openat EACCES" "linkat ENOSPC"
+Errors=("write ENOSPC" "write EIO" "openat EMFILE" "openat EACCES" "openat2 EXDEV" "linkat ENOSPC"
     "linkat EDQUOT" "renameat2 ENOSPC" "renameat2 EIO" "unlinkat EIO" "close EIO"
     "newfstatat EIO" "syncfs EIO" "fdatasync EIO syncfs" "fsync EIO syncfs")
 declare -A Env=([unnamed]="") Sizes=() && Faults=0 Traced=() Status=0 Tree= Points=0
