@@ -16,9 +16,9 @@
 # fails on no timing. Times are compared with floors measured in the same rounds,
 # alternating, so a busy machine slows both sides alike.
 #
-# --scale measures the three programs (adaskel-check and adaskel-layout beside adaskel)
-# on projects of 10^3 to 10^6 units against the floors, prints a table of times, peak
-# memory and ratios, and fails when a target is missed (see bench/scale.sh).
+# --scale measures the four programs (adaskel-check, adaskel-layout and adaskel-refresh
+# beside adaskel) on projects of 10^3 to 10^6 units against the floors, prints a table of
+# times, peak memory and ratios, and fails when a target is missed (see bench/scale.sh).
 set -euo pipefail
 
 Units=16382 # project file: root, main procedure and this many units = 16384 lines
@@ -77,7 +77,7 @@ if [ "$#" -ge 1 ]; then
 else
     Build_Dir=$Source_Dir/build-bench
     Targets=(adaskel)
-    ! $Scale || Targets+=(adaskel-check adaskel-layout)
+    ! $Scale || Targets+=(adaskel-check adaskel-layout adaskel-refresh)
     note "building ${Targets[*]} (Release) in $Build_Dir"
     if ! { cmake -S "$Source_Dir" -B "$Build_Dir" -DCMAKE_BUILD_TYPE=Release \
         -DADASKEL_TESTS=OFF && cmake --build "$Build_Dir" -j2 --target "${Targets[@]}"; } \

@@ -6,6 +6,7 @@
 
 #include "base/failure.hpp"
 #include "base/path_parts.hpp"
+#include "base/utf8.hpp"
 #include "inputs/licence_kind.hpp"
 #include "inputs/paths.hpp"
 #include "inputs/project_file.hpp"
@@ -57,57 +58,11 @@ bool Is_Version(std::string_view Version) {
     return Numbers <= 3;
 }
 
-// The range of the second byte of a sequence led by Lead: narrower after E0 and F0 (no
-// overlong forms), ED (no surrogates, U+D800 to U+DFFF) and F4 (nothing past U+10FFFF),
-// which alr refuses as TOML does.
-std::pair<unsigned, unsigned> Second_Byte_Range(unsigned Lead) {
-    switch (Lead) {
-    case 0xe0:
-        return {0xa0, 0xbf};
-    case 0xed:
-        return {0x80, 0x9f};
-    case 0xf0:
-        return {0x90, 0xbf};
-    case 0xf4:
-        return {0x80, 0x8f};
-    default:
-        return {0x80, 0xbf};
-    }
-}
-
-// The length of the UTF-8 sequence at the start of Text, or 0 when it is not one: lead
-// bytes C0, C1 and F5 to FF would only start overlong forms or code points past U+10FFFF.
-std::size_t Sequence_Length(std::string_view Text) {
-    const auto Lead = static_cast<unsigned char>(Text[0]);
-    const std::size_t Length = Lead < 0x80                   ? 1
-                               : Lead >= 0xc2 && Lead < 0xe0 ? 2
-                               : Lead >= 0xe0 && Lead < 0xf0 ? 3
-                               : Lead >= 0xf0 && Lead < 0xf5 ? 4
-                                                             : 0;
-    if (Length == 0 || Length > Text.size()) {
-        return 0;
-    }
-    if (Length == 1) {
-        return 1;
-    }
-    const auto [Low, High] = Second_Byte_Range(Lead);
-    const auto Second = static_cast<unsigned char>(Text[1]);
-    if (Second < Low || Second > High) {
-        return 0;
-    }
-    for (std::size_t K = 2; K < Length; ++K) {
-        if ((static_cast<unsigned char>(Text[K]) & 0xc0U) != 0x80) {
-            return 0;
-        }
-    }
-    return Length;
-}
-
 // The TOML basic string of Text, or none when Text is not UTF-8.
 std::optional<std::string> Toml_String(std::string_view Text) {
     std::string Quoted = "\"";
     for (std::size_t K = 0; K < Text.size();) {
-        const std::size_t Length = Sequence_Length(Text.substr(K));
+        const std::size_t Length = Utf8_Sequence_Length(Text.substr(K));
         if (Length == 0) {
             return std::nullopt;
         }
@@ -116,10 +71,7 @@ std::optional<std::string> Toml_String(std::string_view Text) {
             Quoted += '\\';
         }
         if (C < 0x20 || C == 0x7f) {
-            constexpr std::string_view Hex = "0123456789abcdef";
-            Quoted += "\\u00";
-            Quoted += Hex[C >> 4U];
-            Quoted += Hex[C & 15U];
+            Put_Unicode_Escape(Quoted, C);
         } else {
             Quoted.append(Text.substr(K, Length));
         }
