@@ -109,10 +109,15 @@ Shared_Directory Open_Output_Directory(std::string Path) {
     // An open that crosses no mount point proves the directory is on the current
     // directory's file system, which then needs no look of its own for its sync. Any
     // failure (a mount crossed, a kernel without openat2) leaves it to the plain open,
-    // whose error is the one reported.
-    open_how How{O_PATH | O_DIRECTORY | O_CLOEXEC, 0, RESOLVE_NO_XDEV};
-    Directory->Fd =
-        Owned_Fd(static_cast<int>(::syscall(SYS_openat2, AT_FDCWD, Name, &How, sizeof How)));
+    // whose error is the one reported; where openat2 is missing or forbidden, it is not
+    // tried again for the other directories.
+    static bool Openat2_Available = true;
+    if (Openat2_Available) {
+        open_how How{O_PATH | O_DIRECTORY | O_CLOEXEC, 0, RESOLVE_NO_XDEV};
+        Directory->Fd =
+            Owned_Fd(static_cast<int>(::syscall(SYS_openat2, AT_FDCWD, Name, &How, sizeof How)));
+        Openat2_Available = Directory->Fd.Value >= 0 || (errno != ENOSYS && errno != EPERM);
+    }
     Directory->Here = Directory->Fd.Value >= 0;
     if (!Directory->Here) {
         Directory->Fd = Owned_Fd(::open(Name, O_PATH | O_DIRECTORY | O_CLOEXEC));
