@@ -1,6 +1,7 @@
 // Formatting of failure reports: quoting of names and the text of system errors.
 #include "base/failure.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <cstring>
@@ -10,9 +11,17 @@ namespace adaskel {
 std::string Escape(std::string_view Name) {
     static constexpr std::array<char, 16> Hex = {'0', '1', '2', '3', '4', '5', '6', '7',
                                                  '8', '9', 'a', 'b', 'c', 'd', 'e', 'f'};
-    std::string Result;
-    Result.reserve(Name.size());
-    for (const char C : Name) {
+    // Most names need no escape: their bytes up to the first that does are copied whole.
+    const auto Plain = std::find_if(Name.begin(), Name.end(), [](char C) {
+        const auto Code = static_cast<unsigned char>(C);
+        return Code < 0x20 || Code == 0x7f || C == '\\';
+    });
+    std::string Result(Name.begin(), Plain);
+    if (Plain == Name.end()) {
+        return Result;
+    }
+    Result.reserve(Name.size() + 8);
+    for (const char C : Name.substr(static_cast<std::size_t>(Plain - Name.begin()))) {
         const auto Code = static_cast<unsigned char>(C);
         if (C == '\n') {
             Result += "\\n";

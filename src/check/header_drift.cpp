@@ -131,11 +131,13 @@ std::string_view Quoted_Value(std::string_view Line, std::string_view Opening) {
     return Line.substr(Opening.size(), Line.size() - Opening.size() - 1);
 }
 
+// Adds the field when its values differ; Source is formed only then, as most files of a
+// tree are in step on most fields.
+template <typename Source_Text>
 void Add_If_Differs(Header_Drift& Drift, Drift_Field Field, std::int32_t Line, std::string_view Was,
-                    std::string_view Now, std::string Source) {
+                    std::string_view Now, const Source_Text& Source) {
     if (Was != Now) {
-        Drift.Fields.push_back(
-            {Field, Line, std::string(Was), std::string(Now), std::move(Source)});
+        Drift.Fields.push_back({Field, Line, std::string(Was), std::string(Now), Source()});
     }
 }
 
@@ -147,28 +149,32 @@ std::string Line_Source(const Header& Now, std::int32_t Line) {
 // The fields of Old that differ from New, in line order.
 void Compare_Fields(Header_Drift& Drift, const Run_Record& Record, const Header& Now,
                     const Header_View& Old, const Header_View& New) {
+    const auto Source_Of = [&](std::int32_t Line) {
+        return [&Now, Line] { return Line_Source(Now, Line); };
+    };
     Add_If_Differs(Drift, Drift_Field::Abstract, 1, Line_Of(Old, 1).substr(3),
-                   Line_Of(New, 1).substr(3), Line_Source(Now, 1));
+                   Line_Of(New, 1).substr(3), Source_Of(1));
     const Copyright_Line Was = *Parse_Copyright(Line_Of(Old, 2));
     const Copyright_Line Is = *Parse_Copyright(Line_Of(New, 2));
     Add_If_Differs(Drift, Drift_Field::Main_Procedure, 2, Was.Main, Is.Main,
-                   "line 2 of " + Quote(Record.Project_Name));
-    Add_If_Differs(Drift, Drift_Field::Holder, 2, Was.Holder, Is.Holder, Line_Source(Now, 2));
+                   [&] { return "line 2 of " + Quote(Record.Project_Name); });
+    Add_If_Differs(Drift, Drift_Field::Holder, 2, Was.Holder, Is.Holder, Source_Of(2));
     for (std::int32_t K = 3; K <= 17; ++K) {
         if (Line_Of(Old, K) != Line_Of(New, K)) {
             Add_If_Differs(Drift, Drift_Field::Licence, K, Line_Of(Old, K).substr(2),
-                           Line_Of(New, K).substr(2), Line_Source(Now, K));
+                           Line_Of(New, K).substr(2), Source_Of(K));
             break;
         }
     }
     Add_If_Differs(Drift, Drift_Field::Version, 19, Quoted_Value(Line_Of(Old, 19), Version_Opening),
                    Quoted_Value(Line_Of(New, 19), Version_Opening),
-                   "the last line of " + Quote(Now.Lines.back().File));
+                   [&] { return "the last line of " + Quote(Now.Lines.back().File); });
 }
 
 // The header a run writes now, with Old's date (line 18) and the year of its line 2.
 std::string Refreshed_Header(const Header_View& Old, const Header_View& New) {
     std::string Text;
+    Text.reserve(New.Size + Line_Of(Old, 18).size() + 16);
     for (std::int32_t K = 1; K <= Header_Lines; ++K) {
         if (K == 2) {
             const std::string_view Line = Line_Of(New, 2);
@@ -198,11 +204,10 @@ Owned_Fd Open_Without_Links(Header_Drift& Drift, const std::string& Path) {
         return {};
     }
     const int Directory = Drift.Directory->Fd.Value;
-    const std::string Name(Base_Name(Path));
+    const char* Name = Name_Of(Path);
     const int Error = Directory < 0 ? Drift.Directory->Error
-                      : ::fstatat(Directory, Name.c_str(), &Drift.Status, AT_SYMLINK_NOFOLLOW) != 0
-                          ? errno
-                          : 0;
+                      : ::fstatat(Directory, Name, &Drift.Status, AT_SYMLINK_NOFOLLOW) != 0 ? errno
+                                                                                            : 0;
     if (Error == ENOENT || Error == ENOTDIR || Error == ENAMETOOLONG) {
         return {}; // nothing there: the plan tells whether a run can create it
     }
@@ -222,9 +227,10 @@ Owned_Fd Open_Without_Links(Header_Drift& Drift, const std::string& Path) {
         return {}; // a directory or a device: the plan reports it, and nothing opens it
     }
     Drift.Present = true;
-    Owned_Fd File(
-        ::openat(Directory, Name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-    if (File.Value < 0 || ::fstat(File.Value, &Drift.Status) != 0) {
+    // The status stays the look's: a file put in its place before the open is read, but
+    // the look just before a rename tells it from the file looked at, and leaves it.
+    Owned_Fd File(::openat(Directory, Name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (File.Value < 0) {
         Drift.Left =
             Refusal{Refusal_Kind::Unreadable, 0, "it cannot be read: " + Errno_Text(errno)};
         return {};
@@ -279,16 +285,16 @@ bool Read_Head(int Fd, std::string& Bytes, std::size_t Limit) {
 }
 
 // Why a drifted file cannot be rewritten by a rename, if it cannot.
-std::optional<Refusal> Rewrite_Refusal(const Header_Drift& Drift) {
+std::optional<Refusal> Rewrite_Refusal(const Header_Drift& Drift, bool Whole) {
     if (Drift.Status.st_nlink > 1) {
         return Refusal{Refusal_Kind::Hard_Links, 0,
                        "it has " + std::to_string(Drift.Status.st_nlink) +
                            " hard links, and a rename would split it from its other names"};
     }
-    // Judged with the effective ids and capabilities, as the creation itself will be.
-    if (::faccessat(Drift.Directory->Fd.Value, ".", W_OK | X_OK, AT_EACCESS) != 0) {
-        return Refusal{Refusal_Kind::Unwritable_Directory, 0,
-                       "its directory cannot be written: " + Errno_Text(errno)};
+    // Judged with the effective ids and capabilities, as the creation itself will be; a
+    // rewrite meets it as its creation fails.
+    if (!Whole && ::faccessat(Drift.Directory->Fd.Value, ".", W_OK | X_OK, AT_EACCESS) != 0) {
+        return Unwritable_Refusal(errno);
     }
     return std::nullopt;
 }
@@ -317,19 +323,21 @@ Header_Drift Judge_Header_Drift(const Run_Record& Record, const Header& Now,
     }
     const Header_View Old = Split_Header(Drift.Bytes);
     const Header_View New = Split_Header(Now.Text);
+    Drift.Header_Size = Old.Size;
     if ((Drift.Left = Shape_Refusal(Old, std::max(Drift.Bytes.size(), Size), New))) {
         return Drift;
     }
     Compare_Fields(Drift, Record, Now, Old, New);
     if (!Drift.Fields.empty()) {
         Drift.Refreshed = Refreshed_Header(Old, New);
-        Drift.Left = Rewrite_Refusal(Drift);
+        Drift.Left = Rewrite_Refusal(Drift, Whole);
     }
     return Drift;
 }
 
-std::size_t Header_Size(const Header_Drift& Drift) {
-    return Split_Header(Drift.Bytes).Size;
+Refusal Unwritable_Refusal(int Error) {
+    return {Refusal_Kind::Unwritable_Directory, 0,
+            "its directory cannot be written: " + Errno_Text(Error)};
 }
 
 Refusal Changed_Refusal() {

@@ -56,18 +56,20 @@ struct Header_Drift {
     Shared_Directory Directory;      // the path's directory, opened without links
     struct stat Status {};           // the file's, as it was read
     std::string Bytes;               // the file as it was read: its head, or all of it
+    std::size_t Header_Size = 0;     // the bytes of its first 19 lines, when it has them
     std::string Refreshed;           // the 19 lines to write in place of its own
 };
 
 // Judges the file at Path against Now, the header a run of Record writes now, reading its
 // head only, or the Whole file for a rewrite (Bytes then holds all of it). A file
 // that drifted is refusable only for what a rewrite would do (a second name, a directory
-// that cannot be written); a link or a header of another shape is refused always.
+// that cannot be written, which a rewrite learns as it creates the new file); a link or a
+// header of another shape is refused always.
 Header_Drift Judge_Header_Drift(const Run_Record& Record, const Header& Now,
                                 const std::string& Path, bool Whole = false);
 
-// The bytes of the header at the top of the file Drift read: its first 19 lines.
-std::size_t Header_Size(const Header_Drift& Drift);
+// The reason a file whose directory refused a new file with Error is left.
+Refusal Unwritable_Refusal(int Error);
 
 // The reason a file that changed while it was refreshed is left.
 Refusal Changed_Refusal();

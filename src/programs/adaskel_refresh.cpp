@@ -6,7 +6,6 @@
 #include "base/console.hpp"
 #include "base/entry.hpp"
 #include "base/failure.hpp"
-#include "base/owned_fd.hpp"
 #include "check/header_drift.hpp"
 #include "inputs/command_line.hpp"
 #include "inputs/project_file.hpp"
@@ -15,11 +14,8 @@
 #include "writers/header.hpp"
 #include "writers/replaced_file.hpp"
 
-#include <algorithm>
 #include <string>
-#include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
 
 namespace adaskel {
 
@@ -29,11 +25,6 @@ struct Refresh_Record {
     Console Out{.Buffered = true};
     Run_Record Inputs; // its console discards the run's messages
     std::int32_t Left = 0;
-    // One directory of each file system written to, synced once at the end, with the
-    // file system's device and a path that names it in a failure.
-    std::vector<Shared_Directory> To_Sync;
-    std::vector<dev_t> Synced_Devices;
-    std::vector<std::string> Synced_Paths;
 };
 
 constexpr std::string_view Help =
@@ -55,18 +46,8 @@ void Report_Left(Refresh_Record& Run, const std::string& Path, const Refusal& Wh
               "adaskel-refresh: " + Escape(Path) + ": not refreshed: " + Why.Reason + '\n');
 }
 
-// Notes Directory's file system for the sync at the end, once.
-void Note_File_System(Refresh_Record& Run, const Header_Drift& Drift, const std::string& Path) {
-    const auto& Devices = Run.Synced_Devices;
-    if (std::find(Devices.begin(), Devices.end(), Drift.Status.st_dev) != Devices.end()) {
-        return;
-    }
-    Run.To_Sync.push_back(Drift.Directory);
-    Run.Synced_Devices.push_back(Drift.Status.st_dev);
-    Run.Synced_Paths.push_back(Path);
-}
-
-void Refresh_One(Refresh_Record& Run, const Header& Now, const std::string& Path) {
+void Refresh_One(Refresh_Record& Run, Rewrite_Batch& Batch, const Header& Now,
+                 const std::string& Path) {
     const Header_Drift Drift = Judge_Header_Drift(Run.Inputs, Now, Path, true);
     if (Drift.Left) {
         Report_Left(Run, Path, *Drift.Left);
@@ -75,18 +56,27 @@ void Refresh_One(Refresh_Record& Run, const Header& Now, const std::string& Path
     if (Drift.Fields.empty()) {
         return;
     }
-    const std::string_view Rest = std::string_view(Drift.Bytes).substr(Header_Size(Drift));
-    const bool Rewritten =
-        Rewrite_File(Drift.Directory, Path, Drift.Status, [&](const Piece_Sink& Put) {
+    const std::string_view Rest = std::string_view(Drift.Bytes).substr(Drift.Header_Size);
+    const int Refused = Add_Rewrite(
+        Batch, Drift.Directory, Path, Drift.Status,
+        [&](const Piece_Sink& Put) {
             Put(Drift.Refreshed);
             Put(Rest);
-        });
-    if (!Rewritten) {
-        Report_Left(Run, Path, Changed_Refusal());
-        return;
+        },
+        "refreshed " + Escape(Path) + ": " + Change_Summary(Drift));
+    if (Refused != 0) {
+        Report_Left(Run, Path, Unwritable_Refusal(Refused));
     }
-    Note_File_System(Run, Drift, Path);
-    Put_Line(Run.Out, "refreshed " + Escape(Path) + ": " + Change_Summary(Drift));
+}
+
+// Each file is said refreshed once its new text is renamed over it, or left when it
+// changed since it was read.
+void Report_Done(Refresh_Record& Run, const Rewrite& File, bool Renamed) {
+    if (Renamed) {
+        Put_Line(Run.Out, File.Note);
+    } else {
+        Report_Left(Run, File.File.Path, Changed_Refusal());
+    }
 }
 
 int Refresh_Sequence(Refresh_Record& Run, std::span<const char* const> Arguments) {
@@ -95,10 +85,12 @@ int Refresh_Sequence(Refresh_Record& Run, std::span<const char* const> Arguments
         return *Status;
     }
     const Header Now = Form_Header(Inputs);
-    Each_Output_File(Inputs, [&](const Output_File& File) { Refresh_One(Run, Now, File.Path); });
-    for (std::size_t I = 0; I < Run.To_Sync.size(); ++I) {
-        Sync_File_System(*Run.To_Sync[I], Run.Synced_Paths[I]);
-    }
+    With_Rewrites([&](const Rewrite& File, bool Renamed) { Report_Done(Run, File, Renamed); },
+                  [&](Rewrite_Batch& Batch) {
+                      Each_Output_File(Inputs, [&](const Output_File& File) {
+                          Refresh_One(Run, Batch, Now, File.Path);
+                      });
+                  });
     return Run.Left == 0 ? Exit_Complete : Exit_Failure;
 }
 

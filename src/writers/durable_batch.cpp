@@ -171,15 +171,8 @@ rlim_t Descriptor_Limit() {
 
 // An empty batch, as large as the open-files limit allows.
 Pending_Batch Create_Batch() {
-    // Each pending file may hold its directory open too: half the descriptors left by the
-    // rest of the run. Under a limit too low for even one, no file is created.
     Pending_Batch Batch;
-    if (const rlim_t Limit = Descriptor_Limit(); Limit != 0) {
-        Batch.Capacity =
-            Limit < Descriptors_Needed
-                ? 0
-                : std::clamp<rlim_t>((Limit - Descriptors_Needed + 2) / 2, 1, Batch_Size);
-    }
+    Batch.Capacity = Batch_Capacity();
     Batch.Written.reserve(Batch.Capacity);
     return Batch;
 }
@@ -235,6 +228,18 @@ void With_Batch(const Run_Record& Record, const std::function<void(Pending_Batch
         throw;
     }
     Finish_Batch(Batch);
+}
+
+std::size_t Batch_Capacity() {
+    // Each pending file may hold its directory open too: half the descriptors left by the
+    // rest of the run. Under a limit too low for even one, no file is created.
+    const rlim_t Limit = Descriptor_Limit();
+    if (Limit == 0) {
+        return 1;
+    }
+    return Limit < Descriptors_Needed
+               ? 0
+               : std::clamp<rlim_t>((Limit - Descriptors_Needed + 2) / 2, 1, Batch_Size);
 }
 
 std::optional<Problem> Descriptor_Problem(const std::string& Path) {

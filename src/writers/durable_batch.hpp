@@ -41,6 +41,10 @@ struct Pending_Batch {
 // system and one to spare.
 inline constexpr unsigned Descriptors_Needed = 10;
 
+// How many files written and not yet published a batch may hold under the open-files
+// limit: 0 when it leaves room for none.
+std::size_t Batch_Capacity();
+
 // Why no file can be created at Path under the open-files limit, if that is too low.
 std::optional<Problem> Descriptor_Problem(const std::string& Path);
 

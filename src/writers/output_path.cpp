@@ -102,6 +102,21 @@ bool Unnamed_Files_Linkable() {
     return Linkable;
 }
 
+int Open_Directory_Resolved(const char* Name, std::uint64_t Resolve) {
+    static bool Available = true;
+    if (!Available) {
+        errno = ENOSYS;
+        return -1;
+    }
+    open_how How{O_PATH | O_DIRECTORY | O_CLOEXEC, 0, Resolve};
+    const auto Fd = static_cast<int>(::syscall(SYS_openat2, AT_FDCWD, Name, &How, sizeof How));
+    if (Fd < 0 && (errno == ENOSYS || errno == EPERM)) {
+        Available = false;
+        errno = ENOSYS;
+    }
+    return Fd;
+}
+
 Shared_Directory Open_Output_Directory(std::string Path) {
     auto Directory = std::make_shared<Output_Directory>();
     Directory->Path = std::move(Path);
@@ -109,15 +124,8 @@ Shared_Directory Open_Output_Directory(std::string Path) {
     // An open that crosses no mount point proves the directory is on the current
     // directory's file system, which then needs no look of its own for its sync. Any
     // failure (a mount crossed, a kernel without openat2) leaves it to the plain open,
-    // whose error is the one reported; where openat2 is missing or forbidden, it is not
-    // tried again for the other directories.
-    static bool Openat2_Available = true;
-    if (Openat2_Available) {
-        open_how How{O_PATH | O_DIRECTORY | O_CLOEXEC, 0, RESOLVE_NO_XDEV};
-        Directory->Fd =
-            Owned_Fd(static_cast<int>(::syscall(SYS_openat2, AT_FDCWD, Name, &How, sizeof How)));
-        Openat2_Available = Directory->Fd.Value >= 0 || (errno != ENOSYS && errno != EPERM);
-    }
+    // whose error is the one reported.
+    Directory->Fd = Owned_Fd(Open_Directory_Resolved(Name, RESOLVE_NO_XDEV));
     Directory->Here = Directory->Fd.Value >= 0;
     if (!Directory->Here) {
         Directory->Fd = Owned_Fd(::open(Name, O_PATH | O_DIRECTORY | O_CLOEXEC));

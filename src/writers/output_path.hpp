@@ -8,6 +8,7 @@
 #include "base/failure.hpp"
 #include "base/owned_fd.hpp"
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -35,6 +36,11 @@ struct Output_Directory {
     bool Here = false; // on the mount of the current directory, and so on its file system
 };
 using Shared_Directory = std::shared_ptr<const Output_Directory>;
+
+// Opens the directory Name as openat2 would with the Resolve flags (O_PATH): a descriptor,
+// or -1 with errno set; ENOSYS where openat2 is missing or forbidden, which is then known
+// after the first try and costs no system call again.
+int Open_Directory_Resolved(const char* Name, std::uint64_t Resolve);
 
 // Opens the directory Path names, telling whether it is on the current directory's mount
 // in the same call. A failure is kept in the result, to be reported by the step that

@@ -8,6 +8,7 @@
 #include "base/path_parts.hpp"
 #include "base/text_pieces.hpp"
 #include "writers/atomic_file.hpp"
+#include "writers/durable_batch.hpp"
 #include "writers/hidden_name.hpp"
 
 #include <algorithm>
@@ -15,9 +16,11 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <linux/openat2.h>
 #include <memory>
 #include <optional>
 #include <string_view>
+#include <utility>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -159,21 +162,34 @@ bool Replace_File(const Shared_Directory& Directory, const std::string& Path,
 
 namespace {
 
+// The current directory's name, asked once: a program never changes its directory.
+const std::optional<std::string>& Current_Directory() {
+    static const std::optional<std::string> Here = []() -> std::optional<std::string> {
+        std::array<char, 4096> Name{};
+        if (::getcwd(Name.data(), Name.size()) == nullptr) {
+            return std::nullopt;
+        }
+        return std::string(Name.data());
+    }();
+    return Here;
+}
+
 // The directory at Path opened in one call, kept only when the kernel names the directory
 // it reached by Path itself (the current directory's name before a relative one): a
-// symbolic link at any level would have it named by its target. -1 otherwise.
+// symbolic link at any level would have it named by its target. -1 otherwise. For a
+// kernel without openat2, which refuses the links in the same call.
 Owned_Fd Open_Where_Named(const std::string& Path) {
     Owned_Fd Fd(::open(Path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-    std::array<char, 4096> Here{};
     std::array<char, 4096> Reached{};
     const std::string Link = "/proc/self/fd/" + std::to_string(Fd.Value);
     const ssize_t Size =
         Fd.Value < 0 ? -1 : ::readlink(Link.c_str(), Reached.data(), Reached.size());
+    const auto& Here = Current_Directory();
     if (Size <= 0 || static_cast<std::size_t>(Size) >= Reached.size() ||
-        (!Path.starts_with('/') && ::getcwd(Here.data(), Here.size()) == nullptr)) {
+        (!Path.starts_with('/') && !Here)) {
         return {};
     }
-    std::string Named = Path.starts_with('/') ? Path : std::string(Here.data()) + '/' + Path;
+    const std::string Named = Path.starts_with('/') ? Path : *Here + '/' + Path;
     return std::string_view(Reached.data(), static_cast<std::size_t>(Size)) == Named ? std::move(Fd)
                                                                                      : Owned_Fd();
 }
@@ -207,7 +223,10 @@ Unfollowed_Directory Open_Level_By_Level(const std::string& Path) {
 } // namespace
 
 Unfollowed_Directory Open_Unfollowed(const std::string& Path) {
-    Owned_Fd Fd = Open_Where_Named(Path);
+    Owned_Fd Fd(Open_Directory_Resolved(Path.c_str(), RESOLVE_NO_SYMLINKS));
+    if (Fd.Value < 0 && errno == ENOSYS) {
+        Fd = Open_Where_Named(Path);
+    }
     if (Fd.Value < 0) {
         return Open_Level_By_Level(Path); // a link, a name the kernel writes otherwise, or none
     }
@@ -217,6 +236,10 @@ Unfollowed_Directory Open_Unfollowed(const std::string& Path) {
     return {.Directory = std::move(Opened), .Link = {}};
 }
 
+namespace {
+
+// Whether Status, taken now, still describes the file that Read_Status described: the
+// same file (device and inode), of the same size and modification time, with one name.
 bool Same_File(const struct stat& Read_Status, const struct stat& Status) {
     return S_ISREG(Status.st_mode) && Status.st_dev == Read_Status.st_dev &&
            Status.st_ino == Read_Status.st_ino && Status.st_size == Read_Status.st_size &&
@@ -224,32 +247,135 @@ bool Same_File(const struct stat& Read_Status, const struct stat& Status) {
            Status.st_mtim.tv_nsec == Read_Status.st_mtim.tv_nsec && Status.st_nlink == 1;
 }
 
-bool Rewrite_File(const Shared_Directory& Directory, const std::string& Path,
-                  const struct stat& Read_Status, const Text_Source& Source) {
-    Pending_File File = Write_Hidden(Directory, Path, Source);
-    Keep_Mode_And_Owner(File, Read_Status);
-    Sync_Data(File);
-    // Looked at again just before the rename: a file written meanwhile keeps its text.
-    const std::string Name(Base_Name(Path));
+// Renames the new text over its path unless the file there changed since it was read,
+// as it is looked at again just before the rename: a file written meanwhile keeps its text.
+bool Rename_Unless_Changed(Rewrite& File) {
+    const Pending_File& Pending = File.File;
     struct stat Now {};
-    if (::fstatat(Directory->Fd.Value, Name.c_str(), &Now, AT_SYMLINK_NOFOLLOW) != 0) {
+    if (::fstatat(Pending.Directory->Fd.Value, Name_Of(Pending.Path), &Now, AT_SYMLINK_NOFOLLOW) !=
+        0) {
         if (errno == ENOENT) {
             return false;
         }
-        Raise_System_Failure("cannot look at", Path, errno);
+        Raise_System_Failure("cannot look at", Pending.Path, errno);
     }
-    if (!Same_File(Read_Status, Now)) {
+    if (!Same_File(File.Read_Status, Now)) {
         return false;
     }
-    Rename_Over(File);
+    Rename_Over(File.File);
     return true;
 }
 
-void Sync_File_System(const Output_Directory& Directory, const std::string& Path) {
-    const Owned_Fd Synced = Reopen_Readable(Directory);
-    if (Synced.Value < 0 || ::syncfs(Synced.Value) != 0) {
+void Rename_All(const Rewrite_Batch& Batch, std::vector<Rewrite>& Files) {
+    for (Rewrite& File : Files) {
+        const bool Renamed = Rename_Unless_Changed(File);
+        Batch.Done(File, Renamed);
+    }
+}
+
+// Makes the new texts durable by a sync of each; at the first that cannot be, the files
+// before it are renamed, and the failure names it.
+void Sync_Each(const Rewrite_Batch& Batch, std::vector<Rewrite>& Files) {
+    for (std::size_t I = 0; I < Files.size(); ++I) {
+        if (::fsync(Files[I].File.Fd.Value) != 0) {
+            const int Error = errno;
+            const std::string Path = Files[I].File.Path;
+            Files.resize(I);
+            Rename_All(Batch, Files);
+            Raise_System_Failure("cannot sync", Path, Error);
+        }
+    }
+}
+
+// Makes the new texts of the batch durable, by one syncfs of each file system or, where
+// one fails, a sync of each file (which tells whose the error is), then renames them.
+void Publish_Rewrites(Rewrite_Batch& Batch) {
+    std::vector<Rewrite> Files = std::exchange(Batch.Written, {});
+    if (Files.empty()) {
+        return;
+    }
+    Batch.Written.reserve(Batch.Capacity);
+    bool Synced = true;
+    for (const Owned_Fd& Syncer : Batch.Syncers) {
+        Synced = ::syncfs(Syncer.Value) == 0 && Synced;
+    }
+    if (!Synced) {
+        Sync_Each(Batch, Files);
+    }
+    Rename_All(Batch, Files);
+}
+
+// Renames what the batch holds, then makes every rename durable.
+void Finish_Rewrites(Rewrite_Batch& Batch) {
+    Publish_Rewrites(Batch);
+    for (std::size_t I = 0; I < Batch.Syncers.size(); ++I) {
+        if (::syncfs(Batch.Syncers[I].Value) != 0) {
+            Raise_System_Failure("cannot sync the directory of", Batch.Sync_Paths[I], errno);
+        }
+    }
+}
+
+// Keeps a directory of Path's file system, opened before the first write of the run
+// there, so that its syncfs reports every write-back error since.
+void Note_File_System(Rewrite_Batch& Batch, const Output_Directory& Directory,
+                      const std::string& Path, dev_t Device) {
+    if (std::find(Batch.Devices.begin(), Batch.Devices.end(), Device) != Batch.Devices.end()) {
+        return;
+    }
+    Owned_Fd Syncer = Reopen_Readable(Directory);
+    if (Syncer.Value < 0) {
         Raise_System_Failure("cannot sync the directory of", Path, errno);
     }
+    Batch.Devices.push_back(Device);
+    Batch.Syncers.push_back(std::move(Syncer));
+    Batch.Sync_Paths.push_back(Path);
+}
+
+// The refusals of a directory that takes no new file, which the caller reports as such.
+bool Refuses_New_File(int Error) {
+    return Error == EACCES || Error == EPERM || Error == EROFS;
+}
+
+} // namespace
+
+void With_Rewrites(Rewrite_Done Done, const std::function<void(Rewrite_Batch&)>& Fill) {
+    Rewrite_Batch Batch;
+    Batch.Capacity = std::max<std::size_t>(Batch_Capacity(), 1);
+    Batch.Written.reserve(Batch.Capacity);
+    Batch.Done = std::move(Done);
+    try {
+        Fill(Batch);
+    } catch (...) {
+        // A failure renaming or syncing these is met first, and reported instead.
+        Finish_Rewrites(Batch);
+        throw;
+    }
+    Finish_Rewrites(Batch);
+}
+
+int Add_Rewrite(Rewrite_Batch& Batch, const Shared_Directory& Directory, const std::string& Path,
+                const struct stat& Read_Status, const Text_Source& Source, std::string Note) {
+    Note_File_System(Batch, *Directory, Path, Read_Status.st_dev);
+    Rewrite File;
+    File.File.Path = Path;
+    File.File.Directory = Directory;
+    if (const int Error = Create_Hidden(File.File); Error != 0) {
+        if (Refuses_New_File(Error)) {
+            return Error;
+        }
+        Raise_System_Failure("cannot create", Path, Error);
+    }
+    if (const int Error = Write_Text(File.File.Fd.Value, Source); Error != 0) {
+        Raise_System_Failure("cannot write", Path, Error);
+    }
+    Keep_Mode_And_Owner(File.File, Read_Status);
+    File.Read_Status = Read_Status;
+    File.Note = std::move(Note);
+    Batch.Written.push_back(std::move(File));
+    if (Batch.Written.size() >= Batch.Capacity) {
+        Publish_Rewrites(Batch);
+    }
+    return 0;
 }
 
 } // namespace adaskel

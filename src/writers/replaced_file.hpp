@@ -7,9 +7,13 @@
 #include "base/text_pieces.hpp"
 #include "writers/atomic_file.hpp"
 
+#include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <sys/stat.h>
+#include <sys/types.h>
+#include <vector>
 
 namespace adaskel {
 
@@ -40,19 +44,38 @@ struct Unfollowed_Directory {
 // kept in the directory's Error.
 Unfollowed_Directory Open_Unfollowed(const std::string& Path);
 
-// Whether Status, taken now, still describes the file that Read_Status described: the
-// same file (device and inode), of the same size and modification time, with one name.
-bool Same_File(const struct stat& Read_Status, const struct stat& Status);
+// A file's new text, written under a hidden name beside it, waiting for its rename.
+struct Rewrite {
+    Pending_File File;
+    struct stat Read_Status {}; // the file's, as it was read
+    std::string Note;           // the caller's, handed back once the file is renamed or left
+};
 
-// Replaces the regular file at Path, in Directory, by the text of Source, keeping its mode
-// (and its owner, where the program may set it), unless the file changed since it was
-// read as Read_Status says: then nothing is changed and false is returned. The new data
-// is durable before the rename; the rename is durable once the caller syncs the file
-// system (Sync_File_System).
-bool Rewrite_File(const Shared_Directory& Directory, const std::string& Path,
-                  const struct stat& Read_Status, const Text_Source& Source);
+// Told of each file of a batch, in order, once it is renamed over its path (Renamed) or
+// left because it changed since it was read.
+using Rewrite_Done = std::function<void(const Rewrite& File, bool Renamed)>;
 
-// Makes every name changed in Directory's file system durable; Path names it in a failure.
-void Sync_File_System(const Output_Directory& Directory, const std::string& Path);
+// Files rewritten together: their new texts made durable by one sync of each file system
+// they are on (on a disk, at far less cost than a sync of each file), then each renamed.
+struct Rewrite_Batch {
+    std::size_t Capacity = 1;
+    std::vector<Rewrite> Written;
+    std::vector<dev_t> Devices;          // the file systems written to, and on each one
+    std::vector<Owned_Fd> Syncers;       // a directory opened before its first write,
+    std::vector<std::string> Sync_Paths; // and a path there that a failed sync names
+    Rewrite_Done Done;
+};
+
+// Runs Fill on a new batch, then renames what it holds and makes every rename durable:
+// once it returns, a power loss takes no new text. When Fill fails, the files written
+// before the failure are renamed, and durable, before it is reported.
+void With_Rewrites(Rewrite_Done Done, const std::function<void(Rewrite_Batch&)>& Fill);
+
+// Writes Source under a hidden name in Directory, to replace the regular file at Path that
+// Read_Status describes, keeping its mode (and its owner, where the program may set it),
+// and adds it to the batch, published when full. Returns 0; or, writing nothing, the
+// errno by which the directory refused a new file (EACCES, EPERM or EROFS).
+int Add_Rewrite(Rewrite_Batch& Batch, const Shared_Directory& Directory, const std::string& Path,
+                const struct stat& Read_Status, const Text_Source& Source, std::string Note);
 
 } // namespace adaskel

@@ -116,7 +116,7 @@ TEST(HeaderDrift, RefreshedHeaderKeepsDateAndYear) {
     const Header_Drift Drift = Box.Judge(Old_Header({}) + Rest, {.Version = "2.0"});
     std::string Expected = Old_Header({.Version = "2.0"});
     EXPECT_EQ(Drift.Refreshed, Expected);
-    EXPECT_EQ(Drift.Bytes.substr(Header_Size(Drift)), Rest);
+    EXPECT_EQ(Drift.Bytes.substr(Drift.Header_Size), Rest);
     EXPECT_EQ(Drift_Message(Drift.Fields.at(0), "list"),
               "header version '1.0', the last line of 'Versions.lst' is '2.0' (adaskel-refresh "
               "list rewrites it)");

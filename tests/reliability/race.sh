@@ -82,19 +82,20 @@ for mode in "${!Env[@]}"; do
             { echo "FAULT: $mode adaskel exited 0 without its file in $swap"; ((++Faults)); }
     done
 done
-# adaskel-refresh over a generated tree whose version was bumped. The body file (the first
-# one refreshed, its new text synced before the rename) is written to meanwhile: it keeps
-# that text and is named. Then a unit directory is swapped once refresh holds it open.
+# adaskel-refresh over a generated tree whose version was bumped, stopped at the sync that
+# makes the new texts durable, before any rename. The body file is written to meanwhile:
+# it keeps that text and is named. Then a unit directory is swapped while refresh holds it
+# open.
 Body=proj/proj/src/proj.adb Meanwhile='-- written meanwhile'
 bumped() { fresh && "$Program" project.txt </dev/null >/dev/null && echo 2.0 >>Versions.lst; }
 for mode in "${!Env[@]}"; do
-    bumped && Action="echo '$Meanwhile' >>$Body" race "$mode" fsync none "$Refresh" &&
+    bumped && Action="echo '$Meanwhile' >>$Body" race "$mode" syncfs none "$Refresh" &&
         judge "$mode refresh, the body written to"
     [[ $Status == 1 && $(<err) == "adaskel-refresh: $Body: not refreshed: it changed while it was refreshed" &&
         $(tail -n 1 "$Body") == "$Meanwhile" && $(sed -n 19p "$Body") == '-- Version := "1.0"' &&
         $(sed -n 19p proj/proj-c/src/lib/proj-c.ads) == '-- Version := "2.0"' ]] ||
         { echo "FAULT: $mode refresh of a file written meanwhile: status $Status, $(<err)"; ((++Faults)); }
-    bumped && When=3 race "$mode" fsync proj/proj-b/src/lib "$Refresh" &&
+    bumped && race "$mode" syncfs proj/proj-b/src/lib "$Refresh" &&
         judge "$mode refresh, proj/proj-b/src/lib swapped"
     [[ $Status != 0 || $(sed -n 19p proj/proj-b/src/lib.real/proj-b.ads) == '-- Version := "2.0"' ]] ||
         { echo "FAULT: $mode refresh exited 0 without its file in proj/proj-b/src/lib"; ((++Faults)); }

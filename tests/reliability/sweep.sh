@@ -268,7 +268,7 @@ fresh small && run unnamed && (cd "$Run" && printf '%s\n' proj app proj-io >proj
     mkdir -p "$Work/renew.old" && cp -a "$Run/proj" "$Work/renew.old/" && renew unnamed &&
     ((Status == 0)) && mkdir -p "$Work/renew.new" && cp -a "$Run/proj" "$Work/renew.new/" ||
     { echo "the uncut refresh failed: $(<"$Err")"; exit 1; }
-Renew_Errors=("readlink EIO" "openat EMFILE" "read EIO" "newfstatat EIO" "faccessat2 EIO" "write ENOSPC"
+Renew_Errors=("openat2 EIO" "readlink EIO" "openat EMFILE" "read EIO" "newfstatat EIO" "faccessat2 EIO" "write ENOSPC"
     "fchown EIO" "fchmod EIO" "fsync EIO" "renameat2 EIO" "unlinkat EIO" "close EIO" "syncfs EIO")
 ((${#Traced[@]})) && for row in "${Renew_Errors[@]}"; do
     read -r sys err <<<"$row"
