@@ -20,9 +20,9 @@
 #include <memory>
 #include <optional>
 #include <string_view>
-#include <utility>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace adaskel {
 
