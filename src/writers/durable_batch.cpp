@@ -39,15 +39,6 @@ void Note_File_System(Pending_Batch& Batch, const Pending_File& File) {
     Batch.Syncers.emplace_back(::fcntl(File.Fd.Value, F_DUPFD_CLOEXEC, 0));
 }
 
-// Whether a syncfs of every file system written to succeeded.
-bool Sync_File_Systems(const Pending_Batch& Batch) {
-    bool Synced = true;
-    for (const Owned_Fd& Syncer : Batch.Syncers) {
-        Synced = ::syncfs(Syncer.Value) == 0 && Synced;
-    }
-    return Synced;
-}
-
 // Makes the names of the files at Paths durable by a sync of each directory; fails naming
 // the first file whose name cannot be.
 void Sync_Directories(const std::vector<std::string>& Paths) {
@@ -157,7 +148,7 @@ void Sync_Each(Pending_Batch& Batch, std::vector<Pending_File>& Files) {
 void Sync_Names(Pending_Batch& Batch) {
     const std::vector<std::string> Linked = std::exchange(Batch.Linked, {});
     const std::vector<std::int32_t> Found = std::exchange(Batch.Found, {});
-    if ((!Linked.empty() || !Found.empty()) && !Sync_File_Systems(Batch)) {
+    if ((!Linked.empty() || !Found.empty()) && !Sync_File_Systems(Batch.Syncers)) {
         Sync_Directories(Linked);
         Sync_Found(*Batch.Record, Found);
     }
@@ -187,7 +178,7 @@ void Publish_Batch(Pending_Batch& Batch) {
     std::vector<Pending_File> Files = std::exchange(Batch.Written, {});
     Batch.Written.reserve(Batch.Capacity);
     const std::vector<std::string> Linked = std::exchange(Batch.Linked, {});
-    if (!Sync_File_Systems(Batch)) {
+    if (!Sync_File_Systems(Batch.Syncers)) {
         Sync_Directories(Linked);
         Sync_Each(Batch, Files);
     }
@@ -228,6 +219,14 @@ void With_Batch(const Run_Record& Record, const std::function<void(Pending_Batch
         throw;
     }
     Finish_Batch(Batch);
+}
+
+bool Sync_File_Systems(const std::vector<Owned_Fd>& Syncers) {
+    bool Synced = true;
+    for (const Owned_Fd& Syncer : Syncers) {
+        Synced = ::syncfs(Syncer.Value) == 0 && Synced;
+    }
+    return Synced;
 }
 
 std::size_t Batch_Capacity() {

@@ -41,6 +41,10 @@ struct Pending_Batch {
 // system and one to spare.
 inline constexpr unsigned Descriptors_Needed = 10;
 
+// Whether a syncfs through each of Syncers, descriptors of the file systems written to,
+// succeeded; each is tried.
+bool Sync_File_Systems(const std::vector<Owned_Fd>& Syncers);
+
 // How many files written and not yet published a batch may hold under the open-files
 // limit: 0 when it leaves room for none.
 std::size_t Batch_Capacity();

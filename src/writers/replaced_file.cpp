@@ -295,11 +295,7 @@ void Publish_Rewrites(Rewrite_Batch& Batch) {
         return;
     }
     Batch.Written.reserve(Batch.Capacity);
-    bool Synced = true;
-    for (const Owned_Fd& Syncer : Batch.Syncers) {
-        Synced = ::syncfs(Syncer.Value) == 0 && Synced;
-    }
-    if (!Synced) {
+    if (!Sync_File_Systems(Batch.Syncers)) {
         Sync_Each(Batch, Files);
     }
     Rename_All(Batch, Files);
