@@ -5,10 +5,8 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <linux/fs.h>
 #include <random>
 #include <set>
-#include <sys/ioctl.h>
 
 namespace {
 
@@ -28,14 +26,9 @@ const std::string App_Body = "app/app/src/app.adb";
 const std::string Util_Spec = "app/util/src/lib/util.ads";
 const std::string Io_Spec = "app/util-io/src/lib/util-io.ads";
 
-// The warnings on the derived project where adaskel-layout refuses to replace it, and on
-// one that no longer follows the list.
+// The warning on the derived project where adaskel-layout refuses to replace it.
 const std::string Layout_Refuses = "app/.adaskel/app_tree.gpr: warning: adaskel-layout list "
                                    "refuses to rewrite it, creating nothing: ";
-std::string Not_Following(const std::string& Path) {
-    return Path + ": warning: does not follow the list and the tree, so gprbuild would not build "
-                  "what the run writes: adaskel-layout list writes it from the list and the tree\n";
-}
 
 Files Texts(const std::string& List, Files Extra = {}) {
     Extra.merge(Files{{"Versions.lst", "1.0\n"},
@@ -158,6 +151,12 @@ constexpr bool Leaks_Sought = __has_feature(address_sanitizer);
 constexpr bool Leaks_Sought = false;
 #endif
 
+// Under a sanitizer or valgrind, whose runtimes need descriptors and memory of their own.
+bool Under_Checker() {
+    const char* Preloaded = std::getenv("LD_PRELOAD");
+    return Leaks_Sought || (Preloaded != nullptr && std::strstr(Preloaded, "vgpreload") != nullptr);
+}
+
 void Run_Case(const Case& Row) {
     if (!Row.Wrapper.empty() && (::geteuid() != 0 || !fs::exists(Row.Wrapper.front()) ||
                                  (Leaks_Sought && Row.Wrapper == Effective_Nobody))) {
@@ -166,11 +165,7 @@ void Run_Case(const Case& Row) {
     if (Leaks_Sought && Row.Wrapper.size() > 1 && Row.Wrapper[1].starts_with("LD_PRELOAD")) {
         GTEST_SKIP() << "the sanitizer's runtime must be loaded first";
     }
-    // The sanitizers' runtime and valgrind need descriptors of their own.
-    const char* Preloaded = std::getenv("LD_PRELOAD");
-    const bool Under_Valgrind = Preloaded != nullptr && std::strstr(Preloaded, "vgpreload");
-    if ((Leaks_Sought || Under_Valgrind) && !Row.Wrapper.empty() &&
-        Row.Wrapper.front().ends_with("prlimit")) {
+    if (Under_Checker() && !Row.Wrapper.empty() && Row.Wrapper.front().ends_with("prlimit")) {
         GTEST_SKIP() << "a checker's runtime needs descriptors of its own";
     }
     const Sandbox Box;
@@ -412,8 +407,10 @@ std::vector<Case> Trees() {
          .Out = "app/app.gpr: warning: withs the derived project at its old place 'app_tree.gpr', "
                 "so 'app/' holds two project files and an editor loads neither; to move it, write "
                 "'with \".adaskel/app_tree.gpr\";' in place of 'with \"app_tree.gpr\";' and remove "
-                "'app/app_tree.gpr' (adaskel-layout keeps both up to date until then)\n" +
-                Not_Following("app/app_tree.gpr") +
+                "'app/app_tree.gpr' (adaskel-layout keeps both up to date until then)\n"
+                "app/app_tree.gpr: warning: does not follow the list and the tree, so gprbuild "
+                "would not build what the run writes: adaskel-layout list writes it from the list "
+                "and the tree\n"
                 "summary: 3 to create, 0 to skip, 0 to fail; 0 errors, 2 warnings\n"},
     };
 }
@@ -506,9 +503,7 @@ TEST(CheckRobustness, AnyMainBodyReadWithinBounds) {
     const Sandbox Box;
     Prepare(Box, {"app/app/src", "app/util/src/lib", "app/util-io/src/lib"}, Texts(App_List), {});
     const fs::path Body = Box.Tree() / App_Body;
-    const char* Preloaded = std::getenv("LD_PRELOAD");
-    const bool Checked =
-        Leaks_Sought || (Preloaded != nullptr && std::strstr(Preloaded, "vgpreload"));
+    const bool Checked = Under_Checker();
     // Its output discarded, its address space limited by prlimit where no checker runs.
     std::vector<std::string> Args{"--as=" + std::to_string(rlim_t{64} << 20U), "--",
                                   ADASKEL_CHECK_BINARY, "list"};
