@@ -15,22 +15,18 @@ for program in adaskel adaskel-check adaskel-layout adaskel-refresh; do
         fail "no completion of $program"
 done
 
-# Each row: the command line up to the cursor, then the words offered.
+# Each row: the command line up to the cursor, then the words offered. The project file
+# and MAX_LINES are completed alike for every program, its options by its name.
 rows=(
     'adaskel-check --h|--help'
     'adaskel-check --fo|--format='
     'adaskel-check --format=s|sarif'
     'adaskel-check --format=json --|--format= --warnings-as-errors'
-    'adaskel-check --w|--warnings-as-errors'
     'adaskel-check --warnings-as-errors sh|shop.lst'
-    'adaskel-refresh sh|shop.lst'
-    'adaskel-refresh shop.lst |16384'
-    'adaskel-check --format=json sh|shop.lst'
-    'adaskel-layout sh|shop.lst'
-    'adaskel sh|shop.lst'
     'adaskel-layout --v|--version'
     'adaskel --|'
-    'adaskel shop.lst |16384'
+    'adaskel sh|shop.lst'
+    'adaskel-refresh shop.lst |16384'
     'adaskel-check --format=text shop.lst 1|16384'
     'adaskel-layout shop.lst 16384 |'
 )

@@ -4,13 +4,11 @@
 # the one before it ended, with its exported variables. A block stops at its first command
 # that fails, and the test then names the block and the README line of that command.
 #
-# The blocks run as written; only their surroundings are arranged. HOME is a scratch
-# directory whose git configuration sends the README's clone URL to a scratch repository
-# holding this source tree, so the clone block clones what is being tested. apt-get is a
-# stand-in that installs nothing but fails for a package this machine does not have. The
-# built programs come first on PATH, as they would after the build. A block right after a
-# line `<!-- not run: REASON -->` is skipped (the one that builds and runs every test,
-# this test among them).
+# The blocks run as written, in arranged surroundings: HOME's git configuration sends the
+# README's clone URL to a scratch repository of this source tree; apt-get is a stand-in
+# that installs nothing but fails for a package not installed here; the built programs
+# come first on PATH. A block right after `<!-- not run: REASON -->` is skipped (the one
+# that builds and runs every test, this test among them).
 #   Usage: readme_blocks.sh README BUILD_DIR
 set -euo pipefail
 
@@ -43,8 +41,7 @@ awk -v Dir="$Scratch/blocks" '
 Count=$(find "$Scratch/blocks" -name '*.sh' | wc -l)
 [ "$Count" -gt 0 ] || fail "no sh block in $Readme"
 
-# The source tree as a repository of its own, without the build trees, under the URL the
-# README clones.
+# The source tree, without the build trees, as a repository under the URL the README clones.
 Url=$(sed -n 's/^git clone \([^ ]*\).*/\1/p' "$Scratch"/blocks/*.sh | head -n 1)
 [ -n "$Url" ] || fail "no block of $Readme runs git clone"
 tar -C "$Source" --exclude=./.git --exclude='./build' --exclude='./build-*' -cf - . |

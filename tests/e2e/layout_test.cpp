@@ -76,7 +76,6 @@ const Files Gpr_Files = {
      "[build-switches]\n\"*\".style_checks = \"No\"\n\"*\".compile_checks = \"warnings\"\n"},
     {"app/.gitignore", "obj/\nbin/\nalire/\nconfig/\n"}};
 
-// The last lines of a layout that finds neither a manifest nor a .gitignore.
 // The lines of the directories the layout makes beside the units', of the files written
 // after ROOT.gpr, and of the derived project's in a fresh tree.
 const std::string Derived_Dirs = "created app/.adaskel/\ncreated app/config/\n";
@@ -114,21 +113,12 @@ std::vector<Case> Trees() {
                                  "created app/util/src/\ncreated app/util/src/lib/\ncreated app/util-io/\n"
                                  "created app/util-io/src/\ncreated app/util-io/src/lib/\n"
                                  + Derived_Lines + "created app/app.gpr\n" + Beside_Lines + Crate_Lines},
-        {.Name = "Partial", .Dirs = {"app/app/src", "app/util/src"},
-         .Out = "created app/util/src/lib/\ncreated app/util-io/\ncreated app/util-io/src/\n"
-                "created app/util-io/src/lib/\n" + Derived_Lines + "created app/app.gpr\n" + Beside_Lines +
-                Crate_Lines},
         {.Name = "BlockedByFile", .Dirs = {"app/app/src"}, .Inputs = {{"app/util", "x\n"}}, .Status = 1,
          .Err = Blocked + "not a directory\n"},
-        {.Name = "DanglingLink", .Dirs = {"app/app/src"}, .Made_Links = {{"app/util", "nowhere"}}, .Status = 1,
-         .Err = Not_Followed},
         {.Name = "LinkToDirectory", .Dirs = {"app/app/src", "elsewhere"}, .Made_Links = {{"app/util", "../elsewhere"}},
          .Status = 1, .Err = Not_Followed},
         {.Name = "GprThere", .Dirs = {"app/app/src", "app/util/src/lib", "app/util-io/src/lib"},
          .Inputs = {{"app/app.gpr", "mine\n"}}, .Out = Derived_Lines + Beside_Lines + Crate_Lines},
-        {.Name = "DerivedGprStale", .Dirs = {"app/app/src", "app/util/src/lib", "app/util-io/src/lib"},
-         .Inputs = {{"app/app.gpr", "mine\n"}, {"app/.adaskel/app_tree.gpr", "old\n"}},
-         .Out = "created app/config/\nupdated app/.adaskel/app_tree.gpr\n" + Beside_Lines + Crate_Lines},
         // A tree laid out before the derived project moved: its app.gpr withs the old
         // place, which keeps following the list beside the new one.
         {.Name = "DerivedGprAtOldPlace", .Dirs = {"app/app/src", "app/util/src/lib", "app/util-io/src/lib"},
@@ -143,24 +133,14 @@ std::vector<Case> Trees() {
                     {"Versions.lst", "v1.0\n"}},
          .Out = "created app/config/\n" + Beside_Lines + "not created app/alire.toml: version 'v1.0' (line 1 of 'Versions.lst'): alr takes a version "
                 "like 1.0 or 1.0.0-rc1\ncreated app/.gitignore\n"},
-        {.Name = "RootNotIdentifier", .Inputs = {{"list", "a.b\napp\n"}}, .Status = 1,
-         .Err = Lead + "1: root 'a.b' is not a GPR project name: it must be an identifier of ASCII letters, "
-                "digits and underscores\n"},
         {.Name = "UnitLeavesRoot", .Inputs = {{"list", "app\napp\nutil\n..\n"}}, .Status = 1,
          .Err = Lead + "4: '..' cannot be a directory of the tree: it is '.' or '..'\n"},
-        {.Name = "UnitWithSlash", .Inputs = {{"list", "app\napp\nutil/io\n"}}, .Status = 1,
-         .Err = Lead + "3: 'util/io' cannot be a directory of the tree: it holds '/'\n"},
         {.Name = "NulByte", .Inputs = {{"list", std::string("app\napp\nut\0il\n", 14)}}, .Status = 1,
          .Err = Lead + "3 holds a NUL byte\n"},
-        {.Name = "NoArgument", .Status = 2,
-         .Err = "adaskel-layout: no project file given\nusage: adaskel-layout PROJECT_FILE [MAX_LINES]\n", .Args = {}},
         // A path that leads to nothing is said not to exist, not to be no regular file.
         {.Name = "NoSuchList", .Status = 2,
          .Err = "adaskel-layout: 'nosuch.lst' does not exist\nusage: adaskel-layout PROJECT_FILE [MAX_LINES]\n",
          .Args = {"nosuch.lst"}},
-        {.Name = "ListIsDirectory", .Dirs = {"app"}, .Status = 2,
-         .Err = "adaskel-layout: 'app' is not a regular file\nusage: adaskel-layout PROJECT_FILE [MAX_LINES]\n",
-         .Args = {"app"}},
         // Run where the reference texts are not (inside the tree, say), it used to lay out a
         // tree there: the run's own input step refuses first.
         {.Name = "NoReferenceTexts", .Absent = {"Versions.lst", "Abstract.txt", "gpl.txt", "Copyright"}, .Status = 1,
@@ -226,13 +206,10 @@ INSTANTIATE_TEST_SUITE_P(Trees, Layout, testing::ValuesIn(Trees()),
 TEST(Layout, DerivesSourceDirsAndNaming) {
     const Sandbox Box;
     Files Inputs = Reference_Texts();
-    Inputs.merge(Files{{"list", "Demo\nDemo\nABC-def-x\nutil-io\nUtil-io\nlib\n"},
+    Inputs.merge(Files{{"list", "Demo\nDemo\nABC-def-x\nutil-io\nlib\n"},
                        {"Demo/abc/src/lib/abc.ads", "package ABC is end ABC;\n"},
                        {"Demo/abc-def/src/lib/abc-def.ads", "package ABC.Def is end ABC.Def;\n"}});
     Prepare(Box, {}, Inputs, {});
-    const Outcome Run = harness::Run(Box, ADASKEL_LAYOUT_BINARY, {"list"});
-    EXPECT_EQ(Run.Status, 1) << Run.Err; // line 5 is line 4 in other letter case
-    Prepare(Box, {}, {{"list", "Demo\nDemo\nABC-def-x\nutil-io\nlib\n"}}, {});
     const Outcome Fixed = harness::Run(Box, ADASKEL_LAYOUT_BINARY, {"list"});
     EXPECT_EQ(Fixed.Status, 0) << Fixed.Err;
     EXPECT_EQ(
@@ -304,13 +281,10 @@ TEST(Layout, RefusesWhatTheCheckCallsAnError) {
     // clang-format on
     for (const Row& Each : Rows) {
         const Sandbox Box;
-        Prepare(Box, {},
-                {{"list", Each.List},
-                 {"Versions.lst", "1.0\n"},
-                 {"Abstract.txt", "A\n"},
-                 {"Copyright", "Me\n"},
-                 {"gpl.txt", std::string(400, '\n')}},
-                {});
+        Files Inputs = Reference_Texts();
+        Inputs.emplace("list", Each.List);
+        Inputs["gpl.txt"] = std::string(400, '\n'); // blank lines, which the header judge skips
+        Prepare(Box, {}, Inputs, {});
         const Outcome Check = harness::Run(Box, ADASKEL_CHECK_BINARY, {"list"});
         const Outcome Layout = harness::Run(Box, ADASKEL_LAYOUT_BINARY, {"list"});
         std::vector<std::string> Check_Errors = Lines_After(Check.Out, "list:");

@@ -8,12 +8,12 @@
 # (each named with the reason the check gave beforehand, and left byte for byte).
 #   Usage: refresh.sh ADASKEL ADASKEL_CHECK ADASKEL_LAYOUT ADASKEL_REFRESH
 set -euo pipefail
+source "$(dirname -- "$0")/texts.sh"
 generator=$(realpath "$1") checker=$(realpath "$2") layout=$(realpath "$3") refresh=$(realpath "$4")
 work=$(mktemp -d)
 trap 'chmod -R u+w "$work"; rm -rf "$work"' EXIT
 chmod 755 "$work"
 cd "$work"
-fail() { printf 'refresh.sh: %s\n' "$*" >&2; exit 1; }
 Body=shop/shop/src/shop.adb Store=shop/store/src/lib/store.ads Cart=shop/store-cart/src/lib/store-cart.ads
 # The header lines a file shows when its date and copyright year are masked.
 masked() { head -n 19 "$1" | sed -e '18s/^-- Date := ".*"$/-- Date := "D"/' \
@@ -21,10 +21,8 @@ masked() { head -n 19 "$1" | sed -e '18s/^-- Date := ".*"$/-- Date := "D"/' \
 
 # A tree in DIR with code of the user's below each header.
 made() {
-    mkdir -p "$1" && cd "$1"
-    printf '0.1.0\n' >Versions.lst && printf 'A shop\n' >Abstract.txt
-    printf 'The Authors\n' >Copyright && printf '%s\n' shop shop store store-cart >shop.lst
-    seq -f ' licence line %g' 320 >gpl.txt
+    mkdir -p "$1" && cd "$1" && texts 'A shop' 0.1.0
+    printf '%s\n' shop shop store store-cart >shop.lst
     "$layout" shop.lst >/dev/null && "$generator" shop.lst </dev/null >/dev/null ||
         fail "the first run failed"
     sed -i 's/^   null;$/   -- The user'\''s code.\n   null;/' "$Body"

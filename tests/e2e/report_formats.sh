@@ -6,16 +6,15 @@
 # (.ci/run installs it into TOOL_DIR).
 #   Usage: report_formats.sh ADASKEL ADASKEL_CHECK ADASKEL_LAYOUT EXAMPLE_DIR TOOL_DIR
 set -euo pipefail
+source "$(dirname -- "$0")/texts.sh"
 generator=$(realpath "$1") checker=$(realpath "$2") layout=$(realpath "$3")
 example=$(realpath "$4") tools=$5
 command -v node >/dev/null && command -v npm >/dev/null ||
     { echo "skipped: node or npm not installed"; exit 77; }
 [[ -d $tools/node_modules/@microsoft/sarif-multitool ]] ||
     { echo "skipped: the SARIF validator is not installed in $tools"; exit 77; }
-tools=$(realpath "$tools")
-work=$(mktemp -d)
+tools=$(realpath "$tools") work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-fail() { printf 'report_formats.sh: %s\n' "$*" >&2; exit 1; }
 
 # reports NAME LIST: the JSON and SARIF reports of the tree in the current directory,
 # each twice, into $work/NAME.json and $work/NAME.sarif.
@@ -44,19 +43,18 @@ sed -i 's/^report$/reports/' shop.lst
 reports stale shop.lst
 grep -q '"rule": "unprovided-with"' "$work/stale.json" || fail "stale: no unprovided-with"
 
-# A list that breaks a rule on each line, and a tree that breaks the rest: the run fails
-# at a directory where a file goes, a file is empty, the GPR file is the user's own.
+# A list that breaks a rule on each line (a root fault would hide the rest), and a tree
+# that breaks the rest: Copyright is missing, the run fails at a directory where a file
+# goes, a file is empty, the GPR file is the user's own.
 mkdir -p "$work/faults/app/app/src" "$work/faults/app/empty/src/lib" \
-    "$work/faults/app/block/src/lib/block.ads" && cd "$work/faults"
-cp "$example"/{Versions.lst,Abstract.txt} . && seq -f ' licence line %g' 320 >gpl.txt
+    "$work/faults/app/block/src/lib/block.ads" && cd "$work/faults" && texts A 1.0 && rm Copyright
 : >app/empty/src/lib/empty.ads
 printf 'project App is\nend App;\n' >app/app.gpr
 printf '%s\n' app app obj 'bad__name' integer ada-strings-own lost-child Twice twice \
     'Caps-Lower' empty block >list
 reports faults list
-for rule in input run-fails-at-file empty-file root-name unit-directory ada-name \
-    repeated-unit standard-unit gnat-unit parent-unit gpr-not-derived; do
-    [[ $rule == root-name ]] && continue # a root fault hides the rest of the list
+for rule in input run-fails-at-file empty-file unit-directory ada-name repeated-unit \
+    standard-unit gnat-unit parent-unit gpr-not-derived; do
     grep -q "\"rule\": \"$rule\"" "$work/faults.json" || fail "faults: no $rule"
 done
 

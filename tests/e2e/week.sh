@@ -12,22 +12,19 @@
 # its own.
 #   Usage: week.sh ADASKEL ADASKEL_CHECK ADASKEL_LAYOUT
 set -euo pipefail
+source "$(dirname -- "$0")/texts.sh"
 command -v gprbuild >/dev/null || { echo "skipped: gprbuild not installed"; exit 77; }
 generator=$(realpath "$1") checker=$(realpath "$2") layout=$(realpath "$3")
 work=$(mktemp -d)
 trap '[[ -z ${shop_week-} ]] || kill "$shop_week" 2>/dev/null || true; rm -rf "$work"' EXIT
-fail() { printf 'week.sh: %s\n' "$*" >&2; exit 1; }
 
 Alr= && ! command -v alr >/dev/null || Alr=alr
 
 # week DIR: a directory of its own for a week, with the reference texts and, with alr, a
 # private configuration without the community index (alr then needs no network).
 week() {
-    mkdir "$work/$1" && cd "$work/$1"
-    printf '0.9\n1.0\n' >Versions.lst && printf 'A shop, a week of changes\n' >Abstract.txt
-    printf 'The Authors\n' >Copyright
-    if [[ -f /usr/share/common-licenses/GPL-2 ]]; then cp /usr/share/common-licenses/GPL-2 gpl.txt
-    else seq -f ' licence line %g' 320 >gpl.txt; fi
+    mkdir "$work/$1" && cd "$work/$1" && texts 'A shop, a week of changes' 0.9 1.0
+    if [[ -f /usr/share/common-licenses/GPL-2 ]]; then cp /usr/share/common-licenses/GPL-2 gpl.txt; fi
     [[ -z $Alr ]] || { export ALR_CONFIG=$PWD/.alr &&
         alr -n config --global --set index.auto_community false >/dev/null; }
 }
