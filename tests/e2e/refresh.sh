@@ -108,6 +108,22 @@ for row in "${Rows[@]}"; do
     [[ -z $(find shop -name '.ask*') ]] || fail "$name: a hidden file left"
     cd "$work"
 done
+# More files than a batch holds, and batches of two under a low open-files limit: every
+# file is refreshed and said, in the list's order (the batches once dropped none, but an
+# order or a last batch lost would show here first).
+mkdir "$work/many" && cd "$work/many" && texts 'Many' 1.0
+{ echo many && echo many && seq -f 'u%g' 150; } >many.lst
+"$layout" many.lst >/dev/null && "$generator" many.lst </dev/null >/dev/null || fail "many: the first run failed"
+for run in 2 3; do
+    echo "$run.0" >>Versions.lst
+    Want=$({ echo many/many/src/many.adb && seq 150 | sed 's|.*|many/u&/src/lib/u&.ads|'; } |
+        sed "s|.*|refreshed &: version $((run - 1)).0 -> $run.0|")
+    Limit=() && ((run == 2)) || Limit=(prlimit --nofile=12 --)
+    Said=$("${Limit[@]}" "$refresh" many.lst) ||
+        fail "many, run $run: adaskel-refresh failed"
+    [[ $Said == "$Want" ]] || fail "many, run $run: adaskel-refresh said $(head -3 <<<"$Said")"
+done
+cd "$work"
 # The companions' statuses: 0 for --help and --version, 2 for a refused command line with
 # the usage line, 1 for a failure (here a missing reference text) with one report.
 cd "$work/tree"
