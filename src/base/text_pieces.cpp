@@ -80,8 +80,9 @@ std::string Read_Whole(const std::string& Path) {
 }
 
 int Write_Text(int Fd, const Text_Source& Source) {
+    // Most texts are a few KiB: the buffer grows to a block only for a text that needs it.
     std::string Buffer;
-    Buffer.reserve(Block);
+    Buffer.reserve(Block / 16);
     int Error = 0;
     Source([&](std::string_view Piece) {
         if (Error != 0) {

@@ -97,12 +97,19 @@ Owned_Fd Reopen_Readable(const Output_Directory& Directory) {
 
 // The new file takes the old one's owner, where the program may set it (a user may not
 // give a file away: the new file is then the user's), then its mode, which a change of
-// owner may have cut.
+// owner may have cut. One look at the new file spares both calls where it has them
+// already, as a file the program made itself in the directory mostly has.
 void Keep_Mode_And_Owner(const Pending_File& File, const struct stat& Old) {
-    if (::fchown(File.Fd.Value, Old.st_uid, Old.st_gid) != 0 && errno != EPERM) {
+    struct stat New {};
+    if (::fstat(File.Fd.Value, &New) != 0) {
         Raise_System_Failure("cannot write", File.Path, errno);
     }
-    if (::fchmod(File.Fd.Value, Old.st_mode & 07777U) != 0) {
+    const bool Other_Owner = New.st_uid != Old.st_uid || New.st_gid != Old.st_gid;
+    if (Other_Owner && ::fchown(File.Fd.Value, Old.st_uid, Old.st_gid) != 0 && errno != EPERM) {
+        Raise_System_Failure("cannot write", File.Path, errno);
+    }
+    if ((Other_Owner || (New.st_mode & 07777U) != (Old.st_mode & 07777U)) &&
+        ::fchmod(File.Fd.Value, Old.st_mode & 07777U) != 0) {
         Raise_System_Failure("cannot write", File.Path, errno);
     }
 }
@@ -222,7 +229,7 @@ Unfollowed_Directory Open_Level_By_Level(const std::string& Path) {
 
 } // namespace
 
-Unfollowed_Directory Open_Unfollowed(const std::string& Path) {
+Unfollowed_Directory Open_Unfollowed(std::string Path) {
     Owned_Fd Fd(Open_Directory_Resolved(Path.c_str(), RESOLVE_NO_SYMLINKS));
     if (Fd.Value < 0 && errno == ENOSYS) {
         Fd = Open_Where_Named(Path);
@@ -231,7 +238,7 @@ Unfollowed_Directory Open_Unfollowed(const std::string& Path) {
         return Open_Level_By_Level(Path); // a link, a name the kernel writes otherwise, or none
     }
     auto Opened = std::make_shared<Output_Directory>();
-    Opened->Path = Path;
+    Opened->Path = std::move(Path);
     Opened->Fd = std::move(Fd);
     return {.Directory = std::move(Opened), .Link = {}};
 }

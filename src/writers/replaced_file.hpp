@@ -42,7 +42,7 @@ struct Unfollowed_Directory {
 // Opens the directory Path names (relative to the current directory, or absolute). A
 // level that is a symbolic link is named in Link and not followed; another failure is
 // kept in the directory's Error.
-Unfollowed_Directory Open_Unfollowed(const std::string& Path);
+Unfollowed_Directory Open_Unfollowed(std::string Path);
 
 // A file's new text, written under a hidden name beside it, waiting for its rename.
 struct Rewrite {

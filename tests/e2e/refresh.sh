@@ -36,6 +36,9 @@ rests() { for f in "$Body" "$Store" "$Cart"; do tail -n +20 "$f" >"$1/${f##*/}.r
     sed -n -e 18p -e '2s/.*(C) \([0-9]*\) .*/\1/p' "$f" >"$1/${f##*/}.made"; done; }
 
 made tree && cd tree && rests "$work"
+# A mode of the user's, and (as root) an owner of another's: the new files keep them.
+chmod 640 "$Store" && { ((EUID != 0)) || chown 65534:65534 "$Cart"; }
+Owners=$(stat -c '%a %u %g' "$Body" "$Store" "$Cart")
 # A week of changes to the texts.
 echo 0.2.0 >>Versions.lst && echo 'New Holder' >Copyright && echo 'A better shop' >Abstract.txt
 sed -i '300s/.*/ licence line 300, corrected/' gpl.txt && sed -i '2s/.*/shop_main/' shop.lst
@@ -56,6 +59,8 @@ Want=$(for f in "$Body" "$Store" "$Cart"; do
     echo "refreshed $f: abstract A shop -> A better shop, main procedure Shop -> Shop_main, holder The Authors -> New Holder, licence licence line 300 -> licence line 300, corrected, version 0.1.0 -> 0.2.0"
 done)
 [[ $Said == "$Want" ]] || fail "adaskel-refresh said:"$'\n'"$Said"
+[[ $(stat -c '%a %u %g' "$Body" "$Store" "$Cart") == "$Owners" ]] ||
+    fail "modes and owners not kept: $(stat -c '%a %u %g' "$Body" "$Store" "$Cart")"
 # Each header is a fresh run's, but for the date and the year; the code below is kept.
 made "$work/fresh" && cp tree/{Versions.lst,Copyright,Abstract.txt,gpl.txt,shop.lst} fresh/ &&
     (cd fresh && rm "$Body" "$Store" "$Cart" && "$generator" shop.lst </dev/null >/dev/null)
