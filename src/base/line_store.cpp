@@ -36,9 +36,17 @@ String_Set Create_String_Set(std::int32_t Capacity) {
     return String_Set{Capacity, {}};
 }
 
+void Reserve(String_Set& Set, std::int32_t Index) {
+    Set.Lines.reserve(static_cast<std::size_t>(std::clamp(Index, 1, Set.Capacity)));
+}
+
 void Store(String_Set& Set, std::int32_t Index, std::string Text) {
     Check_Index(Set, Index);
     const auto Position = static_cast<std::size_t>(Index - 1);
+    if (Position == Set.Lines.size()) { // the next entry, as lines are read
+        Set.Lines.emplace_back(std::move(Text));
+        return;
+    }
     Set.Lines.resize(std::max(Set.Lines.size(), Position + 1));
     Set.Lines[Position].emplace(std::move(Text));
 }

@@ -24,6 +24,9 @@ struct String_Set {
 // A store of the given capacity (at least 1) with every entry empty.
 String_Set Create_String_Set(std::int32_t Capacity);
 
+// Makes room for the entries up to Index (at most the capacity), filling none.
+void Reserve(String_Set& Set, std::int32_t Index);
+
 // Entry Index takes Text (a line read is moved in, a stored one copied). Fails when
 // Index is outside 1 to Capacity.
 void Store(String_Set& Set, std::int32_t Index, std::string Text);

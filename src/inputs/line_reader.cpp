@@ -98,8 +98,8 @@ Line_Reader Open_Reader(std::string_view Name) {
     }
     // Sized from the file, so that a small one costs a page of fresh memory, which is much
     // of a run's start-up; a file that grows meanwhile only takes more reads.
-    const auto Size = static_cast<std::size_t>(std::max<off_t>(Status.st_size, 0));
-    Reader.Block = std::clamp(Size + 1, Smallest_Block, Largest_Block);
+    Reader.Size = static_cast<std::size_t>(std::max<off_t>(Status.st_size, 0));
+    Reader.Block = std::clamp(Reader.Size + 1, Smallest_Block, Largest_Block);
     return Reader;
 }
 
@@ -107,6 +107,7 @@ Line_Reader Text_Reader(std::string_view Name, std::string_view Text) {
     Line_Reader Reader;
     Reader.Name = Name;
     Reader.Buffer = Text;
+    Reader.Size = Text.size();
     Reader.Source_Done = true;
     return Reader;
 }
@@ -146,6 +147,11 @@ std::string Read_Line(Line_Reader& Reader) {
 }
 
 bool Read_Into(Line_Reader& Reader, String_Set& Set, std::int32_t& Count) {
+    // Room for the lines a file of this size holds if they are four bytes long, up to a
+    // million: a store that grows by copying touches its memory twice over, and room
+    // never written to costs no memory.
+    constexpr std::size_t Most_Reserved = std::size_t{1} << 20U;
+    Reserve(Set, Count + static_cast<std::int32_t>(std::min(Reader.Size / 4 + 1, Most_Reserved)));
     while (!End_Of_File(Reader)) {
         if (Count >= Set.Capacity) {
             return false;

@@ -28,6 +28,7 @@ struct Line_Reader {
     std::size_t Position = 0;
     bool Source_Done = false;    // the file has no more bytes beyond Buffer
     std::int32_t Lines_Read = 0; // lines delivered, to place a failure after them
+    std::size_t Size = 0;        // the file's bytes when it was opened (or the text's)
 };
 
 // Opens an existing regular file for reading, never waiting; fails naming the file and
