@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <string>
+#include <vector>
 
 namespace adaskel {
 namespace {
@@ -19,33 +21,28 @@ struct Case {
 };
 
 void Expect_All(const std::vector<Case>& Cases) {
-    for (std::size_t Number = 1; Number <= Cases.size(); ++Number) {
-        const Case& Row = Cases[Number - 1];
-        const auto& [Lines, Expected, Files] = Row;
+    for (const Case& Row : Cases) {
         Run_Record Record; // the units derived as a run derives them
-        Record.Project_Lines = Create_String_Set(static_cast<std::int32_t>(Lines.size()));
+        Record.Project_Lines = Create_String_Set(static_cast<std::int32_t>(Row.Lines.size()));
         Record.Unit_Names = Create_String_Set(Record.Project_Lines.Capacity);
-        for (const auto& Line : Lines) {
+        for (const auto& Line : Row.Lines) {
             Store(Record.Project_Lines, ++Record.Line_Count, Line);
         }
         (void)Derive_Unit_Names(Record);
-        const auto Found = Check_Ada_Units(
-            Record, [&Row](const std::string& Path) { return Row.Files.count(Path) > 0; });
-        std::string Report;
-        bool Matches = Found.size() == Expected.size();
-        for (std::size_t K = 0; K < Found.size(); ++K) {
-            const std::string Text = std::to_string(Found[K].Found.Line) +
-                                     (Found[K].Is_Error ? " E " : " W ") + Found[K].Found.Message;
-            Report += Text + "\n";
-            const std::size_t Head = K < Expected.size() ? Expected[K].find(' ', 2) + 1 : 0;
-            Matches = Matches && Text.starts_with(Expected[K].substr(0, Head)) &&
-                      Text.find(Expected[K].substr(Head), Head) != std::string::npos;
+        std::vector<std::string> Found;
+        for (const Diagnostic& Each : Check_Ada_Units(
+                 Record, [&Row](const std::string& Path) { return Row.Files.contains(Path); })) {
+            Found.push_back(std::to_string(Each.Found.Line) + (Each.Is_Error ? " E " : " W ") +
+                            Each.Found.Message);
         }
-        std::string Listed; // the row's lines, so that a failing row says which it is
-        for (const auto& Line : Lines) {
-            Listed += (Listed.empty() ? "" : " / ") + Escape(Line);
+        bool Matches = Found.size() == Row.Expected.size();
+        for (std::size_t K = 0; Matches && K < Found.size(); ++K) {
+            const std::size_t Head = Row.Expected[K].find(' ', 2) + 1;
+            Matches = Found[K].starts_with(Row.Expected[K].substr(0, Head)) &&
+                      Found[K].find(Row.Expected[K].substr(Head), Head) != std::string::npos;
         }
-        EXPECT_TRUE(Matches) << "row " << Number << " (" << Listed << "): found\n" << Report;
+        EXPECT_TRUE(Matches) << testing::PrintToString(Row.Lines) << " found "
+                             << testing::PrintToString(Found);
     }
 }
 
