@@ -46,8 +46,8 @@ TEST(Crate, RefusesWhatAlrRefuses) {
         {{.Version = "1.0.0.0"}, "version '1.0.0.0" + Version_Refused},
         {{.Root = "ab"}, "name 'ab' (the root in lower case): alr takes 3 to 64 characters"},
         {{.Abstract = E_Acute_36}, ""},
-        {{.Abstract = E_Acute_36 + "\xc3\xa9"},
-         "description (line 1 of 'Abstract.txt'): alr takes at most 72 bytes, it has 74"},
+        {{.Abstract = E_Acute_36 + "A"}, // 37 characters: bytes are counted
+         "description (line 1 of 'Abstract.txt'): alr takes at most 72 bytes, it has 73"},
         {{.Abstract = "caf\xe9"}, "description (line 1 of 'Abstract.txt'): it is not UTF-8 text"},
         {{.Holder = "\xff"}, "authors (line 1 of 'Copyright'): it is not UTF-8 text"},
     };
