@@ -69,7 +69,6 @@ TEST(CheckAdaUnits, MatchesGnatFileNames) {
         {{"app", "app", "util-Io"}, {"3 W naming exception", "3 E parent"}},
         {{"app", "app", "\xc9t\xe9"}, {"3 W gnatmake refuses it (it looks for '\xe9t\xe9.ads')"}},
         {{"proj", "app", "util"}, {"2 W procedure 'App' goes into 'proj.adb' (named by line 1)"}},
-        {{"App", "app", "util"}, {"2 W not 'app.adb'"}},
         {{"Demo", "demo", "ABC", "ABC-def"},
          {"2 W gnatmake builds it", "3 W gnatmake refuses it", "4 W gnatmake refuses it"}},
         {{"./app", "app", "util"}, {}}, // the body file is app.adb all the same
@@ -79,13 +78,11 @@ TEST(CheckAdaUnits, MatchesGnatFileNames) {
 
 TEST(CheckAdaUnits, RefusesBadParentsAndRepeats) {
     Expect_All({
-        {{"demo", "demo", "demo-util"}, {"3 E the parent of 'Demo.Util' is the main procedure"}},
         {{"demo", "demo", "DEMO-util"},
-         {"3 W gnatmake refuses", "3 E parent of 'DEMO.Util' is the main"}},
+         {"3 W gnatmake refuses", "3 E the parent of 'DEMO.Util' is the main procedure"}},
         {{"app", "app", "proj-io"},
          {"3 E the parent 'Proj' of 'Proj.Io' is neither in the project file nor at "
           "'app/proj/src/lib/proj.ads'"}},
-        {{"app", "app", "proj-io"}, {}, {"app/proj/src/lib/proj.ads"}},
         // A capitalised parent's line removed, its spec left in the tree: the report named
         // only the path GNAT looks at, as if the file the user sees were not there.
         {{"app", "app", "Proj-io"},
