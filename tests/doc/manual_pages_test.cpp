@@ -91,7 +91,8 @@ std::string Without_Escapes(const std::string& Text) {
     // clang-format off
     static const std::array<std::pair<std::string_view, std::string_view>, 12> Escapes = {{
         {"\\fB", ""}, {"\\fI", ""}, {"\\fR", ""}, {"\\fP", ""}, {"\\&", ""}, {"\\-", "-"},
-        {"\\(aq", "'"}, {"\\(dq", "\""}, {"\\(ga", "`"}, {"\\`", "`"}, {"\\ ", " "}, {"\\e", "\\"}}};
+        {"\\(aq", "'"}, {"\\(dq", "\""}, {"\\(ga", "`"}, {"\\`", "`"}, {"\\ ", " "},
+        {"\\e", "\\"}}};
     // clang-format on
     std::string Plain;
     for (std::size_t At = 0; At < Text.size();) {
