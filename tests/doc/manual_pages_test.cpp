@@ -243,48 +243,24 @@ const std::set<std::string> Skipped_Sources = {"writers/unit_files.cpp", "layout
                                                "names/tree_project.cpp", "inputs/licence_kind.cpp",
                                                "base/line_store.cpp",    "base/number_set.hpp"};
 
-// The string literal that starts at Text[At] (a quote), escapes kept; At is moved past it.
-std::string Literal_At(const std::string& Text, std::size_t& At) {
-    std::size_t End = At + 1;
-    while (End < Text.size() && Text[End] != '"') {
-        End += Text[End] == '\\' ? 2U : 1U;
-    }
-    std::string Literal = Text.substr(At + 1, End - At - 1);
-    At = End + 1;
-    return Literal;
-}
-
-// Where the code after At goes on, past blanks and comments.
-std::size_t Past_Blanks_And_Comments(const std::string& Text, std::size_t At) {
-    while (At < Text.size()) {
-        if (std::isspace(static_cast<unsigned char>(Text[At])) != 0) {
-            ++At;
-        } else if (Text.compare(At, 2, "//") == 0) {
-            At = std::min(Text.find('\n', At), Text.size());
-        } else if (Text.compare(At, 2, "/*") == 0) {
-            At = std::min(Text.find("*/", At) + 2, Text.size());
-        } else {
-            break;
-        }
-    }
-    return At;
-}
-
-// The string literals of a source, those side by side joined, escapes kept.
+// The string literals of a source, escapes kept, those side by side (with blanks and
+// comments between) joined. A search takes comments and character literals whole, so that
+// a quotation mark in them starts no string.
 std::vector<std::string> Literals_Of(const std::string& Text) {
+    static const std::regex Token(
+        R"re(//[^\n]*|/\*(?:[^*]|\*+[^*/])*\*+/|'(?:\\.|[^'\\])'|"((?:\\.|[^"\\\n])*)")re");
     std::vector<std::string> Literals;
-    std::size_t At = Past_Blanks_And_Comments(Text, 0);
-    while (At < Text.size()) {
-        if (Text[At] == '"') {
-            std::string Joined = Literal_At(Text, At);
-            while ((At = Past_Blanks_And_Comments(Text, At)) < Text.size() && Text[At] == '"') {
-                Joined += Literal_At(Text, At);
-            }
-            Literals.push_back(Joined);
-        } else if (Text[At] == '\'') {
-            At = Text.find('\'', At + (Text[At + 1] == '\\' ? 3U : 2U)) + 1;
+    bool Joining = false; // the last literal is joined to a next one that comes at once
+    for (auto It = std::sregex_iterator(Text.begin(), Text.end(), Token);
+         It != std::sregex_iterator(); ++It) {
+        const bool Next = std::all_of(It->prefix().first, It->prefix().second, [](char C) {
+            return std::isspace(static_cast<unsigned char>(C)) != 0;
+        });
+        if (It->str()[0] == '"') {
+            (Joining && Next ? Literals.back() : Literals.emplace_back()) += It->str(1);
+            Joining = true;
         } else {
-            At = Past_Blanks_And_Comments(Text, At + 1);
+            Joining = Joining && Next && It->str()[0] == '/';
         }
     }
     return Literals;
