@@ -235,14 +235,6 @@ TEST(ManualPages, CheckListsEveryRuleId) {
     EXPECT_EQ(Bold_Words("adaskel-check.1", "The rule ids, stable", ".SH", true), Ids);
 }
 
-// The sources whose texts are no message: the text of a generated file (a unit's, the
-// GPR files', the derived project's), the licence lines looked for in gpl.txt, and the
-// faults of the line store and the number set, which only a fault of the programs could
-// raise.
-const std::set<std::string> Skipped_Sources = {"writers/unit_files.cpp", "layout/gpr_file.cpp",
-                                               "names/tree_project.cpp", "inputs/licence_kind.cpp",
-                                               "base/line_store.cpp",    "base/number_set.hpp"};
-
 // The string literals of a source, escapes kept, those side by side (with blanks and
 // comments between) joined. A search takes comments and character literals whole, so that
 // a quotation mark in them starts no string.
@@ -281,6 +273,13 @@ std::string Unescaped(const std::string& Literal) {
 TEST(ManualPages, HoldEveryMessageOfTheSources) {
     const std::string Pages = Page_Text("adaskel.1") + '\n' + Page_Text("adaskel-check.1") + '\n' +
                               Page_Text("adaskel-layout.1") + '\n' + Page_Text("adaskel-refresh.1");
+    // The sources whose texts are no message: the text of a generated file (a unit's, the
+    // GPR files', the derived project's), the licence lines looked for in gpl.txt, and the
+    // faults of the line store and the number set, which only a fault of the programs could
+    // raise.
+    const std::set<std::string> Skipped_Sources = {
+        "writers/unit_files.cpp",  "layout/gpr_file.cpp", "names/tree_project.cpp",
+        "inputs/licence_kind.cpp", "base/line_store.cpp", "base/number_set.hpp"};
     const std::regex Two_Words("[A-Za-z]{2} [A-Za-z]{2}");
     const std::filesystem::path Sources(ADASKEL_SOURCE_DIR);
     std::size_t Found = 0;
