@@ -1,14 +1,12 @@
 // Tests of the context clause reader: which names it takes as withed, where it stops, and
 // how it reads a file: a block at a time, never past its bound.
+#include "../scratch.hpp"
 #include "check/context_clause.hpp"
 #include "check/context_tokens.hpp"
 
 #include <cerrno>
 #include <chrono>
-#include <cstdlib>
-#include <fstream>
 #include <random>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -75,25 +73,6 @@ TEST(ContextTokens, ProjectsWithedByGprFile) {
     EXPECT_EQ(Names, (std::vector<std::string>{"a.gpr", "tree/app_tree.gpr", "b"}));
 }
 
-// A scratch file holding Bytes, removed at the end of the test.
-struct Scratch_File {
-    std::string Path = testing::TempDir() + "adaskel-context-" + std::to_string(::getpid());
-    explicit Scratch_File(const std::string& Bytes) {
-        std::ofstream(Path, std::ios::binary) << Bytes;
-    }
-    ~Scratch_File() { std::remove(Path.c_str()); }
-    Scratch_File(const Scratch_File&) = delete;
-    Scratch_File& operator=(const Scratch_File&) = delete;
-};
-
-std::vector<std::string> Read_File_Withs(const std::string& Path, std::uint64_t Bound,
-                                         Context_Read& Read) {
-    std::vector<std::string> Names;
-    Read = Read_Withed(Path, Bound, Token_Kind::Word,
-                       [&](const Token& Each) { Names.push_back(Each.Text); });
-    return Names;
-}
-
 TEST(ContextTokens, FileReadInBlocksWithinItsBound) {
     // A name across the end of the first block, and a clause cut by the bound.
     const std::string Padding = "--" + std::string(65530, 'x') + "\n";
@@ -111,33 +90,32 @@ TEST(ContextTokens, FileReadInBlocksWithinItsBound) {
         {"with A;\n" + Padding + "with B;\n", 100, {"A"}, true},
         {"with A;\nprocedure P is\n" + Padding, 100, {"A"}, false},
     };
+    const Scratch_Dir Here;
+    const auto Withs_In = [](const std::string& Path, std::uint64_t Bound, Context_Read& Read) {
+        std::vector<std::string> Names;
+        Read = Read_Withed(Path, Bound, Token_Kind::Word,
+                           [&](const Token& Each) { Names.push_back(Each.Text); });
+        return Names;
+    };
     for (const Row& Each : Rows) {
-        const Scratch_File File(Each.Bytes);
         Context_Read Read;
-        EXPECT_EQ(Read_File_Withs(File.Path, Each.Bound, Read), Each.Names);
+        EXPECT_EQ(Withs_In(Here.Put("a.adb", Each.Bytes), Each.Bound, Read), Each.Names);
         EXPECT_EQ(Read.Cut, Each.Cut);
         EXPECT_EQ(Read.Error, 0);
     }
     Context_Read Read;
-    EXPECT_TRUE(Read_File_Withs(testing::TempDir() + "adaskel-no-such-file", 100, Read).empty());
+    EXPECT_TRUE(Withs_In(Here.Path + "/absent.adb", 100, Read).empty());
     EXPECT_EQ(Read.Error, ENOENT);
 }
 
 // Random token streams: the reader ends on each, in time linear in its length.
 TEST(ContextTokens, RandomStreamsEnd) {
-    const std::vector<std::string> Pieces = {"with ",    "limited ",
-                                             "private ", "use ",
-                                             "pragma ",  "Store",
-                                             ".",        " ",
-                                             ",",        ";",
-                                             "(",        ")",
-                                             "'",        "\"",
-                                             "\"\"",     "'\"'",
-                                             "--",       "\n",
-                                             "\r",       "\t",
-                                             "A'B",      std::string(1, '\0'),
-                                             "\xff",     "_",
-                                             "9",        "with Store . Cart;"};
+    // clang-format off
+    const std::vector<std::string> Pieces = {
+        "with ", "limited ", "private ", "use ", "pragma ", "Store", ".", " ", ",", ";", "(", ")",
+        "'", "\"", "\"\"", "'\"'", "--", "\n", "\r", "\t", "A'B", std::string(1, '\0'), "\xff",
+        "_", "9", "with Store . Cart;"};
+    // clang-format on
     std::mt19937 Random(27);
     const auto Start = std::chrono::steady_clock::now();
     for (int Stream = 0; Stream < 1000; ++Stream) {

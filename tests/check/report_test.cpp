@@ -1,13 +1,11 @@
-// Tests of the check's report formats where a table of runs would test them poorly: the
-// SARIF fingerprint follows a result when its line moves and tells results apart, paths
-// become relative URIs, and the rule table is the one the ids are looked up in.
+// Tests of the check's SARIF report where a table of runs would test it poorly: the
+// fingerprint follows a result when its line moves and tells results apart, paths become
+// relative URIs, and plans and hints are no results.
 #include "check/report.hpp"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <string>
-#include <set>
 #include <vector>
 
 namespace adaskel {
@@ -68,48 +66,6 @@ TEST(Report, PlanAndHintsAreNoResults) {
         {{.Kind = Entry_Kind::Plan, .Path = "a.ads", .Severity = "none", .Message = "create"},
          {.Kind = Entry_Kind::Hint, .Path = "a", .Severity = "note", .Message = "run it"}});
     EXPECT_NE(Sarif.find("\"results\": [\n      ]"), std::string::npos) << Sarif;
-}
-
-TEST(CheckRules, IdsAreUniqueAndInTheOrderOfTheRules) {
-    std::set<std::string_view> Ids;
-    std::size_t Index = 0;
-    for (const Rule_Description& Each : All_Rules()) {
-        EXPECT_EQ(static_cast<std::size_t>(Each.Rule), Index++) << Each.Id;
-        EXPECT_TRUE(Ids.insert(Each.Id).second) << Each.Id;
-        EXPECT_EQ(&Describe(Each.Rule), &Each);
-    }
-}
-
-// The manual page lists every rule id the reports give, in the table's order, and no
-// other: a rule added without its entry (or an entry left after its rule) would leave
-// code scanning's users with an id they cannot look up.
-TEST(CheckRules, ManualPageListsEveryId) {
-    std::ifstream Page(ADASKEL_DOC_DIR "/adaskel-check.1");
-    ASSERT_TRUE(Page) << ADASKEL_DOC_DIR;
-    std::vector<std::string> Listed;
-    bool In_List = false;
-    std::string Before;
-    for (std::string Line; std::getline(Page, Line); Before = Line) {
-        In_List = In_List || Line.starts_with("The rule ids, stable");
-        if (In_List && Line.starts_with(".SH")) {
-            break;
-        }
-        // Each entry is a tagged paragraph whose tag is the id.
-        if (In_List && Before == ".TP" && Line.starts_with(".B ")) {
-            std::string Id;
-            for (const char C : Line.substr(3)) {
-                if (C != '\\') {
-                    Id += C;
-                }
-            }
-            Listed.push_back(Id);
-        }
-    }
-    std::vector<std::string> Ids;
-    for (const Rule_Description& Each : All_Rules()) {
-        Ids.emplace_back(Each.Id);
-    }
-    EXPECT_EQ(Listed, Ids);
 }
 
 } // namespace

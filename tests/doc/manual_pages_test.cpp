@@ -2,17 +2,16 @@
 // the pages copy from the code's tables equal to them, and find every message text of
 // the sources in a page.
 //
-// A message text is taken from the sources by one rule: every string literal of a file
-// under src/ (literals side by side joined, as the compiler joins them; comments and
-// character literals skipped) that holds two words of letters with one blank between,
-// and no line end. A literal with a line end is a file's text or a help screen, not a
-// message; one without two words is punctuation, a path or a key. The sources whose
-// texts are no message (Skipped_Sources) are left out. Each text, its outer blanks
-// trimmed, must stand in a page once the pages are read as text: roff requests and font
-// changes dropped, escapes such as \- and \(aq made the characters they print, and every
-// run of blanks and line ends made one blank.
+// A message text is every string literal of a file under src/ (literals side by side
+// joined, as the compiler joins them; comments and character literals skipped) that holds
+// two words of letters with one blank between, and no line end: a literal with a line end
+// is a file's text or a help screen, one without two words punctuation, a path or a key.
+// The sources whose texts are no message (Skipped_Sources) are left out. Each text must
+// stand in a page read as text: roff requests and font changes dropped, escapes made the
+// characters they print, every run of blanks and line ends made one blank.
 #include "inputs/run_record.hpp"
 #include "names/ada_lexicon.hpp"
+#include "names/check_rules.hpp"
 #include "names/tree_names.hpp"
 
 #include <gtest/gtest.h>
@@ -22,6 +21,7 @@
 #include <cctype>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -37,42 +37,46 @@ std::string Read_File(const std::filesystem::path& Path) {
     return Text.str();
 }
 
-// The arguments of a request line: blank-separated, or quoted with "".
+std::vector<std::string> Page_Lines(const std::string& Page) {
+    std::istringstream In(Read_File(std::filesystem::path(ADASKEL_DOC_DIR) / Page));
+    std::vector<std::string> Lines;
+    for (std::string Line; std::getline(In, Line);) {
+        Lines.push_back(Line);
+    }
+    return Lines;
+}
+
+// The arguments of a request line: blank-separated (a blank after "\" kept), or quoted.
 std::vector<std::string> Request_Arguments(const std::string& Rest) {
     std::vector<std::string> Arguments;
-    std::size_t At = 0;
-    while (At < Rest.size()) {
+    for (std::size_t At = 0; At < Rest.size();) {
         if (Rest[At] == ' ') {
             ++At;
-        } else if (Rest[At] == '"') {
-            const std::size_t End = Rest.find('"', At + 1);
-            Arguments.push_back(Rest.substr(At + 1, End - At - 1));
-            At = End == std::string::npos ? Rest.size() : End + 1;
-        } else {
-            std::size_t End = At;
-            while (End < Rest.size() && (Rest[End] != ' ' || Rest[End - 1] == '\\')) {
-                ++End;
-            }
-            Arguments.push_back(Rest.substr(At, End - At));
-            At = End;
+            continue;
         }
+        const bool Quoted = Rest[At] == '"';
+        std::size_t End = Quoted ? std::min(Rest.find('"', At + 1), Rest.size()) : At;
+        while (!Quoted && End < Rest.size() && (Rest[End] != ' ' || Rest[End - 1] == '\\')) {
+            ++End;
+        }
+        Arguments.push_back(Rest.substr(At + (Quoted ? 1 : 0), End - At - (Quoted ? 1 : 0)));
+        At = End + (Quoted ? 1 : 0);
     }
     return Arguments;
 }
 
-// A line of a page as the text it prints: the font requests join their arguments
-// (the alternating ones without a blank), the section titles are kept, other requests
-// print nothing.
+// A line of a page as the text it prints: the font requests join their arguments (the
+// alternating ones without a blank), the section titles are kept, other requests and
+// comments print nothing.
 std::string Printed_Line(const std::string& Line) {
     if (!Line.starts_with('.')) {
         return Line;
     }
     const std::size_t Blank = std::min(Line.find(' '), Line.size());
     const std::string Request = Line.substr(1, Blank - 1);
-    static const std::set<std::string> Alternating = {"BR", "RB", "BI", "IB", "IR", "RI"};
-    static const std::set<std::string> Joining = {"B", "I", "SH", "SS"};
-    const bool Alternates = Alternating.contains(Request);
-    if (!Alternates && !Joining.contains(Request)) {
+    const bool Alternates =
+        std::set<std::string>{"BR", "RB", "BI", "IB", "IR", "RI"}.contains(Request);
+    if (!Alternates && !std::set<std::string>{"B", "I", "SH", "SS"}.contains(Request)) {
         return "";
     }
     std::string Text;
@@ -84,38 +88,24 @@ std::string Printed_Line(const std::string& Line) {
 
 // Escapes made the characters they print, font changes dropped.
 std::string Without_Escapes(const std::string& Text) {
-    static const std::array<std::pair<std::string_view, std::string_view>, 11> Escapes = {{
-        {"\\fB", ""},
-        {"\\fI", ""},
-        {"\\fR", ""},
-        {"\\fP", ""},
-        {"\\&", ""},
-        {"\\-", "-"},
-        {"\\(aq", "'"},
-        {"\\(dq", "\""},
-        {"\\(ga", "`"},
-        {"\\`", "`"},
-        {"\\ ", " "},
-    }};
+    // clang-format off
+    static const std::array<std::pair<std::string_view, std::string_view>, 12> Escapes = {{
+        {"\\fB", ""}, {"\\fI", ""}, {"\\fR", ""}, {"\\fP", ""}, {"\\&", ""}, {"\\-", "-"},
+        {"\\(aq", "'"}, {"\\(dq", "\""}, {"\\(ga", "`"}, {"\\`", "`"}, {"\\ ", " "},
+        {"\\e", "\\"}}};
+    // clang-format on
     std::string Plain;
     for (std::size_t At = 0; At < Text.size();) {
         const auto* Found = std::find_if(Escapes.begin(), Escapes.end(), [&](const auto& Each) {
             return std::string_view(Text).substr(At).starts_with(Each.first);
         });
-        if (Found != Escapes.end()) {
-            Plain += Found->second;
-            At += Found->first.size();
-        } else if (Text.compare(At, 2, "\\e") == 0) {
-            Plain += '\\';
-            At += 2;
-        } else {
-            Plain += Text[At++];
-        }
+        Plain += Found != Escapes.end() ? std::string(Found->second) : std::string(1, Text[At]);
+        At += Found != Escapes.end() ? Found->first.size() : 1;
     }
     return Plain;
 }
 
-// Every run of blanks made one blank.
+// Every run of blanks made one blank, none left at either end.
 std::string Collapsed(const std::string& Text) {
     std::string One;
     for (const char C : Text) {
@@ -124,53 +114,55 @@ std::string Collapsed(const std::string& Text) {
             One += Blank ? ' ' : C;
         }
     }
+    if (!One.empty() && One.back() == ' ') {
+        One.pop_back();
+    }
     return One;
 }
 
 // A page read as text, on one line.
 std::string Page_Text(const std::string& Page) {
-    std::istringstream Lines(Read_File(std::filesystem::path(ADASKEL_DOC_DIR) / Page));
     std::string Text;
-    for (std::string Line; std::getline(Lines, Line);) {
-        if (!Line.starts_with(".\\\"")) {
-            Text += Printed_Line(Line) + '\n';
-        }
+    for (const std::string& Line : Page_Lines(Page)) {
+        Text += (Line.starts_with(".\\\"") ? "" : Printed_Line(Line)) + '\n';
     }
     return Collapsed(Without_Escapes(Text));
 }
 
-std::string All_Pages() {
-    std::string Text;
-    for (const char* Page :
-         {"adaskel.1", "adaskel-check.1", "adaskel-layout.1", "adaskel-refresh.1"}) {
-        Text += Page_Text(Page) + '\n';
-    }
-    return Text;
-}
-
-// The words of Page set in bold (by .B, .BR or .RB) on the lines after the first that
-// holds After, up to the next that holds Before: a list such as "the names .BR Boolean ,
-// ...". Only names without a dot are taken, lowered as Ada compares them.
-std::set<std::string> Listed_Names(const std::string& Page, const std::string& After,
-                                   const std::string& Before) {
-    std::istringstream Lines(Read_File(std::filesystem::path(ADASKEL_DOC_DIR) / Page));
-    std::set<std::string> Names;
+// The words of Page set in bold (the bold argument of .B, .BR or .RB) on the lines after
+// the first that holds After, up to the next that holds Before; with Tags, only those that
+// tag a paragraph (after .TP).
+std::vector<std::string> Bold_Words(const std::string& Page, const std::string& After,
+                                    const std::string& Before, bool Tags = false) {
+    std::vector<std::string> Words;
     bool In_List = false;
-    for (std::string Line; std::getline(Lines, Line);) {
+    std::string Previous;
+    for (const std::string& Line : Page_Lines(Page)) {
         if (In_List && Line.find(Before) != std::string::npos) {
-            return Names;
+            return Words;
         }
         const bool Bold_First = Line.starts_with(".B ") || Line.starts_with(".BR ");
-        if (In_List && (Bold_First || Line.starts_with(".RB "))) {
-            const auto Arguments = Request_Arguments(Line.substr(Line.find(' ')));
-            const std::string Name = Arguments.at(Bold_First ? 0 : 1);
-            if (Name.find('.') == std::string::npos && !Ada_Name_Problem(Name)) {
-                Names.insert(To_Lower_Latin_1(Name));
-            }
+        if (In_List && (Bold_First || Line.starts_with(".RB ")) && (!Tags || Previous == ".TP")) {
+            Words.push_back(Without_Escapes(
+                Request_Arguments(Line.substr(Line.find(' '))).at(Bold_First ? 0 : 1)));
         }
         In_List = In_List || Line.find(After) != std::string::npos;
+        Previous = Line;
     }
     ADD_FAILURE() << "no list between '" << After << "' and '" << Before << "'";
+    return Words;
+}
+
+// The Ada names among Bold_Words (a dotted one is a child, not a listed name), lowered as
+// Ada compares them.
+std::set<std::string> Listed_Names(const std::string& Page, const std::string& After,
+                                   const std::string& Before) {
+    std::set<std::string> Names;
+    for (const std::string& Name : Bold_Words(Page, After, Before)) {
+        if (Name.find('.') == std::string::npos && !Ada_Name_Problem(Name)) {
+            Names.insert(To_Lower_Latin_1(Name));
+        }
+    }
     return Names;
 }
 
@@ -190,24 +182,22 @@ std::set<std::string> Gnat_Units_Treated(std::initializer_list<Gnat_Treats> Trea
 TEST(ManualPages, CheckListsTheCodesTables) {
     const std::set<std::string> Standard(Standard_Declarations().begin(),
                                          Standard_Declarations().end());
+    const std::string Check = "adaskel-check.1";
     const struct {
         const char* Table;
         std::set<std::string> Listed;
         std::set<std::string> In_Code;
     } Lists[] = {
-        {"package Standard",
-         Listed_Names("adaskel-check.1", "names package Standard declares:", "As the name"),
+        {"package Standard", Listed_Names(Check, "names package Standard declares:", "As the name"),
          Standard},
-        {"language-defined roots",
-         Listed_Names("adaskel-check.1", "are not allowed", "or is under one"),
+        {"language-defined roots", Listed_Names(Check, "are not allowed", "or is under one"),
          Gnat_Units_Treated({Gnat_Treats::Refuses})},
-        {"refused packages", Listed_Names("adaskel-check.1", "gprbuild takes GNAT's body", ".TP"),
+        {"refused packages", Listed_Names(Check, "gprbuild takes GNAT's body", ".TP"),
          Gnat_Units_Treated({Gnat_Treats::Refuses_Bind, Gnat_Treats::Takes_Body})},
-        {"not bound by gnatmake",
-         Listed_Names("adaskel-check.1", "A package named", "(gnatmake will not bind"),
+        {"not bound by gnatmake", Listed_Names(Check, "A package named", "(gnatmake will not bind"),
          Gnat_Units_Treated({Gnat_Treats::Gnatmake_Bind})},
         {"GNAT's own taken by gnatmake",
-         Listed_Names("adaskel-check.1", "(gnatmake will not bind", "(gnatmake takes GNAT's own)"),
+         Listed_Names(Check, "(gnatmake will not bind", "(gnatmake takes GNAT's own)"),
          Gnat_Units_Treated({Gnat_Treats::Gnatmake_Own})},
         {"project file words",
          Listed_Names("adaskel-layout.1", "of project files", "A unit line"),
@@ -219,7 +209,7 @@ TEST(ManualPages, CheckListsTheCodesTables) {
     for (const auto& List : Lists) {
         EXPECT_EQ(List.Listed, List.In_Code) << List.Table;
     }
-    const std::string Page = Page_Text("adaskel-check.1");
+    const std::string Page = Page_Text(Check);
     for (const std::string& Said :
          {"the " + std::to_string(Standard.size()) + " names package Standard declares",
           "GNAT compiles at most " + std::to_string(Longest_Main_Name) + " and",
@@ -232,56 +222,37 @@ TEST(ManualPages, CheckListsTheCodesTables) {
     }
 }
 
-// The sources whose texts are no message: the text of a generated file (a unit's, the
-// GPR files', the derived project's), the licence lines looked for in gpl.txt, and the
-// faults of the line store and the number set, which only a fault of the programs could
-// raise.
-const std::set<std::string> Skipped_Sources = {"writers/unit_files.cpp", "layout/gpr_file.cpp",
-                                               "names/tree_project.cpp", "inputs/licence_kind.cpp",
-                                               "base/line_store.cpp",    "base/number_set.hpp"};
-
-// The string literal that starts at Text[At] (a quote), escapes kept; At is moved past it.
-std::string Literal_At(const std::string& Text, std::size_t& At) {
-    std::size_t End = At + 1;
-    while (End < Text.size() && Text[End] != '"') {
-        End += Text[End] == '\\' ? 2U : 1U;
+// The page lists every rule id the reports give, in the table's order, and no other: a
+// rule added without its entry would leave code scanning's users with an id they cannot
+// look up. The table is in the order of the rules, which Describe indexes it by.
+TEST(ManualPages, CheckListsEveryRuleId) {
+    std::vector<std::string> Ids;
+    for (const Rule_Description& Each : All_Rules()) {
+        EXPECT_EQ(&Describe(Each.Rule), &Each) << Each.Id;
+        EXPECT_EQ(std::count(Ids.begin(), Ids.end(), Each.Id), 0) << Each.Id;
+        Ids.emplace_back(Each.Id);
     }
-    std::string Literal = Text.substr(At + 1, End - At - 1);
-    At = End + 1;
-    return Literal;
+    EXPECT_EQ(Bold_Words("adaskel-check.1", "The rule ids, stable", ".SH", true), Ids);
 }
 
-// Where the code after At goes on, past blanks and comments.
-std::size_t Past_Blanks_And_Comments(const std::string& Text, std::size_t At) {
-    while (At < Text.size()) {
-        if (std::isspace(static_cast<unsigned char>(Text[At])) != 0) {
-            ++At;
-        } else if (Text.compare(At, 2, "//") == 0) {
-            At = std::min(Text.find('\n', At), Text.size());
-        } else if (Text.compare(At, 2, "/*") == 0) {
-            At = std::min(Text.find("*/", At) + 2, Text.size());
-        } else {
-            break;
-        }
-    }
-    return At;
-}
-
-// The string literals of a source, those side by side joined, escapes kept.
+// The string literals of a source, escapes kept, those side by side (with blanks and
+// comments between) joined. A search takes comments and character literals whole, so that
+// a quotation mark in them starts no string.
 std::vector<std::string> Literals_Of(const std::string& Text) {
+    static const std::regex Token(
+        R"re(//[^\n]*|/\*(?:[^*]|\*+[^*/])*\*+/|'(?:\\.|[^'\\])'|"((?:\\.|[^"\\\n])*)")re");
     std::vector<std::string> Literals;
-    std::size_t At = Past_Blanks_And_Comments(Text, 0);
-    while (At < Text.size()) {
-        if (Text[At] == '"') {
-            std::string Joined = Literal_At(Text, At);
-            while ((At = Past_Blanks_And_Comments(Text, At)) < Text.size() && Text[At] == '"') {
-                Joined += Literal_At(Text, At);
-            }
-            Literals.push_back(Joined);
-        } else if (Text[At] == '\'') {
-            At = Text.find('\'', At + (Text[At + 1] == '\\' ? 3U : 2U)) + 1;
+    bool Joining = false; // the last literal is joined to a next one that comes at once
+    for (auto It = std::sregex_iterator(Text.begin(), Text.end(), Token);
+         It != std::sregex_iterator(); ++It) {
+        const bool Next = std::all_of(It->prefix().first, It->prefix().second, [](char C) {
+            return std::isspace(static_cast<unsigned char>(C)) != 0;
+        });
+        if (It->str()[0] == '"') {
+            (Joining && Next ? Literals.back() : Literals.emplace_back()) += It->str(1);
+            Joining = true;
         } else {
-            At = Past_Blanks_And_Comments(Text, At + 1);
+            Joining = Joining && Next && It->str()[0] == '/';
         }
     }
     return Literals;
@@ -297,30 +268,19 @@ std::string Unescaped(const std::string& Literal) {
     return Text;
 }
 
-bool Is_Message_Text(const std::string& Literal) {
-    if (Literal.find("\\n") != std::string::npos) {
-        return false;
-    }
-    const auto Is_Alpha = [](char C) { return std::isalpha(static_cast<unsigned char>(C)) != 0; };
-    for (std::size_t At = 2; At + 2 < Literal.size(); ++At) {
-        if (Literal[At] == ' ' && Is_Alpha(Literal[At - 1]) && Is_Alpha(Literal[At - 2]) &&
-            Is_Alpha(Literal[At + 1]) && Is_Alpha(Literal[At + 2])) {
-            return true;
-        }
-    }
-    return false;
-}
-
-std::string Trimmed(const std::string& Text) {
-    const std::size_t First = Text.find_first_not_of(' ');
-    return First == std::string::npos ? ""
-                                      : Text.substr(First, Text.find_last_not_of(' ') + 1 - First);
-}
-
 // Every text a program can print or report stands in a manual page, where a user looks
 // it up: a message added without its entry would be one the user cannot read about.
 TEST(ManualPages, HoldEveryMessageOfTheSources) {
-    const std::string Pages = All_Pages();
+    const std::string Pages = Page_Text("adaskel.1") + '\n' + Page_Text("adaskel-check.1") + '\n' +
+                              Page_Text("adaskel-layout.1") + '\n' + Page_Text("adaskel-refresh.1");
+    // The sources whose texts are no message: the text of a generated file (a unit's, the
+    // GPR files', the derived project's), the licence lines looked for in gpl.txt, and the
+    // faults of the line store and the number set, which only a fault of the programs could
+    // raise.
+    const std::set<std::string> Skipped_Sources = {
+        "writers/unit_files.cpp",  "layout/gpr_file.cpp", "names/tree_project.cpp",
+        "inputs/licence_kind.cpp", "base/line_store.cpp", "base/number_set.hpp"};
+    const std::regex Two_Words("[A-Za-z]{2} [A-Za-z]{2}");
     const std::filesystem::path Sources(ADASKEL_SOURCE_DIR);
     std::size_t Found = 0;
     for (const auto& Entry : std::filesystem::recursive_directory_iterator(Sources)) {
@@ -330,12 +290,11 @@ TEST(ManualPages, HoldEveryMessageOfTheSources) {
             continue;
         }
         for (const std::string& Literal : Literals_Of(Read_File(Entry.path()))) {
-            if (!Is_Message_Text(Literal)) {
-                continue;
+            if (Literal.find("\\n") == std::string::npos && std::regex_search(Literal, Two_Words)) {
+                const std::string Text = Collapsed(Unescaped(Literal));
+                EXPECT_NE(Pages.find(Text), std::string::npos) << Source << ": \"" << Text << '"';
+                ++Found;
             }
-            const std::string Text = Collapsed(Trimmed(Unescaped(Literal)));
-            EXPECT_NE(Pages.find(Text), std::string::npos) << Source << ": \"" << Text << '"';
-            ++Found;
         }
     }
     EXPECT_GT(Found, 100U) << "the sources' messages are not found where they were";

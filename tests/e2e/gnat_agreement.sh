@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Holds adaskel-check's verdicts against gprbuild over a generated corpus (names of bytes of
-# every kind, the bytes 0x80 to 0xFF first on a line, reserved words, letter cases and clashes, the names
-# package Standard declares, GNAT's own units, parents, wide characters, names at GNAT's
-# length limits, header texts of every byte and of GNAT's longest line). Each case is
+# every kind, the bytes 0x80 to 0xFF first on a line, reserved words, letter cases and
+# clashes, the names package Standard declares, GNAT's own units, parents, wide characters,
+# names at GNAT's length limits, header texts of every byte and of GNAT's longest line). Each case is
 # generated, a marker constant put in every spec and checked by the main, and built (compile,
 # bind, link) by gprbuild through a GPR file like adaskel-layout's: the directories of the
 # list and of a parent spec in the tree, and a naming exception for each file GNAT's default
@@ -177,9 +177,8 @@ text() {
 }
 
 # Bytes inside the abstract (control bytes of each kind one at a time, the others sixteen at
-# a time);
-# some control bytes and others ending each other text and first on the licence line, which
-# the header drops; what follows a byte that ends a comment.
+# a time); some control bytes and others ending each other text and first on the licence
+# line, which the header drops; what follows a byte that ends a comment.
 for bytes in 1 2 8 9 11 12 13 14 26 27 31 127 {32..112..16} {128..255..16}; do
     last=$((bytes < 32 || bytes == 127 ? bytes : bytes == 112 ? 126 : bytes + 15))
     printf -v hex '\\x%02x' $(seq "$bytes" "$last")
@@ -190,20 +189,16 @@ for byte in 1 9 11 12 13 26 27 31 32 34 127 128 133 160 255; do
     for file in Copyright Versions.lst gpl.txt; do text "$file" " a${hex}" "a, byte $byte"; done
 done
 for ender in '\x0b' '\x0c' '\r' '\x1a'; do for rest in '' ';' "$ender--c"; do
-    for file in Abstract.txt Copyright Versions.lst gpl.txt; do
-        text "$file" " a$ender$rest" "a, $ender, $rest"
-    done
+    for file in Abstract.txt Copyright Versions.lst gpl.txt; do text "$file" " a$ender$rest" "a, $ender, $rest"; done
 done; done
 # Header lines of GNAT's longest line and one byte more, given each text's share of the line;
 # a final carriage return does not count.
-for over in 0 1; do
-    for share in Abstract.txt:3:r gpl.txt:1:r Copyright:32 Versions.lst:16; do
-        IFS=: read -r file less cr <<<"$share"
-        printf -v long '%*s' $((32765 - less + over)) '' && long=${long// /x}
-        text "$file" "$long" "of ${#long} bytes" && [[ -z $cr ]] ||
-            text "$file" "$long\\r" "of ${#long} bytes and a carriage return"
-    done
-done
+for over in 0 1; do for share in Abstract.txt:3:r gpl.txt:1:r Copyright:32 Versions.lst:16; do
+    IFS=: read -r file less cr <<<"$share"
+    printf -v long '%*s' $((32765 - less + over)) '' && long=${long// /x}
+    text "$file" "$long" "of ${#long} bytes" && [[ -z $cr ]] ||
+        text "$file" "$long\\r" "of ${#long} bytes and a carriage return"
+done; done
 
 # Names of bytes first (but a form feed, a page break there, and the ASCII letters) and
 # inside: every printable ASCII byte but "-" and "/" (of the letters and digits, the first
@@ -338,7 +333,6 @@ for code in 41 61 5F E9 C9 D7 0041 00E9 0391 03B1 03a3 2212 0020 000003A3 10000;
     project "package [\"$code\"]x" app app "[\"$code\"]x"
 done
 project "bracket unclosed" app app 'x["0391"' && project "bracket without quotes" app app 'x[0391]'
-
 
 # The names package Standard declares (and a few it does not), as package and main, and
 # some of each kind as the main in app.adb, parent and child; GNAT's units that gprbuild

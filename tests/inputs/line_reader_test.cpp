@@ -1,11 +1,9 @@
 // Tests of the line reader: the line-feed and form-feed rules, exact bytes, block edges.
+#include "../scratch.hpp"
 #include "base/failure.hpp"
 #include "inputs/line_reader.hpp"
 
 #include <gtest/gtest.h>
-
-#include <filesystem>
-#include <fstream>
 
 namespace adaskel {
 namespace {
@@ -43,16 +41,16 @@ TEST(LineReader, ReadsFilesAcrossBlockBoundaries) {
     // so that the form feed comes with the next read.
     const std::string Long(Largest_Block + 10000, 'L');
     const std::string Padding(3 * Largest_Block - 1 - Long.size() - 2, 'p');
-    const std::string Path = testing::TempDir() + "line_reader_blocks.txt";
-    std::ofstream(Path, std::ios::binary) << Long + "\n\n" + Padding + "\n\fend";
+    const Scratch_Dir Here;
+    const std::string Path = Here.Put("blocks.txt", Long + "\n\n" + Padding + "\n\fend");
     EXPECT_EQ(All_Lines(Open_Reader(Path)), (Lines{Long, "", Padding, "end"}));
 }
 
 // A sparse file of 17 MiB with no line feed: refused once the bound is passed, with the
 // buffer never much larger than the bound; a line at the bound is read.
 TEST(LineReader, RefusesLinesBeyondTheBound) {
-    const std::string Path = testing::TempDir() + "line_reader_huge.txt";
-    std::ofstream(Path) << "first\n";
+    const Scratch_Dir Here;
+    const std::string Path = Here.Put("huge.txt", "first\n");
     std::filesystem::resize_file(Path, 17U << 20U);
     Line_Reader Reader = Open_Reader(Path);
     EXPECT_EQ(Read_Line(Reader), "first");
@@ -68,7 +66,6 @@ TEST(LineReader, RefusesLinesBeyondTheBound) {
     std::filesystem::resize_file(Path, 0);
     std::ofstream(Path) << std::string(Longest_Line, 'a') + "\nb";
     EXPECT_EQ(All_Lines(Open_Reader(Path)).size(), 2U);
-    std::filesystem::remove(Path);
 }
 
 } // namespace

@@ -31,16 +31,11 @@ std::string Refusal_Of(const Manifest& Made) {
     return Made.Refusal ? Made.Refusal->Message : "";
 }
 
-// Count times the letter e with an acute accent, two bytes in UTF-8.
-std::string E_Acute(int Count) {
-    std::string Text;
-    for (int K = 0; K < Count; ++K) {
-        Text += "\xc3\xa9";
-    }
-    return Text;
-}
-
 TEST(Crate, RefusesWhatAlrRefuses) {
+    std::string E_Acute_36; // 72 bytes
+    for (int K = 0; K < 36; ++K) {
+        E_Acute_36 += "\xc3\xa9";
+    }
     const std::string Version_Refused =
         "' (line 3 of 'Versions.lst'): alr takes a version like 1.0 or 1.0.0-rc1";
     const std::vector<std::pair<Texts, std::string>> Rows = {
@@ -50,9 +45,9 @@ TEST(Crate, RefusesWhatAlrRefuses) {
         {{.Version = ""}, "version '" + Version_Refused},
         {{.Version = "1.0.0.0"}, "version '1.0.0.0" + Version_Refused},
         {{.Root = "ab"}, "name 'ab' (the root in lower case): alr takes 3 to 64 characters"},
-        {{.Abstract = E_Acute(36)}, ""}, // 72 bytes
-        {{.Abstract = E_Acute(37)},
-         "description (line 1 of 'Abstract.txt'): alr takes at most 72 bytes, it has 74"},
+        {{.Abstract = E_Acute_36}, ""},
+        {{.Abstract = E_Acute_36 + "A"}, // 37 characters: bytes are counted
+         "description (line 1 of 'Abstract.txt'): alr takes at most 72 bytes, it has 73"},
         {{.Abstract = "caf\xe9"}, "description (line 1 of 'Abstract.txt'): it is not UTF-8 text"},
         {{.Holder = "\xff"}, "authors (line 1 of 'Copyright'): it is not UTF-8 text"},
     };

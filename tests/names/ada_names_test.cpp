@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <string>
+#include <vector>
 
 namespace adaskel {
 namespace {
@@ -19,39 +21,36 @@ struct Case {
 };
 
 void Expect_All(const std::vector<Case>& Cases) {
-    for (std::size_t Number = 1; Number <= Cases.size(); ++Number) {
-        const Case& Row = Cases[Number - 1];
-        const auto& [Lines, Expected, Files] = Row;
+    for (const Case& Row : Cases) {
         Run_Record Record; // the units derived as a run derives them
-        Record.Project_Lines = Create_String_Set(static_cast<std::int32_t>(Lines.size()));
+        Record.Project_Lines = Create_String_Set(static_cast<std::int32_t>(Row.Lines.size()));
         Record.Unit_Names = Create_String_Set(Record.Project_Lines.Capacity);
-        for (const auto& Line : Lines) {
+        for (const auto& Line : Row.Lines) {
             Store(Record.Project_Lines, ++Record.Line_Count, Line);
         }
         (void)Derive_Unit_Names(Record);
-        const auto Found = Check_Ada_Units(
-            Record, [&Row](const std::string& Path) { return Row.Files.count(Path) > 0; });
-        std::string Report;
-        bool Matches = Found.size() == Expected.size();
-        for (std::size_t K = 0; K < Found.size(); ++K) {
-            const std::string Text = std::to_string(Found[K].Found.Line) +
-                                     (Found[K].Is_Error ? " E " : " W ") + Found[K].Found.Message;
-            Report += Text + "\n";
-            const std::size_t Head = K < Expected.size() ? Expected[K].find(' ', 2) + 1 : 0;
-            Matches = Matches && Text.starts_with(Expected[K].substr(0, Head)) &&
-                      Text.find(Expected[K].substr(Head), Head) != std::string::npos;
+        std::vector<std::string> Found;
+        for (const Diagnostic& Each : Check_Ada_Units(
+                 Record, [&Row](const std::string& Path) { return Row.Files.contains(Path); })) {
+            Found.push_back(std::to_string(Each.Found.Line) + (Each.Is_Error ? " E " : " W ") +
+                            Each.Found.Message);
         }
-        std::string Listed; // the row's lines, so that a failing row says which it is
-        for (const auto& Line : Lines) {
-            Listed += (Listed.empty() ? "" : " / ") + Escape(Line);
+        bool Matches = Found.size() == Row.Expected.size();
+        for (std::size_t K = 0; Matches && K < Found.size(); ++K) {
+            const std::size_t Head = Row.Expected[K].find(' ', 2) + 1;
+            Matches = Found[K].starts_with(Row.Expected[K].substr(0, Head)) &&
+                      Found[K].find(Row.Expected[K].substr(Head), Head) != std::string::npos;
         }
-        EXPECT_TRUE(Matches) << "row " << Number << " (" << Listed << "): found\n" << Report;
+        EXPECT_TRUE(Matches) << testing::PrintToString(Row.Lines) << " found "
+                             << testing::PrintToString(Found);
     }
 }
 
-// The lexical rules themselves are tested on their own; here, where a name's problem lands
-// among a list's diagnostics.
-TEST(CheckAdaUnits, TellsAdaNames) {
+// Where each name's problem lands among a list's diagnostics (the lexical rules themselves
+// are tested on their own), in groups as the comments say.
+TEST(CheckAdaUnits, JudgesEachUnitAsGnatDoes) {
+    const std::string Main_Name = "m" + std::string(2034, 'x');
+    const std::string Unit_Line = "u" + std::string(243, 'x');
     Expect_All({
         {{"app", "app", "util-io", "util", "gui-x11", "my_unit", "gui"},
          {}}, // a parent after its child
@@ -59,36 +58,23 @@ TEST(CheckAdaUnits, TellsAdaNames) {
         {{"app", "app", "util-body", "util-bodyguard"},
          {"3 E 'Body' is a reserved word", "4 E parent 'Util'"}},
         {{"app", "body", "util"}, {"2 E reserved word"}},
-    });
-}
-
-// A file GNAT's default naming does not find builds through the GPR file's naming
-// exception; only gnatmake, which knows no such file, refuses a package there.
-TEST(CheckAdaUnits, MatchesGnatFileNames) {
-    Expect_All({
+        // A file GNAT's default naming does not find builds through the GPR file's naming
+        // exception; only gnatmake, which knows no such file, refuses a package there.
         {{"app", "proj-main", "proj"},
          {"2 W not 'proj-main.adb' as GNAT names it by default: gprbuild builds it through the "
           "naming exception in adaskel-layout's GPR file; gnatmake builds it with a warning"}},
         {{"app", "app", "util-Io"}, {"3 W naming exception", "3 E parent"}},
         {{"app", "app", "\xc9t\xe9"}, {"3 W gnatmake refuses it (it looks for '\xe9t\xe9.ads')"}},
         {{"proj", "app", "util"}, {"2 W procedure 'App' goes into 'proj.adb' (named by line 1)"}},
-        {{"App", "app", "util"}, {"2 W not 'app.adb'"}},
         {{"Demo", "demo", "ABC", "ABC-def"},
          {"2 W gnatmake builds it", "3 W gnatmake refuses it", "4 W gnatmake refuses it"}},
         {{"./app", "app", "util"}, {}}, // the body file is app.adb all the same
         {{"app", "app", "a", "a-b"}, {"4 W gnatmake refuses it (it looks for 'a~b.ads')"}},
-    });
-}
-
-TEST(CheckAdaUnits, RefusesBadParentsAndRepeats) {
-    Expect_All({
-        {{"demo", "demo", "demo-util"}, {"3 E the parent of 'Demo.Util' is the main procedure"}},
         {{"demo", "demo", "DEMO-util"},
-         {"3 W gnatmake refuses", "3 E parent of 'DEMO.Util' is the main"}},
+         {"3 W gnatmake refuses", "3 E the parent of 'DEMO.Util' is the main procedure"}},
         {{"app", "app", "proj-io"},
          {"3 E the parent 'Proj' of 'Proj.Io' is neither in the project file nor at "
           "'app/proj/src/lib/proj.ads'"}},
-        {{"app", "app", "proj-io"}, {}, {"app/proj/src/lib/proj.ads"}},
         // A capitalised parent's line removed, its spec left in the tree: the report named
         // only the path GNAT looks at, as if the file the user sees were not there.
         {{"app", "app", "Proj-io"},
@@ -111,16 +97,9 @@ TEST(CheckAdaUnits, RefusesBadParentsAndRepeats) {
           "5 W gnatmake refuses"}},
         {{"app", "app", "app"}, {"3 E package 'App' has the name of the main procedure"}},
         {{"app", "app", "aPP"}, {"3 E main procedure 'App' (line 2): Ada ignores", "3 W gnatmake"}},
-    });
-}
-
-// As gprbuild judges them: it refuses the language's roots and all under them, and builds
-// the project's unit of every other name, where gnatmake takes GNAT's or will not bind.
-// GNAT needs every parent up to a listed one: a parent spec in the tree brings in its own
-// parent, which the check once did not look for (gprbuild: file "pa.ads" not found). A
-// missing parent fails every unit under it, which the report counts.
-TEST(CheckAdaUnits, FollowsParentsUp) {
-    Expect_All({
+        // GNAT needs every parent up to a listed one: a parent spec in the tree brings in its own
+        // parent, which the check once did not look for (gprbuild: file "pa.ads" not found). A
+        // missing parent fails every unit under it, which the report counts.
         {{"shop", "shop", "pa-pb-pc"},
          {"3 E the parent 'Pa' of 'Pa.Pb' ('shop/pa-pb/src/lib/pa-pb.ads', under which "
           "'Pa.Pb.Pc' is) is neither in the project file nor at 'shop/pa/src/lib/pa.ads'"},
@@ -140,15 +119,10 @@ TEST(CheckAdaUnits, FollowsParentsUp) {
         {{"app", "app", "x-a-b", "x-a-b-c"},
          {"3 E 'X.A' of 'X.A.B' is neither in the project file nor at 'app/x-a/src/lib/x-a.ads': "
           "GNAT will not find its spec, and refuses 'X.A.B' and the 1 unit below it"}},
-    });
-}
-
-// The body file is named by line 1: a package whose spec is named so shares its object
-// file, and one whose body GNAT would look for under that name is taken to have one.
-// Neither was refused, and gprbuild refuses both. On a case-sensitive file system other
-// spellings are other files.
-TEST(CheckAdaUnits, KeepsPackagesOffTheBodyFile) {
-    Expect_All({
+        // The body file is named by line 1: a package whose spec is named so shares its object
+        // file, and one whose body GNAT would look for under that name is taken to have one.
+        // Neither was refused, and gprbuild refuses both. On a case-sensitive file system other
+        // spellings are other files.
         {{"demo", "demo_main", "demo", "demo-util"},
          {"2 W not 'demo_main.adb'",
           "3 E package 'Demo' goes into 'demo.ads', and the main procedure's body file is "
@@ -165,11 +139,9 @@ TEST(CheckAdaUnits, KeepsPackagesOffTheBodyFile) {
         {{"Demo", "demo_main", "demo"}, {"2 W not 'demo_main.adb'"}},
         {{"Demo", "demo_main", "DEMO"}, {"2 W not", "3 W gnatmake refuses"}},
         {{"demo", "demo", "Demo"}, {"3 E has the name of the main procedure", "3 W gnatmake"}},
-    });
-}
-
-TEST(CheckAdaUnits, KeepsGnatsOwnUnitsApart) {
-    Expect_All({
+        // GNAT's own units, as gprbuild judges them: it refuses the language's roots and all
+        // under them, and builds the project's unit of every other name, where gnatmake takes
+        // GNAT's or will not bind.
         {{"app", "app", "ada-extra"},
          {"3 E 'Ada.Extra' is under 'Ada': gprbuild refuses it (\"user-defined descendants"}},
         {{"app", "app", "Interfaces-c-x"}, {"3 E gprbuild refuses it"}},
@@ -200,13 +172,8 @@ TEST(CheckAdaUnits, KeepsGnatsOwnUnitsApart) {
         {{"calendar", "calendar"}, {"2 E procedure 'Calendar' has the name of a unit of GNAT's"}},
         {{"app", "Direct_IO"}, {"2 E procedure 'Direct_IO' has the name"}},
         {{"app", "app", "adam", "systems", "gnats-x"}, {"5 E parent 'Gnats'"}},
-    });
-}
-
-// The names package Standard declares conflict with a unit of the project, as unit, main
-// procedure or parent; as a child's own name, and beside them, names are free.
-TEST(CheckAdaUnits, RefusesNamesOfStandard) {
-    Expect_All({
+        // The names package Standard declares conflict with a unit of the project, as unit, main
+        // procedure or parent; as a child's own name, and beside them, names are free.
         {{"app", "app", "integer", "ASCII", "constraint_error", "long_long_long_integer"},
          {"3 E 'Integer' conflicts with declaration in package Standard: gprbuild refuses",
           "4 E 'ASCII' conflicts", "5 E conflicts", "6 E conflicts"}},
@@ -215,15 +182,8 @@ TEST(CheckAdaUnits, RefusesNamesOfStandard) {
          {"3 E conflicts", "4 E 'Character.Io' is under 'Character', which conflicts"}},
         {{"app", "app", "wide_string-x"}, {"3 E under 'Wide_string', which conflicts"}},
         {{"app", "app", "util", "util-integer", "standard", "latin_1", "universal_integer"}, {}},
-    });
-}
-
-// GNAT's own limits: the main procedure's name, the file names gprbuild extends, and the
-// byte gprbuild cannot read in a string of the GPR file.
-TEST(CheckAdaUnits, KeepsWithinGnatsLimits) {
-    const std::string Main_Name = "m" + std::string(2034, 'x');
-    const std::string Unit_Line = "u" + std::string(243, 'x');
-    Expect_All({
+        // GNAT's own limits: the main procedure's name, the file names gprbuild extends, and the
+        // byte gprbuild cannot read in a string of the GPR file.
         {{"app", Main_Name, Unit_Line}, {"2 W gnatmake builds it"}},
         {{"app", Main_Name + "x", Unit_Line + "x"},
          {"2 E the main procedure's name has 2036 characters: GNAT compiles at most 2035",

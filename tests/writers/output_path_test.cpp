@@ -1,38 +1,18 @@
 // Tests of the looks at output paths: what each kind of thing at a path counts as, the
 // same by path and through the directory's descriptor, and a missing directory taken as
 // a free path by both.
+#include "../scratch.hpp"
 #include "writers/output_path.hpp"
 
 #include <cerrno>
-#include <cstdio>
 #include <fcntl.h>
-#include <filesystem>
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace adaskel {
 namespace {
-
-struct Scratch {
-    std::string Path;
-    Scratch() {
-        std::string Pattern = ::testing::TempDir() + "output_path.XXXXXX";
-        Path = ::mkdtemp(Pattern.data());
-    }
-    Scratch(const Scratch&) = delete;
-    Scratch& operator=(const Scratch&) = delete;
-    ~Scratch() { std::filesystem::remove_all(Path); }
-};
-
-void Put_File(const std::string& Path, const std::string& Content) {
-    std::FILE* File = std::fopen(Path.c_str(), "w");
-    ASSERT_NE(File, nullptr);
-    std::fputs(Content.c_str(), File);
-    std::fclose(File);
-}
 
 struct Kind {
     const char* Name;
@@ -45,12 +25,12 @@ struct Kind {
 TEST(LookAtOutputPath, TellsEachKindOfThingAtAPath) {
     const Kind Kinds[] = {
         {"nothing", [](const std::string&) {}, false, false, ""},
-        {"file", [](const std::string& P) { Put_File(P, "x"); }, true, false, ""},
+        {"file", [](const std::string& P) { std::ofstream(P) << "x"; }, true, false, ""},
         // An empty file is what a crash of a version that did not sync could leave.
-        {"empty file", [](const std::string& P) { Put_File(P, ""); }, true, true, ""},
+        {"empty file", [](const std::string& P) { std::ofstream(P) << ""; }, true, true, ""},
         {"link to a file",
          [](const std::string& P) {
-             Put_File(P + ".target", "x");
+             std::ofstream(P + ".target") << "x";
              ASSERT_EQ(::symlink((P + ".target").c_str(), P.c_str()), 0);
          },
          true, false, ""},
@@ -62,7 +42,7 @@ TEST(LookAtOutputPath, TellsEachKindOfThingAtAPath) {
         {"fifo", [](const std::string& P) { ASSERT_EQ(::mkfifo(P.c_str(), 0600), 0); }, false,
          false, "it exists and is not a regular file"},
     };
-    const Scratch Here;
+    const Scratch_Dir Here;
     const Shared_Directory Directory = Open_Output_Directory(Here.Path);
     for (const Kind& Each : Kinds) {
         const std::string Path = Here.Path + "/" + Each.Name;
@@ -80,7 +60,7 @@ TEST(LookAtOutputPath, TellsEachKindOfThingAtAPath) {
 }
 
 TEST(LookAtOutputPath, MissingDirectoryIsAFreePathAndNoPlaceToCreate) {
-    const Scratch Here;
+    const Scratch_Dir Here;
     const std::string Path = Here.Path + "/absent/file.ads";
     const Shared_Directory Directory = Open_Output_Directory(Here.Path + "/absent");
     EXPECT_NE(Directory->Error, 0);
