@@ -240,8 +240,8 @@ done
         grep -qx "exists proj/proj.gpr" "$Run/out" || fault "layout $mode planted file"
 done
 
-# adaskel-refresh over two files of the small tree with code below each header and the
-# version bumped: an error or a kill at each of its system calls leaves each file with its
+# adaskel-refresh over two files of the small tree with code below each header, a mode
+# and (as root) an owner of their own to keep, and the version bumped: an error or a kill at each of its system calls leaves each file with its
 # old text or its new one, whole, so no byte below a header is lost; a failure has status
 # 1 and says so on standard error alone; a rerun refreshes every file. It writes by hidden
 # names in every mode, so one mode is swept.
@@ -264,6 +264,7 @@ renew_failed() { ((Status == 1 && Temps == 0)) && [[ -s $Err ]] && ! grep -qv '^
 fresh small && run unnamed && (cd "$Run" && printf '%s\n' proj app proj-io >project.txt &&
     for f in "${Renewed[@]}"; do
         printf -- '-- The code below the header.\r\n-- And its last line' >>"$f"; done &&
+    chmod 640 "${Renewed[0]}" && { chown 65534:65534 "${Renewed[1]}" 2>/dev/null || :; } &&
     echo 3.0 >>Versions.lst) && rm -rf "$Work/proto/renew" && cp -a "$Run" "$Work/proto/renew" &&
     mkdir -p "$Work/renew.old" && cp -a "$Run/proj" "$Work/renew.old/" && renew unnamed &&
     ((Status == 0)) && mkdir -p "$Work/renew.new" && cp -a "$Run/proj" "$Work/renew.new/" ||
