@@ -4,10 +4,13 @@
 #include "layout/directories.hpp"
 
 #include "base/failure.hpp"
+#include "writers/durable_batch.hpp"
+#include "writers/output_path.hpp"
 
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <linux/openat2.h>
 #include <set>
 #include <string_view>
 #include <sys/stat.h>
@@ -67,7 +70,10 @@ void Note_Level(Walked_Tree& Tree, const Owned_Fd& Fd, const std::string& Level)
     }
 }
 
-// Name in Parent, made when missing, opened as the base of the next level.
+// Name in Parent, made when missing, opened as the base of the next level. An open that
+// crosses no mount point keeps to the parent's file system, noted already; any other (a
+// mount crossed, a kernel without openat2, a failure) is done the plain way, whose error
+// is the one reported, and its file system noted.
 Owned_Fd Enter(Console& Out, Walked_Tree& Tree, const std::string& Path, int Parent,
                const std::string& Name, const std::string& Level) {
     if (::mkdirat(Parent, Name.c_str(), 0777) == 0) {
@@ -75,7 +81,11 @@ Owned_Fd Enter(Console& Out, Walked_Tree& Tree, const std::string& Path, int Par
     } else if (errno != EEXIST) {
         Raise_System_Failure("cannot create directory", Level, errno);
     }
-    Owned_Fd Entered(::openat(Parent, Name.c_str(), Level_Flags));
+    Owned_Fd Entered(Open_Resolved(Parent, Name.c_str(), Level_Flags, RESOLVE_NO_XDEV));
+    if (Entered.Value >= 0) {
+        return Entered;
+    }
+    Entered = Owned_Fd(::openat(Parent, Name.c_str(), Level_Flags));
     if (Entered.Value < 0) {
         Raise_Blocked(Path, Parent, Name, Level, errno);
     }
@@ -179,11 +189,7 @@ std::optional<Problem> Blocking_Level(const Path_Walk& Paths) {
 }
 
 void Make_Durable(const Walked_Tree& Tree, const Path_Walk& Paths) {
-    bool Synced = true;
-    for (const Owned_Fd& Syncer : Tree.Syncers) {
-        Synced = ::syncfs(Syncer.Value) == 0 && Synced;
-    }
-    if (Synced) {
+    if (Sync_File_Systems(Tree.Syncers)) {
         return;
     }
     // The paths are walked again rather than kept for this rare case; only the levels

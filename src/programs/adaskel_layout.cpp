@@ -35,8 +35,8 @@ namespace {
 
 // The values of one layout run, owned by its main.
 struct Layout_Record {
-    Console Out;       // one line for each directory and file created, on standard output
-    Run_Record Inputs; // its console discards the run's messages
+    Console Out{.Buffered = true}; // a line for each directory and file created
+    Run_Record Inputs;             // its console discards the run's messages
 };
 
 constexpr std::string_view Help =

@@ -102,14 +102,14 @@ bool Unnamed_Files_Linkable() {
     return Linkable;
 }
 
-int Open_Directory_Resolved(const char* Name, std::uint64_t Resolve) {
+int Open_Resolved(int Base, const char* Name, std::uint64_t Flags, std::uint64_t Resolve) {
     static bool Available = true;
     if (!Available) {
         errno = ENOSYS;
         return -1;
     }
-    open_how How{O_PATH | O_DIRECTORY | O_CLOEXEC, 0, Resolve};
-    const auto Fd = static_cast<int>(::syscall(SYS_openat2, AT_FDCWD, Name, &How, sizeof How));
+    open_how How{Flags, 0, Resolve};
+    const auto Fd = static_cast<int>(::syscall(SYS_openat2, Base, Name, &How, sizeof How));
     if (Fd < 0 && (errno == ENOSYS || errno == EPERM)) {
         Available = false;
         errno = ENOSYS;
@@ -125,7 +125,8 @@ Shared_Directory Open_Output_Directory(std::string Path) {
     // directory's file system, which then needs no look of its own for its sync. Any
     // failure (a mount crossed, a kernel without openat2) leaves it to the plain open,
     // whose error is the one reported.
-    Directory->Fd = Owned_Fd(Open_Directory_Resolved(Name, RESOLVE_NO_XDEV));
+    Directory->Fd =
+        Owned_Fd(Open_Resolved(AT_FDCWD, Name, O_PATH | O_DIRECTORY | O_CLOEXEC, RESOLVE_NO_XDEV));
     Directory->Here = Directory->Fd.Value >= 0;
     if (!Directory->Here) {
         Directory->Fd = Owned_Fd(::open(Name, O_PATH | O_DIRECTORY | O_CLOEXEC));

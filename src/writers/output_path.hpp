@@ -37,10 +37,11 @@ struct Output_Directory {
 };
 using Shared_Directory = std::shared_ptr<const Output_Directory>;
 
-// Opens the directory Name as openat2 would with the Resolve flags (O_PATH): a descriptor,
-// or -1 with errno set; ENOSYS where openat2 is missing or forbidden, which is then known
-// after the first try and costs no system call again.
-int Open_Directory_Resolved(const char* Name, std::uint64_t Resolve);
+// Opens Name, relative to the directory Base, by openat2 with Flags (O_PATH and
+// O_DIRECTORY among them) and the Resolve flags: a descriptor, or -1 with errno set;
+// ENOSYS where openat2 is missing or forbidden, which is then known after the first try
+// and costs no system call again.
+int Open_Resolved(int Base, const char* Name, std::uint64_t Flags, std::uint64_t Resolve);
 
 // Opens the directory Path names, telling whether it is on the current directory's mount
 // in the same call. A failure is kept in the result, to be reported by the step that

@@ -230,7 +230,8 @@ Unfollowed_Directory Open_Level_By_Level(const std::string& Path) {
 } // namespace
 
 Unfollowed_Directory Open_Unfollowed(std::string Path) {
-    Owned_Fd Fd(Open_Directory_Resolved(Path.c_str(), RESOLVE_NO_SYMLINKS));
+    Owned_Fd Fd(Open_Resolved(AT_FDCWD, Path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC,
+                              RESOLVE_NO_SYMLINKS));
     if (Fd.Value < 0 && errno == ENOSYS) {
         Fd = Open_Where_Named(Path);
     }

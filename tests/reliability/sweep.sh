@@ -183,7 +183,7 @@ done
 # adaskel-layout: every directory and the GPR file, or status 1 with one report and a GPR
 # file complete or absent; a kill leaves the same (the hidden-name ways may leave their
 # temporary file) and a rerun completes.
-Layout_Errors=("mkdirat EACCES" "openat EMFILE" "newfstatat EIO" "fstat EIO" "write ENOSPC"
+Layout_Errors=("mkdirat EACCES" "openat2 EXDEV" "openat2 EIO" "openat EMFILE" "newfstatat EIO" "fstat EIO" "write ENOSPC"
     "fdatasync EIO" "linkat ENOSPC" "renameat2 EIO" "unlinkat EIO" "close EIO" "syncfs EIO"
     "fsync EIO syncfs")
 lay() { (cd "$Run" && env ${Env[$1]} "${@:2}" "$Layout" project.txt >out 2>err); Status=$?; }
