@@ -125,7 +125,12 @@ std::string Read_Line(Line_Reader& Reader) {
         const auto* Feed = static_cast<const char*>(
             std::memchr(Start + Scanned, '\n', Available(Reader) - Scanned));
         if (Feed != nullptr) {
-            return Take_Line(Reader, static_cast<std::size_t>(Feed - Start), 1);
+            // The block that brings the line feed may bring it past the bound.
+            const auto Length = static_cast<std::size_t>(Feed - Start);
+            if (Length > Longest_Line) {
+                Raise_Too_Long(Reader);
+            }
+            return Take_Line(Reader, Length, 1);
         }
         Scanned = Available(Reader);
         if (Scanned > Longest_Line) {

@@ -47,7 +47,8 @@ TEST(LineReader, ReadsFilesAcrossBlockBoundaries) {
 }
 
 // A sparse file of 17 MiB with no line feed: refused once the bound is passed, with the
-// buffer never much larger than the bound; a line at the bound is read.
+// buffer never much larger than the bound. A line of 16 MiB and one byte ending in a line
+// feed was once read, the block bringing its line feed taken whole.
 TEST(LineReader, RefusesLinesBeyondTheBound) {
     const Scratch_Dir Here;
     const std::string Path = Here.Put("huge.txt", "first\n");
@@ -63,9 +64,17 @@ TEST(LineReader, RefusesLinesBeyondTheBound) {
         EXPECT_EQ(Failure.Found.Line, 2);
     }
     EXPECT_LE(Reader.Buffer.capacity(), Longest_Line * 2 + 4096);
-    std::filesystem::resize_file(Path, 0);
-    std::ofstream(Path) << std::string(Longest_Line, 'a') + "\nb";
-    EXPECT_EQ(All_Lines(Open_Reader(Path)).size(), 2U);
+    // At the bound exactly, with and without its line feed; one byte past it, refused
+    // whether the block that ends it brings a line feed or the end of the file.
+    const std::string At_Bound(Longest_Line, 'a');
+    for (const std::string& Text : {At_Bound + "\nb", "b\n" + At_Bound}) {
+        std::ofstream(Path, std::ios::trunc) << Text;
+        EXPECT_EQ(All_Lines(Open_Reader(Path)).size(), 2U);
+    }
+    for (const std::string& Text : {At_Bound + "a\nb", "b\n" + At_Bound + "a"}) {
+        std::ofstream(Path, std::ios::trunc) << Text;
+        EXPECT_THROW((void)All_Lines(Open_Reader(Path)), Run_Failure);
+    }
 }
 
 } // namespace
