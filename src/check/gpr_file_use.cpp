@@ -106,10 +106,27 @@ Gpr_File_Use Judge_Gpr_File(const Run_Record& Inputs, const Gpr_Withs& Withs, bo
     return Use;
 }
 
-Diagnostic Tree_Gpr_Refused(const Run_Record& Inputs, const Problem& Found) {
-    return Warning(Found.File, Check_Rule::Tree_Project_Refused,
-                   "adaskel-layout " + Escape(Inputs.Project_Name) +
-                       " refuses to rewrite it, creating nothing: " + Found.Message);
+Diagnostic Tree_Gpr_Refused(const Run_Record& Inputs, const Gpr_Withs& Withs,
+                            const Problem& Found) {
+    std::string Message = "adaskel-layout " + Escape(Inputs.Project_Name) +
+                          " refuses to rewrite it, creating nothing: " + Found.Message;
+    // With no GPR file, the one the layout would write is never written. With one that
+    // takes its sources from the path refused, gprbuild cannot build where that path holds
+    // no file it can read (a directory, a FIFO, a dangling link): the tree it reads from
+    // a file there, stale or not, may still build.
+    const std::string& Root = Root_Name(Inputs);
+    const std::string Taken = Withs.Old_Place ? Old_Tree_Gpr_Path(Root) : Tree_Gpr_Path(Root);
+    const bool Unbuildable =
+        !Withs.Present || ((Withs.Takes_Tree || Withs.Old_Place) && Found.File == Taken &&
+                           !Look_At_Output_Path(Taken).Holds_File);
+    if (!Unbuildable) {
+        return Warning(Found.File, Check_Rule::Tree_Project_Refused, std::move(Message));
+    }
+    Message += Withs.Present ? ", and the GPR file takes its sources from it"
+                             : ", and so writes no GPR file";
+    return {{Found.File, 0, Message + ": gprbuild cannot build the project"},
+            true,
+            Check_Rule::Tree_Project_Refused};
 }
 
 } // namespace adaskel

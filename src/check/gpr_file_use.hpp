@@ -25,8 +25,9 @@ struct Gpr_File_Use {
 // or the warning of its refusal, say why it would not.
 Gpr_File_Use Judge_Gpr_File(const Run_Record& Inputs, const Gpr_Withs& Withs, bool Layout_Refuses);
 
-// The warning at the derived project's path, where adaskel-layout refuses to rewrite it
-// for Found.
-Diagnostic Tree_Gpr_Refused(const Run_Record& Inputs, const Problem& Found);
+// The finding at the derived project's path, where adaskel-layout refuses to rewrite it
+// for Found: an error where gprbuild then cannot build (no GPR file would be written, or
+// the one there takes its sources from a path holding no file), a warning otherwise.
+Diagnostic Tree_Gpr_Refused(const Run_Record& Inputs, const Gpr_Withs& Withs, const Problem& Found);
 
 } // namespace adaskel

@@ -170,8 +170,8 @@ void Report_Plan(Check_Record& Check, bool Licence_Read) {
 // The header texts, then the project's lines, as GNAT will read the files made of them.
 void Report_Ada(Check_Record& Check) {
     const Run_Record& Inputs = Check.Inputs;
-    if (Check.Tree_Gpr_Refused) {
-        Report(Check, Tree_Gpr_Refused(Inputs, *Check.Tree_Gpr_Refused));
+    if (Check.Tree_Gpr_Refused) { // set only for a list with a root
+        Report(Check, Tree_Gpr_Refused(Inputs, Read_Gpr_Withs(Inputs), *Check.Tree_Gpr_Refused));
     }
     for (const Problem& Found : Check_Header_Texts(Inputs)) {
         Report_Error(Check, Check_Rule::Header_Text, Found);
