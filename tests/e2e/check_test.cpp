@@ -51,7 +51,7 @@ struct Case {
     std::vector<std::string> Append_Only{};                 // directories made append-only, then
 };
 
-using harness::PrintTo;
+using harness::PrintTo; // NOLINT(misc-unused-using-decls): gtest finds it by the row's type
 
 // What the check promises of a run: the files it creates, why it stops ("" if it completes).
 struct Promise {

@@ -45,7 +45,7 @@ struct Case {
     Files Expected{}; // generated files; every input stays unchanged
 };
 
-using harness::PrintTo;
+using harness::PrintTo; // NOLINT(misc-unused-using-decls): gtest finds it by the row's type
 
 std::string Now(const char* Format, bool Local) {
     const std::time_t Time = std::time(nullptr);

@@ -23,7 +23,7 @@ struct Case {
     std::vector<std::string> Args{"list"};
 };
 
-using harness::PrintTo;
+using harness::PrintTo; // NOLINT(misc-unused-using-decls): gtest finds it by the row's type
 
 // The derived project of the rows' list, whose directories are relative to app.gpr's
 // wherever it is.
