@@ -25,24 +25,23 @@ const std::string App_List = "app\napp\nutil\nutil-io\n";
 const std::string App_Body = "app/app/src/app.adb";
 const std::string Util_Spec = "app/util/src/lib/util.ads";
 const std::string Io_Spec = "app/util-io/src/lib/util-io.ads";
+const std::vector<std::string> App_Dirs = {"app/app/src", "app/util/src/lib",
+                                           "app/util-io/src/lib"};
 
 // The warning on the derived project where adaskel-layout refuses to replace it.
 const std::string Layout_Refuses = "app/.adaskel/app_tree.gpr: warning: adaskel-layout list "
                                    "refuses to rewrite it, creating nothing: ";
 
+// The reference texts with a licence whose lines 295 to 309 make a header, unless Extra has one.
 Files Texts(const std::string& List, Files Extra = {}) {
-    Extra.merge(Files{{"Versions.lst", "1.0\n"},
-                      {"Abstract.txt", "Checked\n"},
-                      {"gpl.txt", Licence(310)},
-                      {"Copyright", "The Authors\n"},
-                      {"list", List}});
-    return Extra;
+    Extra.try_emplace("gpl.txt", Licence(310));
+    return Reference_Texts(List, std::move(Extra));
 }
 
 struct Case {
     std::string Name;
     Files Inputs = Texts(App_List);
-    std::vector<std::string> Dirs = {"app/app/src", "app/util/src/lib", "app/util-io/src/lib"};
+    std::vector<std::string> Dirs = App_Dirs;
     Links Made_Links{};
     std::vector<std::string> Fifos{};
     std::vector<std::string> Args{"list"};
@@ -52,9 +51,7 @@ struct Case {
     std::vector<std::string> Append_Only{};                 // directories made append-only, then
 };
 
-[[maybe_unused]] void PrintTo(const Case& Row, std::ostream* Stream) {
-    *Stream << Row.Name;
-}
+using harness::PrintTo; // NOLINT(misc-unused-using-decls): gtest finds it by the row's type
 
 // What the check promises of a run: the files it creates, why it stops ("" if it completes).
 struct Promise {
@@ -168,8 +165,7 @@ void Run_Case(const Case& Row) {
     if (Under_Checker() && !Row.Wrapper.empty() && Row.Wrapper.front().ends_with("prlimit")) {
         GTEST_SKIP() << "a checker's runtime needs descriptors of its own";
     }
-    const Sandbox Box;
-    Prepare(Box, Row.Dirs, Row.Inputs, Row.Made_Links, Row.Fifos);
+    const Sandbox Box(Row.Dirs, Row.Inputs, Row.Made_Links, Row.Fifos);
     const Append_Only_Guard Guard{Box, Row.Append_Only};
     if (!Set_Append_Only(Box, Row.Append_Only, true)) {
         GTEST_SKIP() << "no append-only directory here";
@@ -213,24 +209,23 @@ void Run_Case(const Case& Row) {
 std::vector<Case> Trees() {
     Files No_Version = Texts("app\napp\nut\0il\nutil-\0\n"s);
     No_Version.erase("Versions.lst");
+    const std::string Provides =
+        "which nothing in the list or the tree provides (renamed or removed?)";
+    // clang-format off
     return {
         {.Name = "LinksToFileCreatedEarlier",
-         .Made_Links = {{Io_Spec, "hop"},
-                        {"app/util-io/src/lib/hop", "../../../util/src/lib/util.ads"}}},
-        {.Name = "LinkToFileCreatedLater",
-         .Made_Links = {{Util_Spec, "../../../util-io/src/lib/util-io.ads"}}},
+         .Made_Links = {{Io_Spec, "hop"}, {"app/util-io/src/lib/hop", "../../../util/src/lib/util.ads"}}},
+        {.Name = "LinkToFileCreatedLater", .Made_Links = {{Util_Spec, "../../../util-io/src/lib/util-io.ads"}}},
         // Two units whose spec directory is one, the second listed twice and reached by a
         // link before its repeat.
-        {.Name = "TwoUnitsOneDirectory",
-         .Inputs = Texts("app\napp\nutil\nutil-io\ndb\nutil-io\n"),
+        {.Name = "TwoUnitsOneDirectory", .Inputs = Texts("app\napp\nutil\nutil-io\ndb\nutil-io\n"),
          .Dirs = {"app/app/src", "app/util/src/lib", "app/util-io/src", "app/db/src/lib"},
          .Made_Links = {{"app/util-io/src/lib", "../../util/src/lib"},
                         {"app/db/src/lib/db.ads", "../../../util/src/lib/util-io.ads"}}},
         {.Name = "FifoAtSpec", .Fifos = {Util_Spec}},
         {.Name = "BodyDirectoryMissing", .Dirs = {"app/util/src/lib", "app/util-io/src/lib"}},
         {.Name = "DirectoryAtPath", .Dirs = {"app/app/src", Util_Spec, "app/util-io/src/lib"}},
-        {.Name = "OnePathTwoSpellings",
-         .Inputs = Texts("app\napp\nutil\n./util\n"),
+        {.Name = "OnePathTwoSpellings", .Inputs = Texts("app\napp\nutil\n./util\n"),
          .Dirs = {"app/app/src", "app/util/src/lib"}},
         {.Name = "ShortLicence", .Inputs = Texts(App_List, {{"gpl.txt", Licence(308)}})},
         {.Name = "LicenceTooLong", .Inputs = Texts(App_List, {{"gpl.txt", Licence(4097)}})},
@@ -240,40 +235,29 @@ std::vector<Case> Trees() {
         {.Name = "MaxLinesNotPositive", .Args = {"list", "-1"}},
         {.Name = "NoArgument", .Args = {}},
         {.Name = "ArgumentIsDirectory", .Args = {"app"}},
-        {.Name = "ProjectFileNamedHelp",
-         .Inputs = Texts(App_List, {{"--help", App_List}}),
-         .Args = {"./--help"}},
+        {.Name = "ProjectFileNamedHelp", .Inputs = Texts(App_List, {{"--help", App_List}}), .Args = {"./--help"}},
         {.Name = "NobodyOverridingModes", .Wrapper = Overriding(Nobody)},
         {.Name = "NobodyRefused", .Wrapper = Nobody},
         {.Name = "EffectiveNobodyRefused", .Wrapper = Effective_Nobody},
         // A FIFO is not read, a line is not cut at a NUL byte, nor a name judged there.
-        {.Name = "NoText",
-         .Inputs = No_Version,
-         .Fifos = {"Versions.lst"},
+        {.Name = "NoText", .Inputs = No_Version, .Fifos = {"Versions.lst"},
          .Out = "Versions.lst: error: cannot read 'Versions.lst': it is not a regular file\n"
                 "list:3: error: line 3 holds a NUL byte\nlist:4: error: line 4 holds a NUL byte\n"
                 "summary: 0 to create, 0 to skip, 0 to fail; 3 errors, 0 warnings\n"},
-        {.Name = "SpelledOut",
-         .Inputs = Texts("app\napp\nutil\nutil-Io\n\nutil\n", {{"Copyright", ""}}),
+        {.Name = "SpelledOut", .Inputs = Texts("app\napp\nutil\nutil-Io\n\nutil\n", {{"Copyright", ""}}),
          .Dirs = {"app/app/src", "app/util/src/lib"},
          .Out = "Copyright: error: cannot read a line from 'Copyright': end of file reached\n"
-                "list:5: error: empty unit name\n"
-                "create app/app/src/app.adb\n"
-                "create app/util/src/lib/util.ads\n"
-                "error app/util-Io/src/lib/util-Io.ads: directory 'app/util-Io/src/lib' does "
-                "not exist\n"
+                "list:5: error: empty unit name\ncreate app/app/src/app.adb\ncreate app/util/src/lib/util.ads\n"
+                "error app/util-Io/src/lib/util-Io.ads: directory 'app/util-Io/src/lib' does not exist\n"
                 "error app//src/lib/.ads: directory 'app//src/lib' does not exist\n"
                 "exists app/util/src/lib/util.ads\n"
-                "list:6: warning: 'Util' is listed twice (first at line 3); its spec file is "
-                "written once\n"
+                "list:6: warning: 'Util' is listed twice (first at line 3); its spec file is written once\n"
                 "summary: 2 to create, 1 to skip, 2 to fail; 2 errors, 1 warning\n"},
         // File systems without unnamed files, links or renames that never replace, and an
         // append-only directory where a hidden name could not be removed.
         {.Name = "NoLinksRenamed", .Wrapper = Shimmed({"SHIM_NO_LINK=1"})},
         {.Name = "NoLinksNoRename", .Wrapper = Shimmed({"SHIM_NO_LINK=1", "SHIM_NO_RENAME=1"})},
-        {.Name = "AppendOnlyWithHiddenNames",
-         .Wrapper = Shimmed({}),
-         .Append_Only = {"app/util/src/lib"}},
+        {.Name = "AppendOnlyWithHiddenNames", .Wrapper = Shimmed({}), .Append_Only = {"app/util/src/lib"}},
         {.Name = "OpenFilesTooFew", .Wrapper = {"/usr/bin/prlimit", "--nofile=8", "--"}},
         {.Name = "ClockBeyond9999", .Wrapper = Shimmed({"SHIM_CLOCK=253418070896"})},
         // Header texts, the root written "./app", and a file left empty by a crash.
@@ -282,54 +266,45 @@ std::vector<Case> Trees() {
                                                     {"Abstract.txt", "A\x01 abstract\n"},
                                                     {"app/db-cache/src/lib/db-cache.ads", ""}}),
          .Dirs = {"app/app/src"},
-         .Out = "create ./app/./app/src/./app.adb\n"
-                "exists ./app/db-cache/src/lib/db-cache.ads\n"
-                "./app/db-cache/src/lib/db-cache.ads: warning: exists but is empty: it may be "
-                "left by a crash; remove it and run again to regenerate it\n"
-                "Abstract.txt:1: error: byte '\\x01' at column 2 is not allowed in an Ada "
-                "comment: every generated header would fail to compile\n"
-                "Versions.lst:2: error: ends in a carriage return (a CRLF file?): every "
-                "generated header would fail to compile\n"
-                "list:1: error: root './app' is not a GPR project name: it must be an identifier "
-                "of ASCII letters, digits and underscores\n"
-                "list:3: error: the parent 'Db' of 'Db.Cache' is neither in the project file "
-                "nor at './app/db/src/lib/db.ads': GNAT will not find its spec\n"
+         .Out = "create ./app/./app/src/./app.adb\nexists ./app/db-cache/src/lib/db-cache.ads\n"
+                "./app/db-cache/src/lib/db-cache.ads: warning: exists but is empty: it may be left by a crash; "
+                "remove it and run again to regenerate it\n"
+                "Abstract.txt:1: error: byte '\\x01' at column 2 is not allowed in an Ada comment: every generated "
+                "header would fail to compile\n"
+                "Versions.lst:2: error: ends in a carriage return (a CRLF file?): every generated header would fail "
+                "to compile\n"
+                "list:1: error: root './app' is not a GPR project name: it must be an identifier of ASCII letters, "
+                "digits and underscores\n"
+                "list:3: error: the parent 'Db' of 'Db.Cache' is neither in the project file nor at "
+                "'./app/db/src/lib/db.ads': GNAT will not find its spec\n"
                 "summary: 1 to create, 1 to skip, 0 to fail; 4 errors, 1 warning\n"},
         // What the build reads besides the run's files: a GPR file by hand, the main body's
         // with clauses (a spec in the tree but in no directory of the build is no help), and
         // the GPL-3 text.
         {.Name = "HandGprStaleWithsGpl3",
-         .Inputs = Texts(App_List,
-                         {{"gpl.txt", "                    GNU GENERAL PUBLIC LICENSE\n"
-                                      "                       Version 3, 29 June 2007\n" +
-                                          Licence(310)},
-                          {"app/app.gpr", "project App is\nend App;\n"},
-                          {"app/report/src/lib/report.ads", "package Report is end;\n"},
-                          {App_Body, "-- with Fake;\nwith Util ;\nwith Ada.Text_IO, Report;\n"
-                                     "with Gone.Away ; procedure App is begin null; end App;\n"}}),
-         .Out =
-             "gpl.txt: warning: is the GPL version 3, whose lines 295 to 309, which every header "
-             "quotes, are not a notice but a piece of its section 6\n"
-             "app/app.gpr: warning: does not take its sources from '.adaskel/app_tree.gpr', so its "
-             "source directories and naming do not follow the list; to adopt it, write 'with "
-             "\".adaskel/app_tree.gpr\";' before its project line, and 'for Source_Dirs use "
-             "App_Tree.Source_Dirs;' and 'package Naming renames App_Tree.Naming;' in place of its "
-             "own (adaskel-layout rewrites '.adaskel/app_tree.gpr' on every run)\n"
-             "app/app/src/app.adb:3: warning: withs Report, which nothing in the list or the tree "
-             "provides (renamed or removed?)\n"
-             "app/app/src/app.adb:4: warning: withs Gone.Away, which nothing in the list or the "
-             "tree provides (renamed or removed?)\n"
-             "list:4: warning: 'Util.Io' is not compiled by gprbuild: add `with Util.Io;` to "
-             "app.adb, or build with `gprbuild -U`\n"
-             "summary: 2 to create, 1 to skip, 0 to fail; 0 errors, 6 warnings\n"},
+         .Inputs = Texts(App_List, {{"gpl.txt", "                    GNU GENERAL PUBLIC LICENSE\n"
+                                                "                       Version 3, 29 June 2007\n" + Licence(310)},
+                                    {"app/app.gpr", "project App is\nend App;\n"},
+                                    {"app/report/src/lib/report.ads", "package Report is end;\n"},
+                                    {App_Body, "-- with Fake;\nwith Util ;\nwith Ada.Text_IO, Report;\n"
+                                               "with Gone.Away ; procedure App is begin null; end App;\n"}}),
+         .Out = "gpl.txt: warning: is the GPL version 3, whose lines 295 to 309, which every header quotes, are not a "
+                "notice but a piece of its section 6\n"
+                "app/app.gpr: warning: does not take its sources from '.adaskel/app_tree.gpr', so its source "
+                "directories and naming do not follow the list; to adopt it, write 'with \".adaskel/app_tree.gpr\";' "
+                "before its project line, and 'for Source_Dirs use App_Tree.Source_Dirs;' and 'package Naming renames "
+                "App_Tree.Naming;' in place of its own (adaskel-layout rewrites '.adaskel/app_tree.gpr' on every run)\n"
+                "app/app/src/app.adb:3: warning: withs Report, " + Provides + "\n"
+                "app/app/src/app.adb:4: warning: withs Gone.Away, " + Provides + "\n"
+                "list:4: warning: 'Util.Io' is not compiled by gprbuild: add `with Util.Io;` to app.adb, or build with "
+                "`gprbuild -U`\n"
+                "summary: 2 to create, 1 to skip, 0 to fail; 0 errors, 6 warnings\n"},
         {.Name = "StaleWithOtherProjects",
-         .Inputs = Texts(App_List,
-                         {{"app/app.gpr", "with \".adaskel/app_tree.gpr\", \"../logs/logs.gpr\";\n"
-                                          "project App is\nend App;\n"},
-                          {App_Body, "with Util.Io, Logs;\nprocedure App is begin null; end;\n"}}),
-         .Out = "app/app/src/app.adb:1: warning: withs Logs, which nothing in the list or the tree "
-                "provides (renamed or removed?), unless a project 'app/app.gpr' withs provides it: "
-                "'../logs/logs.gpr'\n"
+         .Inputs = Texts(App_List, {{"app/app.gpr", "with \".adaskel/app_tree.gpr\", \"../logs/logs.gpr\";\n"
+                                                    "project App is\nend App;\n"},
+                                    {App_Body, "with Util.Io, Logs;\nprocedure App is begin null; end;\n"}}),
+         .Out = "app/app/src/app.adb:1: warning: withs Logs, " + Provides + ", unless a project 'app/app.gpr' withs "
+                "provides it: '../logs/logs.gpr'\n"
                 "summary: 2 to create, 1 to skip, 0 to fail; 0 errors, 3 warnings\n"},
         // A unit added after the body was written, which no source of the tree withs, and
         // one a withed spec withs.
@@ -338,81 +313,70 @@ std::vector<Case> Trees() {
                          {{App_Body, "with Util;\nprocedure App is begin null; end App;\n"},
                           {Util_Spec, "with Util.Io;\npackage Util is end Util;\n"}}),
          .Dirs = {"app/app/src", "app/util/src/lib", "app/util-io/src/lib", "app/db/src/lib"},
-         .Out = "list:5: warning: 'Db' is not compiled by gprbuild: add `with Db;` to app.adb, or "
-                "build with `gprbuild -U`\n"
+         .Out = "list:5: warning: 'Db' is not compiled by gprbuild: add `with Db;` to app.adb, or build with "
+                "`gprbuild -U`\n"
                 "summary: 2 to create, 2 to skip, 0 to fail; 0 errors, 3 warnings\n"},
         // A main body or GPR file the check cannot read is reported, not taken as empty.
         {.Name = "MainBodyUnreadable",
          .Inputs = Texts(App_List, {{App_Body, "with Gone;\nprocedure App is begin null; end;\n"},
                                     {Util_Spec, "package Util is end Util;\n"},
                                     {Io_Spec, "package Util.Io is end Util.Io;\n"}}),
-         .Out = "app/app/src/app.adb: error: cannot read 'app/app/src/app.adb': permission denied, "
-                "so gprbuild cannot compile it and its with clauses are not checked\n"
-                "app/app/src/app.adb: warning: not refreshed by adaskel-refresh: it cannot be "
-                "read: permission denied\n"
+         .Out = "app/app/src/app.adb: error: cannot read 'app/app/src/app.adb': permission denied, so gprbuild cannot "
+                "compile it and its with clauses are not checked\n"
+                "app/app/src/app.adb: warning: not refreshed by adaskel-refresh: it cannot be read: permission denied\n"
                 "summary: 0 to create, 3 to skip, 0 to fail; 1 error, 3 warnings\n",
-         .Wrapper = Nobody,
-         .Modes = {{App_Body, fs::perms::none}}},
+         .Wrapper = Nobody, .Modes = {{App_Body, fs::perms::none}}},
         {.Name = "GprUnreadable",
-         .Inputs =
-             Texts(App_List,
-                   {{"app/app.gpr", "with \".adaskel/app_tree.gpr\";\nproject App is end App;\n"},
-                    {App_Body, "with Util, Util.Io;\nprocedure App is begin null; end;\n"},
-                    {Util_Spec, "package Util is end Util;\n"},
-                    {Io_Spec, "package Util.Io is end Util.Io;\n"}}),
-         .Out = "app/app.gpr: error: cannot read 'app/app.gpr': permission denied, so gprbuild "
-                "cannot build the project and the check cannot tell what it takes\n"
-                "app/.adaskel/app_tree.gpr: warning: is missing, but the GPR file takes its "
-                "sources from it: adaskel-layout list writes it from the list and the tree\n"
+         .Inputs = Texts(App_List, {{"app/app.gpr", "with \".adaskel/app_tree.gpr\";\nproject App is end App;\n"},
+                                    {App_Body, "with Util, Util.Io;\nprocedure App is begin null; end;\n"},
+                                    {Util_Spec, "package Util is end Util;\n"},
+                                    {Io_Spec, "package Util.Io is end Util.Io;\n"}}),
+         .Out = "app/app.gpr: error: cannot read 'app/app.gpr': permission denied, so gprbuild cannot build the "
+                "project and the check cannot tell what it takes\n"
+                "app/.adaskel/app_tree.gpr: warning: is missing, but the GPR file takes its sources from it: "
+                "adaskel-layout list writes it from the list and the tree\n"
                 "summary: 0 to create, 3 to skip, 0 to fail; 1 error, 4 warnings\n",
-         .Wrapper = Nobody,
-         .Modes = {{"app/app.gpr", fs::perms::none}}},
+         .Wrapper = Nobody, .Modes = {{"app/app.gpr", fs::perms::none}}},
         // A parent spec in the tree serves only up to one the tree lacks: the with of the
         // spec above the gap, which the derived project leaves out, was once passed.
         {.Name = "ParentsUpToAGap",
-         .Inputs =
-             Texts("app\napp\np-q-r\n",
-                   {{"app/p/src/lib/p.ads", "package P is end;\n"},
-                    {App_Body, "with P;\nwith P.Q.R;\nprocedure App is begin null; end App;\n"}}),
+         .Inputs = Texts("app\napp\np-q-r\n",
+                         {{"app/p/src/lib/p.ads", "package P is end;\n"},
+                          {App_Body, "with P;\nwith P.Q.R;\nprocedure App is begin null; end App;\n"}}),
          .Dirs = {"app/p-q-r/src/lib"},
-         .Out = "list:3: error: the parent 'P.Q' of 'P.Q.R' is neither in the project file nor "
-                "at 'app/p-q/src/lib/p-q.ads': GNAT will not find its spec\n"
-                "app/app/src/app.adb:1: error: withs P, which nothing in the list or the tree "
-                "provides (renamed or removed?), and 'app/app.gpr', as adaskel-layout writes it, "
-                "withs no other project that could: gprbuild will not find 'p.ads'\n"
-                "app/app/src/app.adb: warning: not refreshed by adaskel-refresh: its header is not "
-                "adaskel's: it has fewer than 19 lines\n"
+         .Out = "list:3: error: the parent 'P.Q' of 'P.Q.R' is neither in the project file nor at "
+                "'app/p-q/src/lib/p-q.ads': GNAT will not find its spec\n"
+                "app/app/src/app.adb:1: error: withs P, " + Provides + ", and 'app/app.gpr', as adaskel-layout "
+                "writes it, withs no other project that could: gprbuild will not find 'p.ads'\n"
+                "app/app/src/app.adb: warning: not refreshed by adaskel-refresh: its header is not adaskel's: it has "
+                "fewer than 19 lines\n"
                 "summary: 1 to create, 1 to skip, 0 to fail; 2 errors, 1 warning\n"},
         // Something other than a regular file at the derived project's path, which
         // adaskel-layout refuses to replace: the check used to say nothing of a FIFO, and
         // call a directory missing and written by adaskel-layout.
-        {.Name = "DerivedGprFifo",
-         .Dirs = {"app/app/src", "app/util/src/lib", "app/util-io/src/lib", "app/.adaskel"},
+        {.Name = "DerivedGprFifo", .Dirs = {"app/app/src", "app/util/src/lib", "app/util-io/src/lib", "app/.adaskel"},
          .Fifos = {"app/.adaskel/app_tree.gpr"},
-         .Out = Layout_Refuses +
-                "it exists and is not a regular file\n"
+         .Out = Layout_Refuses + "it exists and is not a regular file\n"
                 "summary: 3 to create, 0 to skip, 0 to fail; 0 errors, 1 warning\n"},
         {.Name = "DerivedGprDirectory",
          .Inputs = Texts(App_List, {{"app/app.gpr", "with \".adaskel/app_tree.gpr\";\n"}}),
-         .Dirs = {"app/app/src", "app/util/src/lib", "app/util-io/src/lib",
-                  "app/.adaskel/app_tree.gpr"},
-         .Out = Layout_Refuses +
-                "it is a directory\n"
+         .Dirs = {"app/app/src", "app/util/src/lib", "app/util-io/src/lib", "app/.adaskel/app_tree.gpr"},
+         .Out = Layout_Refuses + "it is a directory\n"
                 "summary: 3 to create, 0 to skip, 0 to fail; 0 errors, 1 warning\n"},
         // A tree laid out before the derived project moved: the one line that says how to
         // move it, and the old file judged, since that is the one the build takes.
         {.Name = "DerivedGprAtOldPlace",
          .Inputs = Texts(App_List, {{"app/app.gpr", "with \"app_tree.gpr\";\n"},
                                     {"app/app_tree.gpr", "abstract project App_Tree is\n"}}),
-         .Out = "app/app.gpr: warning: withs the derived project at its old place 'app_tree.gpr', "
-                "so 'app/' holds two project files and an editor loads neither; to move it, write "
-                "'with \".adaskel/app_tree.gpr\";' in place of 'with \"app_tree.gpr\";' and remove "
-                "'app/app_tree.gpr' (adaskel-layout keeps both up to date until then)\n"
-                "app/app_tree.gpr: warning: does not follow the list and the tree, so gprbuild "
-                "would not build what the run writes: adaskel-layout list writes it from the list "
-                "and the tree\n"
+         .Out = "app/app.gpr: warning: withs the derived project at its old place 'app_tree.gpr', so 'app/' holds two "
+                "project files and an editor loads neither; to move it, write 'with \".adaskel/app_tree.gpr\";' in "
+                "place of 'with \"app_tree.gpr\";' and remove 'app/app_tree.gpr' (adaskel-layout keeps both up to "
+                "date until then)\n"
+                "app/app_tree.gpr: warning: does not follow the list and the tree, so gprbuild would not build what "
+                "the run writes: adaskel-layout list writes it from the list and the tree\n"
                 "summary: 3 to create, 0 to skip, 0 to fail; 0 errors, 2 warnings\n"},
     };
+    // clang-format on
 }
 
 class CheckAgainstRun : public testing::TestWithParam<Case> {};
@@ -421,13 +385,11 @@ TEST_P(CheckAgainstRun, PlanIsWhatTheRunDoes) {
     Run_Case(GetParam());
 }
 
-INSTANTIATE_TEST_SUITE_P(Trees, CheckAgainstRun, testing::ValuesIn(Trees()),
-                         [](const auto& Info) { return Info.param.Name; });
+INSTANTIATE_TEST_SUITE_P(Trees, CheckAgainstRun, testing::ValuesIn(Trees()), Row_Name);
 
 // A name of a megabyte is shown in every line cut as reports cut it, never whole.
 TEST(CheckPlan, LongNamesShownInPart) {
-    const Sandbox Box;
-    Prepare(Box, {"app/app/src"}, Texts("app\napp\n" + std::string(1U << 20U, 'u') + "\n"), {});
+    const Sandbox Box({"app/app/src"}, Texts("app\napp\n" + std::string(1U << 20U, 'u') + "\n"));
     const Outcome Check = harness::Run(Box, ADASKEL_CHECK_BINARY, {"list"});
     std::istringstream Lines(Check.Out);
     int Plan_Lines = 0;
@@ -448,8 +410,7 @@ TEST(CheckInformation, AnsweredBeforeAnyInput) {
     EXPECT_TRUE(Help.Out.starts_with("usage: adaskel-check PROJECT_FILE [MAX_LINES]\n"));
     EXPECT_NE(Help.Out.find("\nExit status: "), std::string::npos);
     EXPECT_EQ(Version.Out, "adaskel-check " ADASKEL_VERSION "\n");
-    EXPECT_EQ(Help.Status, 0);
-    EXPECT_EQ(Version.Status, 0);
+    EXPECT_EQ(Help.Status + Version.Status, 0);
     EXPECT_EQ(Help.Err + Version.Err, "");
     EXPECT_TRUE(Snapshot(Box.Tree()).empty());
 }
@@ -461,8 +422,7 @@ TEST(CheckReport, WholeOrFailedWithItsReason) {
     for (int Unit = 1; Unit <= 2000; ++Unit) {
         List += "unit" + std::to_string(Unit) + "\n";
     }
-    const Sandbox Box;
-    Prepare(Box, {}, Texts(List), {});
+    const Sandbox Box({}, Texts(List));
     const Outcome Whole = harness::Run(Box, ADASKEL_CHECK_BINARY, {"list"});
     EXPECT_EQ(std::count(Whole.Out.begin(), Whole.Out.end(), '\n'), 2 * 2001 + 1);
     // Each plan line is counted by what it says: 2001 errors, not "1 to fail".
@@ -500,8 +460,7 @@ std::string Random_Tokens(std::mt19937& Random) {
 // such a GPR file). Each check ends by itself, within a second and an address space of
 // 64 MiB (the sanitizers and valgrind need far more of it for themselves).
 TEST(CheckRobustness, AnyMainBodyReadWithinBounds) {
-    const Sandbox Box;
-    Prepare(Box, {"app/app/src", "app/util/src/lib", "app/util-io/src/lib"}, Texts(App_List), {});
+    const Sandbox Box(App_Dirs, Texts(App_List));
     const fs::path Body = Box.Tree() / App_Body;
     const bool Checked = Under_Checker();
     // Its output discarded, its address space limited by prlimit where no checker runs.
@@ -516,20 +475,14 @@ TEST(CheckRobustness, AnyMainBodyReadWithinBounds) {
         EXPECT_LT(std::chrono::steady_clock::now() - Start, std::chrono::seconds(Checked ? 10 : 1))
             << What;
     };
-    std::string Literals;
-    for (int J = 0; J < 200000; ++J) {
-        Literals += "\"\" ";
-    }
-    std::ofstream(Body, std::ios::binary) << Literals << "\n";
+    std::ofstream(Body, std::ios::binary) << Repeated("\"\" ", 200000) << "\n";
     Judge("200,000 literals");
-    std::ofstream(Body, std::ios::binary | std::ios::trunc).close();
-    ASSERT_EQ(::truncate(Body.c_str(), std::int64_t{4} << 30), 0);
-    Judge("a sparse file of 4 GB");
-    const fs::path Gpr = Box.Tree() / "app/app.gpr";
-    std::ofstream(Gpr, std::ios::binary).close();
-    ASSERT_EQ(::truncate(Gpr.c_str(), std::int64_t{4} << 30), 0);
-    Judge("a sparse GPR file of 4 GB");
-    fs::remove(Gpr);
+    for (const fs::path& Sparse : {Body, Box.Tree() / "app/app.gpr"}) {
+        std::ofstream(Sparse, std::ios::binary | std::ios::trunc).close();
+        ASSERT_EQ(::truncate(Sparse.c_str(), std::int64_t{4} << 30), 0);
+        Judge("a sparse file of 4 GB at " + Sparse.string());
+    }
+    fs::remove(Box.Tree() / "app/app.gpr");
     std::mt19937 Random(27);
     // A hundred streams here, each check a process (ten under a checker, which takes a
     // second or so to start each); ADASKEL_CHECK_STREAMS asks for more.
@@ -549,35 +502,28 @@ TEST(CheckRobustness, AnyMainBodyReadWithinBounds) {
 // that dropped a finding or changed the status would mislead CI. A format it does not know
 // refuses the command line.
 TEST(CheckReport, JsonTellsWhatTheTextTells) {
-    const Sandbox Box;
-    Prepare(Box, {"app/app/src"},
-            Texts("app\napp\nutil-io\nobj\n",
-                  {{"app/app.gpr", "project App is\nend App;\n"}, {App_Body, ""}}),
-            {});
+    const Sandbox Box({"app/app/src"},
+                      Texts("app\napp\nutil-io\nobj\n",
+                            {{"app/app.gpr", "project App is\nend App;\n"}, {App_Body, ""}}));
     const Outcome Text = harness::Run(Box, ADASKEL_CHECK_BINARY, {"list"});
     const Outcome Json =
         harness::Run(Box, ADASKEL_CHECK_BINARY, {"--format=sarif", "--format=json", "list"});
-    EXPECT_EQ(Json.Status, Text.Status);
     EXPECT_EQ(Text.Status, 1);
+    EXPECT_EQ(Json.Status, 1);
     std::istringstream Text_Lines(Text.Out);
     std::istringstream Json_Lines(Json.Out);
-    std::string Line;
     std::string Object;
     std::size_t Count = 0;
-    while (std::getline(Text_Lines, Line)) {
+    for (std::string Line; std::getline(Text_Lines, Line); ++Count) {
         ASSERT_TRUE(std::getline(Json_Lines, Object)) << "no object for: " << Line;
         const std::size_t At = Object.find("\"message\": \"");
         ASSERT_NE(At, std::string::npos) << Object;
         // The message as JSON holds it, its quotation marks and backslashes unescaped.
         std::string Message;
         for (std::size_t K = At + 12; K + 2 < Object.size(); ++K) {
-            if (Object[K] == '\\') {
-                ++K;
-            }
-            Message += Object[K];
+            Message += Object[Object[K] == '\\' ? ++K : K];
         }
         EXPECT_NE(Line.find(Message), std::string::npos) << Line << "\n" << Object;
-        ++Count;
     }
     EXPECT_FALSE(std::getline(Json_Lines, Object)) << Object;
     EXPECT_GE(Count, 5U);

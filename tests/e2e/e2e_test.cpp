@@ -45,10 +45,7 @@ struct Case {
     Files Expected{}; // generated files; every input stays unchanged
 };
 
-// Names the row where a test lists its parameter, in place of the row's bytes.
-[[maybe_unused]] void PrintTo(const Case& Row, std::ostream* Stream) {
-    *Stream << Row.Name;
-}
+using harness::PrintTo; // NOLINT(misc-unused-using-decls): gtest finds it by the row's type
 
 std::string Now(const char* Format, bool Local) {
     const std::time_t Time = std::time(nullptr);
@@ -61,14 +58,6 @@ std::string Now(const char* Format, bool Local) {
 std::string Fill_In(const std::string& Text, const std::string& Date) {
     return std::regex_replace(std::regex_replace(Text, std::regex("@DATE@"), Date),
                               std::regex("@YEAR@"), Now("%Y", true));
-}
-
-std::string Repeated(const std::string& Line, int Count) {
-    std::string Text;
-    while (Count-- > 0) {
-        Text += Line;
-    }
-    return Text;
 }
 
 Files Inputs(const Case& Row) {
@@ -247,19 +236,16 @@ std::vector<Case> Cases() {
 class EndToEnd : public testing::TestWithParam<Case> {};
 
 TEST_P(EndToEnd, Run) {
-    const Sandbox Box;
-    Prepare(Box, GetParam().Dirs, Inputs(GetParam()), GetParam().Links);
+    const Sandbox Box(GetParam().Dirs, Inputs(GetParam()), GetParam().Links);
     Run_And_Check(Box, GetParam());
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, EndToEnd, testing::ValuesIn(Cases()),
-                         [](const auto& Info) { return Info.param.Name; });
+INSTANTIATE_TEST_SUITE_P(Rows, EndToEnd, testing::ValuesIn(Cases()), Row_Name);
 
 // A second run writes nothing: the body keeps its inode and the first run's date.
 TEST(Generation, SecondRunWritesNothing) {
     Case Row{.Name = "SecondRun", .Out = Body_Made, .Expected = Demo_Files()};
-    const Sandbox Box;
-    Prepare(Box, Row.Dirs, Inputs(Row), Row.Links);
+    const Sandbox Box(Row.Dirs, Inputs(Row));
     const std::string First_Date = Run_And_Check(Box, Row);
     struct stat First {
     }, Second{};

@@ -32,13 +32,33 @@ inline std::string Read_File(const fs::path& Path) {
     return Bytes.str();
 }
 
-// A fresh directory: the run's tree in tree/, its streams beside it.
+// Makes Dirs, writes Inputs (and their directories), then makes the links and FIFOs.
+inline void Prepare(const fs::path& Tree, const std::vector<std::string>& Dirs, const Files& Inputs,
+                    const Links& Made_Links = {}, const std::vector<std::string>& Fifos = {}) {
+    for (const auto& Dir : Dirs) {
+        fs::create_directories(Tree / Dir);
+    }
+    for (const auto& [Path, Bytes] : Inputs) {
+        fs::create_directories((Tree / Path).parent_path());
+        std::ofstream(Tree / Path, std::ios::binary) << Bytes;
+    }
+    for (const auto& [Path, Target] : Made_Links) {
+        fs::create_symlink(Target, Tree / Path);
+    }
+    for (const auto& Fifo : Fifos) {
+        ASSERT_EQ(::mkfifo((Tree / Fifo).c_str(), 0644), 0) << Fifo;
+    }
+}
+
+// A fresh directory: the run's tree in tree/, prepared as Prepare does, its streams beside it.
 struct Sandbox {
     fs::path Root;
-    Sandbox() {
+    explicit Sandbox(const std::vector<std::string>& Dirs = {}, const Files& Inputs = {},
+                     const Links& Made_Links = {}, const std::vector<std::string>& Fifos = {}) {
         std::string Pattern = testing::TempDir() + "adaskel-e2e-XXXXXX";
         Root = ::mkdtemp(Pattern.data());
         fs::create_directory(Root / "tree");
+        Prepare(Tree(), Dirs, Inputs, Made_Links, Fifos);
     }
     ~Sandbox() { fs::remove_all(Root); }
     Sandbox(const Sandbox&) = delete;
@@ -46,21 +66,35 @@ struct Sandbox {
     [[nodiscard]] fs::path Tree() const { return Root / "tree"; }
 };
 
-inline void Prepare(const Sandbox& Box, const std::vector<std::string>& Dirs, const Files& Inputs,
-                    const Links& Made_Links, const std::vector<std::string>& Fifos = {}) {
-    for (const auto& Dir : Dirs) {
-        fs::create_directories(Box.Tree() / Dir);
+// Names a row where a test lists its parameter, in place of the row's bytes (megabytes in
+// some rows); each file takes it in with `using harness::PrintTo;`, for lookup to find it.
+template <typename Row>
+requires requires(const Row& Each) {
+    Each.Name;
+}
+void PrintTo(const Row& Each, std::ostream* Stream) {
+    *Stream << Each.Name;
+}
+
+// A row's name as the name of its test.
+inline constexpr auto Row_Name = [](const auto& Info) { return Info.param.Name; };
+
+inline std::string Repeated(const std::string& Text, int Count) {
+    std::string All;
+    while (Count-- > 0) {
+        All += Text;
     }
-    for (const auto& [Path, Bytes] : Inputs) {
-        fs::create_directories((Box.Tree() / Path).parent_path());
-        std::ofstream(Box.Tree() / Path, std::ios::binary) << Bytes;
-    }
-    for (const auto& [Path, Target] : Made_Links) {
-        fs::create_symlink(Target, Box.Tree() / Path);
-    }
-    for (const auto& Fifo : Fifos) {
-        ASSERT_EQ(::mkfifo((Box.Tree() / Fifo).c_str(), 0644), 0) << Fifo;
-    }
+    return All;
+}
+
+// The reference texts a run reads and List as the project file "list", under Extra.
+inline Files Reference_Texts(const std::string& List, Files Extra = {}) {
+    Extra.merge(Files{{"Versions.lst", "0.9\n1.0\n"},
+                      {"Abstract.txt", "Laid out\n"},
+                      {"Copyright", "The \"Authors\"\n"},
+                      {"gpl.txt", "GPL?\n"},
+                      {"list", List}});
+    return Extra;
 }
 
 struct Outcome {
@@ -99,8 +133,9 @@ inline Outcome Run(const Sandbox& Box, const std::string& Binary, std::vector<st
             Read_File(Err)};
 }
 
-// Every file and link of the tree (directories aside) with its bytes or link target.
-inline Files Snapshot(const fs::path& Tree) {
+// Every file and link of the tree with its bytes or link target, and each directory (as
+// "PATH/") where asked.
+inline Files Snapshot(const fs::path& Tree, bool With_Directories = false) {
     Files Found;
     for (const auto& Entry : fs::recursive_directory_iterator(Tree)) {
         const auto Type = Entry.symlink_status().type();
@@ -111,6 +146,8 @@ inline Files Snapshot(const fs::path& Tree) {
             Found[Path] = Read_File(Entry.path());
         } else if (Type != fs::file_type::directory) {
             Found[Path] = "(special file)";
+        } else if (With_Directories) {
+            Found[Path + "/"] = "(directory)";
         }
     }
     return Found;

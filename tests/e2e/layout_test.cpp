@@ -4,7 +4,6 @@
 // file and link must be as it was, but for a GPR file the console says was created.
 #include "harness.hpp"
 
-#include <set>
 #include <sys/stat.h>
 
 namespace {
@@ -24,10 +23,7 @@ struct Case {
     std::vector<std::string> Args{"list"};
 };
 
-// Names the row where a test lists its parameter, in place of the row's bytes.
-[[maybe_unused]] void PrintTo(const Case& Row, std::ostream* Stream) {
-    *Stream << Row.Name;
-}
+using harness::PrintTo; // NOLINT(misc-unused-using-decls): gtest finds it by the row's type
 
 // The derived project of the rows' list, whose directories are relative to app.gpr's
 // wherever it is.
@@ -85,28 +81,13 @@ const std::string Crate_Lines =
     "created app/alire.toml (no licenses: lines 295 to 309 of 'gpl.txt' "
     "are not the GPL-2 notice)\ncreated app/.gitignore\n";
 
-Files Reference_Texts() {
-    return {{"Versions.lst", "0.9\n1.0\n"},
-            {"Abstract.txt", "Laid out\n"},
-            {"Copyright", "The \"Authors\"\n"},
-            {"gpl.txt", "GPL?\n"}};
-}
-
-std::set<std::string> Directories(const fs::path& Tree) {
-    std::set<std::string> Found;
-    for (const auto& Entry : fs::recursive_directory_iterator(Tree)) {
-        if (Entry.symlink_status().type() == fs::file_type::directory) {
-            Found.insert(Entry.path().lexically_relative(Tree).string() + "/");
-        }
-    }
-    return Found;
-}
-
 std::vector<Case> Trees() {
+    const std::vector<std::string> Units = {"app/app/src", "app/util/src/lib",
+                                            "app/util-io/src/lib"};
     const std::string Lead = "adaskel-layout: project file 'list' line ";
     const std::string Blocked =
         "adaskel-layout: cannot create directory 'app/util/src/lib': 'app/util' is ";
-    const std::string Not_Followed = Blocked + "a symbolic link, which is not followed\n";
+    const std::string Derived = "adaskel-layout: cannot create 'app/.adaskel/app_tree.gpr': it ";
     // clang-format off
     return {
         {.Name = "Fresh", .Out = "created app/\ncreated app/app/\ncreated app/app/src/\ncreated app/util/\n"
@@ -116,23 +97,20 @@ std::vector<Case> Trees() {
         {.Name = "BlockedByFile", .Dirs = {"app/app/src"}, .Inputs = {{"app/util", "x\n"}}, .Status = 1,
          .Err = Blocked + "not a directory\n"},
         {.Name = "LinkToDirectory", .Dirs = {"app/app/src", "elsewhere"}, .Made_Links = {{"app/util", "../elsewhere"}},
-         .Status = 1, .Err = Not_Followed},
-        {.Name = "GprThere", .Dirs = {"app/app/src", "app/util/src/lib", "app/util-io/src/lib"},
-         .Inputs = {{"app/app.gpr", "mine\n"}}, .Out = Derived_Lines + Beside_Lines + Crate_Lines},
+         .Status = 1, .Err = Blocked + "a symbolic link, which is not followed\n"},
+        {.Name = "GprThere", .Dirs = Units, .Inputs = {{"app/app.gpr", "mine\n"}},
+         .Out = Derived_Lines + Beside_Lines + Crate_Lines},
         // A tree laid out before the derived project moved: its app.gpr withs the old
         // place, which keeps following the list beside the new one.
-        {.Name = "DerivedGprAtOldPlace", .Dirs = {"app/app/src", "app/util/src/lib", "app/util-io/src/lib"},
-         .Inputs = {{"app/app.gpr", "mine\n"}, {"app/app_tree.gpr", "old\n"}},
+        {.Name = "DerivedGprAtOldPlace", .Dirs = Units, .Inputs = {{"app/app.gpr", "mine\n"}, {"app/app_tree.gpr", "old\n"}},
          .Out = Derived_Lines + "updated app/app_tree.gpr\n" + Beside_Lines + Crate_Lines},
-        {.Name = "DerivedGprCurrent", .Dirs = {"app/app/src", "app/util/src/lib", "app/util-io/src/lib"},
-         .Inputs = {{"app/app.gpr", "mine\n"}, {"app/.adaskel/app_tree.gpr", Derived_Gpr},
-                    {"app/config/app_config.gpr", "mine\n"}, {"app/.als.json", "mine\n"},
-                    {"app/alire.toml", "mine\n"}, {"app/.gitignore", "mine\n"}}},
-        {.Name = "CrateRefused", .Dirs = {"app/app/src", "app/util/src/lib", "app/util-io/src/lib"},
-         .Inputs = {{"app/app.gpr", "mine\n"}, {"app/.adaskel/app_tree.gpr", Derived_Gpr},
-                    {"Versions.lst", "v1.0\n"}},
-         .Out = "created app/config/\n" + Beside_Lines + "not created app/alire.toml: version 'v1.0' (line 1 of 'Versions.lst'): alr takes a version "
-                "like 1.0 or 1.0.0-rc1\ncreated app/.gitignore\n"},
+        {.Name = "DerivedGprCurrent", .Dirs = Units,
+         .Inputs = {{"app/app.gpr", "mine\n"}, {"app/.adaskel/app_tree.gpr", Derived_Gpr}, {"app/config/app_config.gpr", "mine\n"},
+                    {"app/.als.json", "mine\n"}, {"app/alire.toml", "mine\n"}, {"app/.gitignore", "mine\n"}}},
+        {.Name = "CrateRefused", .Dirs = Units,
+         .Inputs = {{"app/app.gpr", "mine\n"}, {"app/.adaskel/app_tree.gpr", Derived_Gpr}, {"Versions.lst", "v1.0\n"}},
+         .Out = "created app/config/\n" + Beside_Lines + "not created app/alire.toml: version 'v1.0' (line 1 of "
+                "'Versions.lst'): alr takes a version like 1.0 or 1.0.0-rc1\ncreated app/.gitignore\n"},
         {.Name = "UnitLeavesRoot", .Inputs = {{"list", "app\napp\nutil\n..\n"}}, .Status = 1,
          .Err = Lead + "4: '..' cannot be a directory of the tree: it is '.' or '..'\n"},
         {.Name = "NulByte", .Inputs = {{"list", std::string("app\napp\nut\0il\n", 14)}}, .Status = 1,
@@ -149,15 +127,14 @@ std::vector<Case> Trees() {
          .Err = "adaskel-layout: cannot open 'Copyright': no such file or directory\n"},
         // Only a regular file at the derived project's path is replaced: anything else there
         // used to be removed without a word (a directory failed after the directories).
-        {.Name = "DerivedGprFifo", .Dirs = {"app/app/src", "app/.adaskel"}, .Fifos = {"app/.adaskel/app_tree.gpr"}, .Status = 1,
-         .Err = "adaskel-layout: cannot create 'app/.adaskel/app_tree.gpr': it exists and is not a regular file\n"},
-        {.Name = "DerivedGprDirectory", .Dirs = {"app/.adaskel/app_tree.gpr"}, .Status = 1,
-         .Err = "adaskel-layout: cannot create 'app/.adaskel/app_tree.gpr': it is a directory\n"},
+        {.Name = "DerivedGprFifo", .Dirs = {"app/app/src", "app/.adaskel"}, .Fifos = {"app/.adaskel/app_tree.gpr"},
+         .Status = 1, .Err = Derived + "exists and is not a regular file\n"},
+        {.Name = "DerivedGprDirectory", .Dirs = {"app/.adaskel/app_tree.gpr"}, .Status = 1, .Err = Derived + "is a directory\n"},
         {.Name = "DerivedGprDanglingLink", .Dirs = {"app/.adaskel"}, .Made_Links = {{"app/.adaskel/app_tree.gpr", "nowhere"}},
-         .Status = 1, .Err = "adaskel-layout: cannot create 'app/.adaskel/app_tree.gpr': it is a dangling symbolic link\n"},
+         .Status = 1, .Err = Derived + "is a dangling symbolic link\n"},
         {.Name = "DerivedGprLinkToFile", .Dirs = {"app/.adaskel"}, .Inputs = {{"mine.gpr", "mine\n"}},
          .Made_Links = {{"app/.adaskel/app_tree.gpr", "../../mine.gpr"}}, .Status = 1,
-         .Err = "adaskel-layout: cannot create 'app/.adaskel/app_tree.gpr': it is a symbolic link, which is not replaced\n"},
+         .Err = Derived + "is a symbolic link, which is not replaced\n"},
         {.Name = "Version", .Out = "adaskel-layout " ADASKEL_VERSION "\n", .Args = {"--version"}},
     };
     // clang-format on
@@ -167,16 +144,12 @@ class Layout : public testing::TestWithParam<Case> {};
 
 TEST_P(Layout, CreatesOnlyWhatIsMissing) {
     const Case& Row = GetParam();
-    const Sandbox Box;
-    Files Inputs = Row.Inputs;
-    Inputs.try_emplace("list", "app\napp\nutil\nutil-io\nutil\n");
-    Inputs.merge(Reference_Texts());
+    Files Inputs = Reference_Texts("app\napp\nutil\nutil-io\nutil\n", Row.Inputs);
     for (const std::string& Text : Row.Absent) {
         Inputs.erase(Text);
     }
-    Prepare(Box, Row.Dirs, Inputs, Row.Made_Links, Row.Fifos);
-    std::set<std::string> Dirs = Directories(Box.Tree());
-    Files Tree = Snapshot(Box.Tree());
+    const Sandbox Box(Row.Dirs, Inputs, Row.Made_Links, Row.Fifos);
+    Files Tree = Snapshot(Box.Tree(), true);
     const mode_t Mask = ::umask(027);
     const Outcome Run = harness::Run(Box, ADASKEL_LAYOUT_BINARY, Row.Args);
     ::umask(Mask);
@@ -186,34 +159,32 @@ TEST_P(Layout, CreatesOnlyWhatIsMissing) {
     std::istringstream Lines(Run.Out);
     for (std::string Line; std::getline(Lines, Line);) {
         if (Line.ends_with("/")) {
-            Dirs.insert(Line.substr(8));
+            Tree[Line.substr(8)] = "(directory)";
             EXPECT_EQ(fs::status(Box.Tree() / Line.substr(8)).permissions(), fs::perms(0750));
         } else if (Line.starts_with("created ") || Line.starts_with("updated ")) {
             const std::string Path = Line.substr(8, Line.find(' ', 8) - 8);
             Tree[Path] = Gpr_Files.at(Path);
         }
     }
-    EXPECT_EQ(Directories(Box.Tree()), Dirs);
-    EXPECT_EQ(Snapshot(Box.Tree()), Tree);
+    EXPECT_EQ(Snapshot(Box.Tree(), true), Tree);
 }
 
-INSTANTIATE_TEST_SUITE_P(Trees, Layout, testing::ValuesIn(Trees()),
-                         [](const auto& Info) { return Info.param.Name; });
+INSTANTIATE_TEST_SUITE_P(Trees, Layout, testing::ValuesIn(Trees()), Row_Name);
 
 // The derived project: a directory of the tree for each parent spec the list relies on but
 // does not name (through two generations), and a Naming exception for each file GNAT's
 // default naming would not find.
 TEST(Layout, DerivesSourceDirsAndNaming) {
-    const Sandbox Box;
-    Files Inputs = Reference_Texts();
-    Inputs.merge(Files{{"list", "Demo\nDemo\nABC-def-x\nutil-io\nlib\n"},
-                       {"Demo/abc/src/lib/abc.ads", "package ABC is end ABC;\n"},
-                       {"Demo/abc-def/src/lib/abc-def.ads", "package ABC.Def is end ABC.Def;\n"}});
-    Prepare(Box, {}, Inputs, {});
+    const Sandbox Box(
+        {}, Reference_Texts(
+                "Demo\nDemo\nABC-def-x\nutil-io\nlib\n",
+                {{"Demo/abc/src/lib/abc.ads", "package ABC is end ABC;\n"},
+                 {"Demo/abc-def/src/lib/abc-def.ads", "package ABC.Def is end ABC.Def;\n"}}));
     const Outcome Fixed = harness::Run(Box, ADASKEL_LAYOUT_BINARY, {"list"});
     EXPECT_EQ(Fixed.Status, 0) << Fixed.Err;
+    const Files Made = Snapshot(Box.Tree());
     EXPECT_EQ(
-        Snapshot(Box.Tree()).at("Demo/.adaskel/Demo_tree.gpr"),
+        Made.at("Demo/.adaskel/Demo_tree.gpr"),
         "--  Generated by adaskel-layout from the project list and the tree, and rewritten\n"
         "--  whole on every run: do not edit. Demo.gpr takes its sources and naming from here.\n"
         "abstract project Demo_Tree is\n   Source_Dirs :=\n     (\"Demo/src\",\n"
@@ -221,8 +192,7 @@ TEST(Layout, DerivesSourceDirsAndNaming) {
         "      \"abc-def/src/lib\",\n      \"abc/src/lib\");\n   for Source_Files use ();\n"
         "   package Naming is\n      for Body (\"Demo\") use \"Demo.adb\";\n"
         "      for Spec (\"ABC.Def.X\") use \"ABC-def-x.ads\";\n   end Naming;\nend Demo_Tree;\n");
-    EXPECT_NE(Snapshot(Box.Tree()).at("Demo/Demo.gpr").find("for Main use (\"Demo.adb\");"),
-              std::string::npos);
+    EXPECT_NE(Made.at("Demo/Demo.gpr").find("for Main use (\"Demo.adb\");"), std::string::npos);
 }
 
 // The lines of Report that start with Lead, each without it.
@@ -244,31 +214,26 @@ TEST(Layout, RefusesWhatTheCheckCallsAnError) {
         std::string List;
         std::vector<std::string> Errors; // "N: message", as the check reports them
     };
-    const std::string Cr = "\r";
     // clang-format off
+    const std::string Gpr_Name = " is not a GPR project name: it must be an identifier of ASCII letters, digits and underscores";
+    const std::string Reserved = " cannot be a directory of the tree: gprbuild and alr keep their own files there";
+    const std::string Two_Files = ": one unit, two files, of which gprbuild compiles one and leaves the other dead in the tree";
     const std::vector<Row> Rows = {
-        {"app\r\napp\r\n", {"1: root 'app\\r' is not a GPR project name: it must be an identifier of ASCII "
-                               "letters, digits and underscores (a CRLF file?)",
-                               "2: 'App\\r' is not a valid Ada name: 'App\\r' is not an identifier (a CRLF file?)"}},
-        {"\xef\xbb\xbf" "app\napp\n", {"1: root '\xef\xbb\xbf" "app' is not a GPR project name: it must be an "
-                                    "identifier of ASCII letters, digits and underscores (the line starts "
-                                    "with a UTF-8 byte order mark)"}},
-        {"app\napp\nstore\nstore.cart\n", {"4: 'store.cart' holds '.': write 'store-cart': lines separate "
-                                           "names with '-'"}},
+        {"app\r\napp\r\n", {"1: root 'app\\r'" + Gpr_Name + " (a CRLF file?)",
+                            "2: 'App\\r' is not a valid Ada name: 'App\\r' is not an identifier (a CRLF file?)"}},
+        {"\xef\xbb\xbf" "app\napp\n", {"1: root '\xef\xbb\xbf" "app'" + Gpr_Name + " (the line starts with a UTF-8 byte order mark)"}},
+        {"app\napp\nstore\nstore.cart\n", {"4: 'store.cart' holds '.': write 'store-cart': lines separate names with '-'"}},
         // The derived project's directory is no unit's: a line holding "." never is one.
         {"app\napp\n.adaskel\n", {"3: '.adaskel' holds '.': write '-adaskel': lines separate names with '-'"}},
         {"app\napp\nobj\nbin\nalire\nconfig\nObj\n",
-         {"3: 'obj' cannot be a directory of the tree: gprbuild and alr keep their own files there",
-          "4: 'bin' cannot be a directory of the tree: gprbuild and alr keep their own files there",
-          "5: 'alire' cannot be a directory of the tree: gprbuild and alr keep their own files there",
-          "6: 'config' cannot be a directory of the tree: gprbuild and alr keep their own files there",
-          "7: 'Obj' goes into 'Obj.ads' here and into 'obj.ads' (line 3): one unit, two files, of which gprbuild compiles one and leaves the other dead in the tree"}},
-        {"bin\nbin\n", {"1: 'bin' cannot be a directory of the tree: gprbuild and alr keep their own files there"}},
+         {"3: 'obj'" + Reserved, "4: 'bin'" + Reserved, "5: 'alire'" + Reserved, "6: 'config'" + Reserved,
+          "7: 'Obj' goes into 'Obj.ads' here and into 'obj.ads' (line 3)" + Two_Files}},
+        {"bin\nbin\n", {"1: 'bin'" + Reserved}},
         {"app\napp\nutil  \nbody\nApp-x\nUtil\nutil\n",
          {"3: 'Util  ' is not a valid Ada name: 'Util  ' is not an identifier",
           "4: 'Body' is not a valid Ada name: 'Body' is a reserved word",
           "5: the parent of 'App.X' is the main procedure 'App' (line 2): a parent unit must be a package",
-          "7: 'Util' goes into 'util.ads' here and into 'Util.ads' (line 6): one unit, two files, of which gprbuild compiles one and leaves the other dead in the tree"}},
+          "7: 'Util' goes into 'util.ads' here and into 'Util.ads' (line 6)" + Two_Files}},
         // The body file is named by line 1: a package of that file name shares its object
         // file, and gprbuild refuses the project layout would have written.
         {"demo\ndemo_main\ndemo\ndemo-util\n",
@@ -280,11 +245,9 @@ TEST(Layout, RefusesWhatTheCheckCallsAnError) {
     };
     // clang-format on
     for (const Row& Each : Rows) {
-        const Sandbox Box;
-        Files Inputs = Reference_Texts();
-        Inputs.emplace("list", Each.List);
-        Inputs["gpl.txt"] = std::string(400, '\n'); // blank lines, which the header judge skips
-        Prepare(Box, {}, Inputs, {});
+        // Blank licence lines, which the header judge skips.
+        const Files Inputs = Reference_Texts(Each.List, {{"gpl.txt", std::string(400, '\n')}});
+        const Sandbox Box({}, Inputs);
         const Outcome Check = harness::Run(Box, ADASKEL_CHECK_BINARY, {"list"});
         const Outcome Layout = harness::Run(Box, ADASKEL_LAYOUT_BINARY, {"list"});
         std::vector<std::string> Check_Errors = Lines_After(Check.Out, "list:");
@@ -301,7 +264,7 @@ TEST(Layout, RefusesWhatTheCheckCallsAnError) {
         EXPECT_EQ(Layout.Status, Each.Errors.empty() ? 0 : 1) << Each.List;
         if (!Each.Errors.empty()) {
             EXPECT_EQ(Check.Out.find("hint: "), std::string::npos) << Check.Out;
-            EXPECT_EQ(Directories(Box.Tree()), std::set<std::string>{}) << Each.List;
+            EXPECT_EQ(Snapshot(Box.Tree(), true), Inputs) << Each.List;
         }
     }
 }
@@ -311,11 +274,9 @@ TEST(Layout, RefusesWhatTheCheckCallsAnError) {
 // and was hinted at all the same. A hinted directory is there once layout has run.
 TEST(Layout, HintsOnlyWhatItCreates) {
     for (const std::string Link : {"", "app", "app/util", "app/util/src", "app/util/src/lib"}) {
-        const Sandbox Box;
-        Files Inputs = Reference_Texts();
-        Inputs.emplace("list", "app\napp\nutil\n");
+        const Sandbox Box({"elsewhere"}, Reference_Texts("app\napp\nutil\n"));
         const fs::path Parent = fs::path(Link).parent_path();
-        Prepare(Box, {"elsewhere", Parent.empty() ? "." : Parent.string()}, Inputs,
+        Prepare(Box.Tree(), {Parent.empty() ? "." : Parent.string()}, {},
                 Link.empty() ? Links{} : Links{{Link, (Box.Tree() / "elsewhere").string()}});
         const Outcome Check = harness::Run(Box, ADASKEL_CHECK_BINARY, {"list"});
         const Outcome Layout = harness::Run(Box, ADASKEL_LAYOUT_BINARY, {"list"});
@@ -337,34 +298,28 @@ TEST(Layout, HintsOnlyWhatItCreates) {
 // fresh tree, whose derived project goes into a directory of its own, is laid out whole
 // and leaves no hidden file.
 TEST(Layout, RefusesAppendOnlyRoot) {
-    const Sandbox Box;
-    Files Inputs = Reference_Texts();
-    Inputs.emplace("list", "app\napp\nutil\n");
-    const Files Old_Place = {{"app/app.gpr", "with \"app_tree.gpr\";\n"},
-                             {"app/app_tree.gpr", "old\n"}};
-    Inputs.insert(Old_Place.begin(), Old_Place.end());
-    Prepare(Box, {"app"}, Inputs, {});
+    Files Inputs = Reference_Texts("app\napp\nutil\n", {{"app/app.gpr", "with \"app_tree.gpr\";\n"},
+                                                        {"app/app_tree.gpr", "old\n"}});
+    const Sandbox Box({"app"}, Inputs);
+    Inputs["app/"] = "(directory)";
     const std::vector<std::string> Root = {"app"};
     const Append_Only_Guard Guard{Box, Root};
     if (!Set_Append_Only(Box, Root, true)) {
         GTEST_SKIP() << "no append-only directory here";
     }
     const std::string Why = "directory 'app' is append-only, so the hidden name a file is "
-                            "written under could not be removed";
+                            "written under could not be removed\n";
     const Outcome Check = harness::Run(Box, ADASKEL_CHECK_BINARY, {"list"});
     const Outcome First = harness::Run(Box, ADASKEL_LAYOUT_BINARY, {"list"});
     const Outcome Second = harness::Run(Box, ADASKEL_LAYOUT_BINARY, {"list"});
     EXPECT_EQ(First.Status + Second.Status, 2);
-    EXPECT_EQ(First.Err, "adaskel-layout: cannot create 'app/app_tree.gpr': " + Why + "\n");
+    EXPECT_EQ(First.Err, "adaskel-layout: cannot create 'app/app_tree.gpr': " + Why);
     EXPECT_EQ(First.Out + Second.Out, "");
-    EXPECT_EQ(Directories(Box.Tree()), std::set<std::string>{"app/"});
-    EXPECT_EQ(Snapshot(Box.Tree() / "app"),
-              (Files{{"app.gpr", "with \"app_tree.gpr\";\n"}, {"app_tree.gpr", "old\n"}}));
-    EXPECT_NE(Check.Out.find("\napp/app_tree.gpr: warning: adaskel-layout list refuses to rewrite "
-                             "it, creating nothing: " +
-                             Why + "\n"),
-              std::string::npos)
-        << Check.Out;
+    EXPECT_EQ(Snapshot(Box.Tree(), true), Inputs);
+    const std::string Warning = "\napp/app_tree.gpr: warning: adaskel-layout list refuses to "
+                                "rewrite it, creating nothing: " +
+                                Why;
+    EXPECT_NE(Check.Out.find(Warning), std::string::npos) << Check.Out;
     EXPECT_EQ(Check.Out.find("hint: "), std::string::npos) << Check.Out;
     ASSERT_TRUE(Set_Append_Only(Box, Root, false));
     fs::remove(Box.Tree() / "app/app.gpr");
