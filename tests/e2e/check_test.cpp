@@ -29,12 +29,10 @@ const std::vector<std::string> App_Dirs = {"app/app/src", "app/util/src/lib",
                                            "app/util-io/src/lib"};
 
 // The warning on the derived project where adaskel-layout refuses to replace it.
-const std::string Layout_Refuses = "app/.adaskel/app_tree.gpr: warning: adaskel-layout list "
-                                   "refuses to rewrite it, creating nothing: ";
 // Where gprbuild then cannot build: no GPR file would be written, or the one there takes
 // its sources from a path holding no file (a FIFO or a directory once passed for clean).
-const std::string Layout_Refuses_Build = "app/.adaskel/app_tree.gpr: error: adaskel-layout list "
-                                         "refuses to rewrite it, creating nothing: ";
+const std::string Layout_Refuses = "app/.adaskel/app_tree.gpr: error: adaskel-layout list "
+                                   "refuses to rewrite it, creating nothing: ";
 
 // The reference texts with a licence whose lines 295 to 309 make a header, unless Extra has one.
 Files Texts(const std::string& List, Files Extra = {}) {
@@ -360,12 +358,12 @@ std::vector<Case> Trees() {
         // call a directory missing and written by adaskel-layout.
         {.Name = "DerivedGprFifo", .Dirs = {"app/app/src", "app/util/src/lib", "app/util-io/src/lib", "app/.adaskel"},
          .Fifos = {"app/.adaskel/app_tree.gpr"},
-         .Out = Layout_Refuses_Build + "it exists and is not a regular file, and so writes no GPR file: "
+         .Out = Layout_Refuses + "it exists and is not a regular file, and so writes no GPR file: "
                 "gprbuild cannot build the project\nsummary: 3 to create, 0 to skip, 0 to fail; 1 error, 0 warnings\n"},
         {.Name = "DerivedGprDirectory",
          .Inputs = Texts(App_List, {{"app/app.gpr", "with \".adaskel/app_tree.gpr\";\n"}}),
          .Dirs = {"app/app/src", "app/util/src/lib", "app/util-io/src/lib", "app/.adaskel/app_tree.gpr"},
-         .Out = Layout_Refuses_Build + "it is a directory, and the GPR file takes its sources from it: "
+         .Out = Layout_Refuses + "it is a directory, and the GPR file takes its sources from it: "
                 "gprbuild cannot build the project\nsummary: 3 to create, 0 to skip, 0 to fail; 1 error, 0 warnings\n"},
         // A tree laid out before the derived project moved: the one line that says how to
         // move it, and the old file judged, since that is the one the build takes.
