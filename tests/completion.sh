@@ -4,19 +4,16 @@
 # may stand (--help and --version only first, options only before the project file).
 #   Usage: completion.sh COMPLETION_FILE
 set -euo pipefail
+# shellcheck source=/dev/null # fail and needs, from the end-to-end scripts
+source "$(dirname -- "$0")/e2e/texts.sh"
 completion=$(realpath "$1")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work" && touch shop.lst
-fail() { printf 'completion.sh: %s\n' "$*" >&2; exit 1; }
-
-for program in adaskel adaskel-check adaskel-layout adaskel-refresh; do
-    bash -c 'source "$1" && complete -p "$2"' - "$completion" "$program" >/dev/null ||
-        fail "no completion of $program"
-done
 
 # Each row: the command line up to the cursor, then the words offered. The project file
-# and MAX_LINES are completed alike for every program, its options by its name.
+# and MAX_LINES are completed alike for every program, its options by its name; each
+# program completes by the function the file registers for it.
 rows=(
     'adaskel-check --h|--help'
     'adaskel-check --fo|--format='
@@ -33,7 +30,8 @@ rows=(
 for row in "${rows[@]}"; do
     line=${row%|*} want=${row##*|}
     got=$(bash -c 'source "$1"; COMP_LINE=$2 COMP_POINT=${#2}; read -ra COMP_WORDS <<<"$2"
-        _adaskel_complete "${COMP_WORDS[0]}"; echo "${COMPREPLY[*]}"' - "$completion" "$line")
+        spec=$(complete -p "${COMP_WORDS[0]}") || { echo "(no completion)"; exit; }
+        spec=${spec#*-F }; "${spec%% *}" "${COMP_WORDS[0]}"; echo "${COMPREPLY[*]}"' - "$completion" "$line")
     [[ $got == "$want" ]] || fail "'$line' completes to '$got', not '$want'"
 done
 echo "the completion of every program offers what each word may be"

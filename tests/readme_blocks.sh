@@ -11,19 +11,11 @@
 # that builds and runs every test, this test among them).
 #   Usage: readme_blocks.sh README BUILD_DIR
 set -euo pipefail
-
-fail() {
-    printf 'readme_blocks.sh: %s\n' "$*" >&2
-    exit 1
-}
-
+# shellcheck source=/dev/null # fail and needs, from the end-to-end scripts
+source "$(dirname -- "$0")/e2e/texts.sh"
 [ "$#" -eq 2 ] || fail "usage: readme_blocks.sh README BUILD_DIR"
-Readme=$(realpath -- "$1")
-Build=$(realpath -- "$2")
-Source=$(dirname -- "$Readme")
-command -v git >/dev/null || { echo "skipped: git not installed"; exit 77; }
-command -v gprbuild >/dev/null || { echo "skipped: gprbuild not installed"; exit 77; }
-
+Readme=$(realpath -- "$1") Build=$(realpath -- "$2") && Source=$(dirname -- "$Readme")
+needs git gprbuild
 Scratch=$(mktemp -d)
 trap 'rm -rf -- "$Scratch"' EXIT
 mkdir -p -- "$Scratch/home" "$Scratch/bin" "$Scratch/blocks" "$Scratch/work"
@@ -44,25 +36,21 @@ Count=$(find "$Scratch/blocks" -name '*.sh' | wc -l)
 # The source tree, without the build trees, as a repository under the URL the README clones.
 Url=$(sed -n 's/^git clone \([^ ]*\).*/\1/p' "$Scratch"/blocks/*.sh | head -n 1)
 [ -n "$Url" ] || fail "no block of $Readme runs git clone"
-tar -C "$Source" --exclude=./.git --exclude='./build' --exclude='./build-*' -cf - . |
-    (mkdir "$Scratch/origin" && tar -C "$Scratch/origin" -xf -)
-git -C "$Scratch/origin" init -q
-git -C "$Scratch/origin" add -A
+mkdir "$Scratch/origin" && tar -C "$Source" --exclude=./.git --exclude='./build' \
+    --exclude='./build-*' -cf - . | tar -C "$Scratch/origin" -xf -
+git -C "$Scratch/origin" init -q && git -C "$Scratch/origin" add -A
 git -C "$Scratch/origin" -c user.name=Test -c user.email=test@adaskel.invalid commit -q -m tree
 printf '[url "%s"]\n\tinsteadOf = %s\n' "$Scratch/origin" "$Url" >"$Scratch/home/.gitconfig"
 
 # apt-get: the packages a block installs must exist here, and are left as they are.
-cat >"$Scratch/bin/apt-get" <<'EOF'
+cat >"$Scratch/bin/apt-get" <<'APT' && chmod +x "$Scratch/bin/apt-get"
 #!/usr/bin/env bash
 [ "$1" = install ] || exit 0
-shift
-for Package in "$@"; do
-    [[ $Package == -* ]] && continue
-    dpkg-query -W -f='${Status}\n' "$Package" 2>/dev/null | grep -qx 'install ok installed' ||
+for Package in "${@:2}"; do
+    [[ $Package == -* ]] || dpkg-query -W -f='${Status}\n' "$Package" 2>/dev/null | grep -qx 'install ok installed' ||
         { echo "apt-get (stand-in): package '$Package' is not installed here" >&2; exit 100; }
 done
-EOF
-chmod +x "$Scratch/bin/apt-get"
+APT
 
 # script BLOCK FIRST_LINE: the block as a script whose every command (a line, or the lines
 # of one construct) that ends with a status other than 0 stops it, naming its README line;
@@ -73,8 +61,7 @@ script() {
     printf 'source %q\ncd -- "$(<%q)"\n' "$Scratch/env" "$Scratch/pwd"
     while IFS= read -r Line || [ -n "$Line" ]; do
         [ -n "$Chunk" ] || Start=$Number
-        Chunk+=$Line$'\n'
-        Number=$((Number + 1))
+        Chunk+=$Line$'\n' && Number=$((Number + 1))
         # A command is whole when bash parses it without a word (a here-document or a
         # line continued is not).
         if [[ $Line == *\\ ]] || [ -n "$(bash -n <<<"$Chunk" 2>&1)" ]; then continue; fi
@@ -83,8 +70,7 @@ script() {
         Chunk=
     done <"$1"
     # A construct never closed: bash reports it, and the block fails.
-    printf '%s' "$Chunk"
-    printf '\npwd >%q\nexport -p >%q\n' "$Scratch/pwd" "$Scratch/env"
+    printf '%s\npwd >%q\nexport -p >%q\n' "$Chunk" "$Scratch/pwd" "$Scratch/env"
 }
 
 # The state a block leaves for the next: its directory and its exported variables.
@@ -94,17 +80,13 @@ env -i HOME="$Scratch/home" PATH="$Scratch/bin:$Build:$PATH" LC_ALL=C.UTF-8 \
 
 for ((N = 1; N <= Count; N++)); do
     Line=$(<"$Scratch/blocks/$N.line")
-    if [ -f "$Scratch/blocks/$N.skip" ]; then
-        printf '== block %d (README line %d): not run\n' "$N" "$Line"
-        continue
-    fi
-    printf '== block %d (README line %d)\n' "$N" "$Line"
-    script "$Scratch/blocks/$N.sh" "$Line" >"$Scratch/run.sh"
-    rm -f -- "$Scratch/failed"
-    if ! env -i bash --noprofile --norc "$Scratch/run.sh" </dev/null; then
-        Where="status $?"
-        [ ! -f "$Scratch/failed" ] || Where=$(<"$Scratch/failed")
+    [ -f "$Scratch/blocks/$N.skip" ] && Skip=': not run' || Skip=
+    printf '== block %d (README line %d)%s\n' "$N" "$Line" "$Skip"
+    [ -z "$Skip" ] || continue
+    script "$Scratch/blocks/$N.sh" "$Line" >"$Scratch/run.sh" && rm -f -- "$Scratch/failed"
+    env -i bash --noprofile --norc "$Scratch/run.sh" </dev/null || {
+        Where="status $?" && [ ! -f "$Scratch/failed" ] || Where=$(<"$Scratch/failed")
         fail "block $N (README line $Line) failed: $Where"
-    fi
+    }
 done
 echo "all $Count blocks ran"

@@ -21,6 +21,7 @@
 #include <cctype>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -38,7 +39,7 @@ std::string Read_File(const std::filesystem::path& Path) {
 }
 
 std::vector<std::string> Page_Lines(const std::string& Page) {
-    std::istringstream In(Read_File(std::filesystem::path(ADASKEL_DOC_DIR) / Page));
+    std::ifstream In(std::filesystem::path(ADASKEL_DOC_DIR) / Page);
     std::vector<std::string> Lines;
     for (std::string Line; std::getline(In, Line);) {
         Lines.push_back(Line);
@@ -46,21 +47,17 @@ std::vector<std::string> Page_Lines(const std::string& Page) {
     return Lines;
 }
 
+// The matches of Pattern in Text, in order (they point into Text).
+std::vector<std::smatch> Matches(const std::string& Text, const std::regex& Pattern) {
+    return {std::sregex_iterator(Text.begin(), Text.end(), Pattern), std::sregex_iterator()};
+}
+
 // The arguments of a request line: blank-separated (a blank after "\" kept), or quoted.
 std::vector<std::string> Request_Arguments(const std::string& Rest) {
+    static const std::regex Argument(R"re("([^"]*)"?|((?:\\ |[^ ])+))re");
     std::vector<std::string> Arguments;
-    for (std::size_t At = 0; At < Rest.size();) {
-        if (Rest[At] == ' ') {
-            ++At;
-            continue;
-        }
-        const bool Quoted = Rest[At] == '"';
-        std::size_t End = Quoted ? std::min(Rest.find('"', At + 1), Rest.size()) : At;
-        while (!Quoted && End < Rest.size() && (Rest[End] != ' ' || Rest[End - 1] == '\\')) {
-            ++End;
-        }
-        Arguments.push_back(Rest.substr(At + (Quoted ? 1 : 0), End - At - (Quoted ? 1 : 0)));
-        At = End + (Quoted ? 1 : 0);
+    for (const std::smatch& Each : Matches(Rest, Argument)) {
+        Arguments.push_back(Each[1].matched ? Each.str(1) : Each.str(2));
     }
     return Arguments;
 }
@@ -69,19 +66,20 @@ std::vector<std::string> Request_Arguments(const std::string& Rest) {
 // alternating ones without a blank), the section titles are kept, other requests and
 // comments print nothing.
 std::string Printed_Line(const std::string& Line) {
+    static const std::map<std::string, std::string> Joints = {
+        {"B", " "}, {"I", " "}, {"SH", " "}, {"SS", " "}, {"BR", ""},
+        {"RB", ""}, {"BI", ""}, {"IB", ""},  {"IR", ""},  {"RI", ""}};
     if (!Line.starts_with('.')) {
         return Line;
     }
     const std::size_t Blank = std::min(Line.find(' '), Line.size());
-    const std::string Request = Line.substr(1, Blank - 1);
-    const bool Alternates =
-        std::set<std::string>{"BR", "RB", "BI", "IB", "IR", "RI"}.contains(Request);
-    if (!Alternates && !std::set<std::string>{"B", "I", "SH", "SS"}.contains(Request)) {
+    const auto Joint = Joints.find(Line.substr(1, Blank - 1));
+    if (Joint == Joints.end()) {
         return "";
     }
     std::string Text;
     for (const std::string& Argument : Request_Arguments(Line.substr(Blank))) {
-        Text += (Alternates || Text.empty() ? "" : " ") + Argument;
+        Text += (Text.empty() ? "" : Joint->second) + Argument;
     }
     return Text;
 }
@@ -107,24 +105,16 @@ std::string Without_Escapes(const std::string& Text) {
 
 // Every run of blanks made one blank, none left at either end.
 std::string Collapsed(const std::string& Text) {
-    std::string One;
-    for (const char C : Text) {
-        const bool Blank = C == ' ' || C == '\t' || C == '\n';
-        if (!Blank || (!One.empty() && One.back() != ' ')) {
-            One += Blank ? ' ' : C;
-        }
-    }
-    if (!One.empty() && One.back() == ' ') {
-        One.pop_back();
-    }
-    return One;
+    static const std::regex Ends("^[ \t\n]+|[ \t\n]+$");
+    static const std::regex Runs("[ \t\n]+");
+    return std::regex_replace(std::regex_replace(Text, Ends, ""), Runs, " ");
 }
 
-// A page read as text, on one line.
+// A page read as text, on one line (a comment is a request that prints nothing).
 std::string Page_Text(const std::string& Page) {
     std::string Text;
     for (const std::string& Line : Page_Lines(Page)) {
-        Text += (Line.starts_with(".\\\"") ? "" : Printed_Line(Line)) + '\n';
+        Text += Printed_Line(Line) + '\n';
     }
     return Collapsed(Without_Escapes(Text));
 }
@@ -243,16 +233,15 @@ std::vector<std::string> Literals_Of(const std::string& Text) {
         R"re(//[^\n]*|/\*(?:[^*]|\*+[^*/])*\*+/|'(?:\\.|[^'\\])'|"((?:\\.|[^"\\\n])*)")re");
     std::vector<std::string> Literals;
     bool Joining = false; // the last literal is joined to a next one that comes at once
-    for (auto It = std::sregex_iterator(Text.begin(), Text.end(), Token);
-         It != std::sregex_iterator(); ++It) {
-        const bool Next = std::all_of(It->prefix().first, It->prefix().second, [](char C) {
+    for (const std::smatch& Each : Matches(Text, Token)) {
+        const bool Next = std::all_of(Each.prefix().first, Each.prefix().second, [](char C) {
             return std::isspace(static_cast<unsigned char>(C)) != 0;
         });
-        if (It->str()[0] == '"') {
-            (Joining && Next ? Literals.back() : Literals.emplace_back()) += It->str(1);
+        if (Each.str()[0] == '"') {
+            (Joining && Next ? Literals.back() : Literals.emplace_back()) += Each.str(1);
             Joining = true;
         } else {
-            Joining = Joining && Next && It->str()[0] == '/';
+            Joining = Joining && Next && Each.str()[0] == '/';
         }
     }
     return Literals;
@@ -260,12 +249,8 @@ std::vector<std::string> Literals_Of(const std::string& Text) {
 
 // A literal as the text it stands for: its escapes \" and \\ made the characters.
 std::string Unescaped(const std::string& Literal) {
-    std::string Text;
-    for (std::size_t At = 0; At < Literal.size(); ++At) {
-        At += Literal[At] == '\\' ? 1U : 0U;
-        Text += Literal[At];
-    }
-    return Text;
+    static const std::regex Escape(R"(\\(.))");
+    return std::regex_replace(Literal, Escape, "$1");
 }
 
 // Every text a program can print or report stands in a manual page, where a user looks

@@ -12,8 +12,7 @@
 # warning that the check does not judge, either outcome.
 # Usage: gnat_agreement.sh ADASKEL ADASKEL_CHECK
 set -euo pipefail
-shopt -s nullglob dotglob
-export LC_ALL=C
+shopt -s nullglob dotglob && export LC_ALL=C
 
 # default FILE LOWER: whether FILE, of a unit whose name (from its project line) in lower
 # case is LOWER, is GNAT's default file name for it: "." made "-", but "~" after a
@@ -26,7 +25,8 @@ default() {
 literal() { quoted=\"${1//\"/\"\"}\"; }
 
 # A worker prepares its cases: the check's report, the generated files with their markers,
-# the GPR file R/pID.gpr and the verdict the check gives ("run", "error", "open", "clean").
+# the GPR file R/pID.gpr (or why there is none, in gprbuild.out) and the verdict the check
+# gives ("run", "error", "open", "clean").
 if [[ ${1-} == --worker ]]; then
     generator=$2 checker=$3 && shift 3
     for dir; do
@@ -37,11 +37,11 @@ if [[ ${1-} == --worker ]]; then
         elif ((status != 0)); then echo error >verdict
         elif [[ $report == *'does not judge'* ]]; then echo open >verdict
         else echo clean >verdict; fi
+        planted= && [[ ! -f planted ]] || planted=$(<planted)
         specs=() && for file in "$root"/*/src/lib/*.ads; do # each made spec gets the marker
-            [[ -f planted && $(<planted) == "$file" ]] || specs+=("$file")
+            [[ $file == "$planted" ]] || specs+=("$file")
         done
-        ((${#specs[@]} == 0)) ||
-            sed -i '/^package .* is$/a\   Adaskel_Marker : constant := 42;' "${specs[@]}"
+        ((${#specs[@]} == 0)) || sed -i '/^package .* is$/a\   Adaskel_Marker : constant := 42;' "${specs[@]}"
         body=$root/$root/src/$root.adb && [[ -f $body ]] && awk '/^with .* ; *$/ {
             name = $0; sub(/^with /, "", name); sub(/ ; *$/, "", name)
             checks = checks "   if " name ".Adaskel_Marker /= 42 then raise Program_Error;"
@@ -61,10 +61,9 @@ if [[ ${1-} == --worker ]]; then
             literal "${line//-/.}" && naming+="      for Spec ($quoted) use "
             literal "$line.ads" && naming+="$quoted;"$'\n'
         done
-        if [[ -f planted ]]; then planted=$(<planted) && planted=${planted#"$root"/} &&
-            literal "${planted%/*}" && dirs+=$',\n      '$quoted; fi
+        [[ -z $planted ]] || { planted=${planted#"$root"/} && literal "${planted%/*}" && dirs+=$',\n      '$quoted; }
         # A GPR file names one file for a unit: two cannot both be built.
-        [[ -z $two ]] || { echo "no GPR file: unit $two has two files" >"$root/nogpr" && continue; }
+        [[ -z $two ]] || { echo "no GPR file: unit $two has two files" >gprbuild.out && continue; }
         withs=() && [[ ! -f gprwith ]] || { literal "$(<gprwith)" && withs=("with $quoted;"); }
         literal "$root.adb" && printf '%s\n' "${withs[@]}" "project P$id is" "   for Source_Dirs use ($dirs);" \
             "   for Main use ($quoted);" '   for Object_Dir use "obj";' \
@@ -75,16 +74,15 @@ if [[ ${1-} == --worker ]]; then
 fi
 
 # build IDS...: builds the cases with one gprbuild run over an aggregate project, keeping
-# going past failures (a case alone stops at its first); writes each case's "built" (1 or 0). A case whose project file
-# gprbuild cannot read, or whose compilation failed, is refused; the rest are built again
-# without it, or in halves when no case is to blame.
+# going past failures (a case alone stops at its first); writes each case's "built" (1 or 0),
+# but for a case with no GPR file, refused already. A case whose project file gprbuild
+# cannot read, or whose compilation failed, is refused; the rest are built again without
+# it, or in halves when no case is to blame.
 build() {
-    local ids=() id gpr rc=0 rest=() failed=0 base root going=(-k)
-    for id; do # a case adaskel-layout could write no GPR file for is refused here
-        IFS= read -r root <"$work/$id/list"
-        if [[ -f $work/$id/$root/nogpr ]]; then
-            cp "$work/$id/$root/nogpr" "$work/$id/gprbuild.out" && echo 0 >"$work/$id/built"
-        else ids+=("$id"); fi
+    local ids=() id gpr rc=0 rest=() failed=0 blame err root going=(-k) config=()
+    [[ ! -f $work/ada.cgpr ]] || config=("--config=$work/ada.cgpr")
+    for id; do
+        IFS= read -r root <"$work/$id/list" && [[ ! -f $work/$id/$root/p$id.gpr ]] || ids+=("$id")
     done
     ((${#ids[@]} > 0)) || return 0
     gpr=$work/agg_${BASHPID}_$((++builds)).gpr
@@ -101,23 +99,18 @@ build() {
     if ((rc == 0 || ${#ids[@]} == 1)); then
         for id in "${ids[@]}"; do
             IFS= read -r root <"$work/$id/list" && cp "$gpr.out" "$work/$id/gprbuild.out"
-            [[ $rc == 0 && -x $work/$id/$root/bin/$root ]] && echo 1 >"$work/$id/built" ||
-                echo 0 >"$work/$id/built"
+            { [[ $rc == 0 && -x $work/$id/$root/bin/$root ]] && echo 1 || echo 0; } >"$work/$id/built"
         done
         return
     fi
-    for id in "${ids[@]}"; do
-        IFS= read -r root <"$work/$id/list" && base=
-        if grep -q "^p$id\.gpr:" "$gpr.out"; then
-            base=p$id.gpr && grep "^p$id\.gpr:" "$gpr.out" >"$work/$id/gprbuild.out"
-        else
-            for base in "$work/$id/$root"/obj/*.stderr; do
-                base=${base%.stderr} && [[ -f ${base%.*}.ali ]] || break
-                base=
-            done
-            [[ -z $base ]] || cat "$work/$id/$root"/obj/*.stderr >"$work/$id/gprbuild.out"
-        fi
-        if [[ -n $base ]]; then echo 0 >"$work/$id/built" && failed=1; else rest+=("$id"); fi
+    for id in "${ids[@]}"; do # to blame: its project file named, or a unit compiled with no .ali
+        IFS= read -r root <"$work/$id/list" && blame=
+        grep "^p$id\.gpr:" "$gpr.out" >"$work/$id/gprbuild.out" && blame=1
+        for err in "$work/$id/$root"/obj/*.stderr; do
+            err=${err%.stderr} && [[ -n $blame || -f ${err%.*}.ali ]] ||
+                { blame=1 && cat "$work/$id/$root"/obj/*.stderr >"$work/$id/gprbuild.out"; }
+        done
+        if [[ -n $blame ]]; then echo 0 >"$work/$id/built" && failed=1; else rest+=("$id"); fi
     done
     if ((failed)); then ((${#rest[@]} == 0)) || build "${rest[@]}"
     else build "${ids[@]:0:${#ids[@]}/2}" && build "${ids[@]:${#ids[@]}/2}"; fi
@@ -140,8 +133,7 @@ gnatmake_column() {
 # the check calls errors are built one by one: gprbuild gives up an aggregate project at
 # the first project that fails.
 if [[ ${1-} == --batch ]]; then
-    work=$2 jobs=$3 count=$4 builds=0 config=() && mapfile -t ids <"$5"
-    [[ ! -f $work/ada.cgpr ]] || config=("--config=$work/ada.cgpr")
+    work=$2 jobs=$3 count=$4 builds=0 && mapfile -t ids <"$5"
     read -r kind <"$work/${ids[0]}/verdict"
     if [[ $kind == error ]]; then for id in "${ids[@]}"; do build "$id"; done
     else build "${ids[@]}"; fi
@@ -151,8 +143,7 @@ if [[ ${1-} == --batch ]]; then
     exit 0
 fi
 
-command -v gprbuild >/dev/null && command -v gnatmake >/dev/null ||
-    { echo "skipped: gprbuild or gnatmake not installed"; exit 77; }
+source "$(dirname -- "$0")/texts.sh" && needs gprbuild gnatmake
 self=$(realpath "$0") generator=$(realpath "$1") checker=$(realpath "$2")
 adainclude=$(gcc -print-file-name=adainclude)
 [[ -d $adainclude ]] || { echo "skipped: no adainclude directory"; exit 77; }
@@ -165,8 +156,7 @@ printf -v head ' licence line %d\n' {1..299} && printf -v tail ' licence line %d
 project() {
     local line && case=$work/$((count++)) && mkdir "$case" && cd "$case"
     printf '%s\n' "$1" >what && printf '%s\n' "${@:2}" >list && printf '1.0\n' >Versions.lst
-    printf 'The Authors\n' >Copyright && printf 'Checked against GNAT\n' >Abstract.txt
-    printf '%s 300\n%s' "$head" "$tail" >gpl.txt
+    echo 'The Authors' >Copyright && echo 'Checked against GNAT' >Abstract.txt && printf '%s 300\n%s' "$head" "$tail" >gpl.txt
     dirs+=("$case/$2/$2/src") && for line in "${@:4}"; do dirs+=("$case/$2/$line/src/lib"); done
 }
 # text FILE FORMAT WHAT: reference text FILE of one line (gpl.txt's 300th), a printf format.
@@ -225,9 +215,7 @@ for word in abort abs abstract accept access aliased all and array at begin body
 done
 for first in a a_b a__b _a a_ 1a; do
     project "package $first" app app "$first"
-    for second in '' b _b b_ 2 b__c; do
-        project "$first-$second" app app "$first" "$first-$second"
-    done
+    for second in '' b _b b_ 2 b__c; do project "$first-$second" app app "$first" "$first-$second"; done
 done
 apps=(app App aPp APP) spellings=(util Util uTil UTIL)
 for i in 0 1 2 3; do
@@ -236,8 +224,7 @@ for i in 0 1 2 3; do
     project "root $one" "$one" "$one" && project "main and package $one" "$one" "$one" "$one"
     project "package $one-io" app app util "$one-io"
     for two in "${spellings[@]}"; do
-        project "$one and $two" app app "$one" "$two"
-        project "$one and $two-x" app app "$one" "$two-x"
+        project "$one and $two" app app "$one" "$two" && project "$one and $two-x" app app "$one" "$two-x"
     done
 done
 
@@ -418,7 +405,7 @@ printf '%s\n' "$work"/batch.* | xargs -d '\n' -P 2 -n 1 bash "$self" --batch "$w
 for ((id = 0; id < count; ++id)); do [[ -f $work/$id/built ]] || echo 0 >"$work/$id/built"; done
 echo "gprbuild: $count of $count cases built or refused; judging"
 # A disagreement is built again alone, from scratch, before it counts.
-fails=0 jobs=2 builds=0 config=() && [[ ! -f $work/ada.cgpr ]] || config=("--config=$work/ada.cgpr")
+fails=0 jobs=2 builds=0
 for ((id = 0; id < count; ++id)); do
     agrees "$id" && continue
     IFS= read -r root <"$work/$id/list" && rm -rf "$work/$id/$root/obj" "$work/$id/$root/bin"

@@ -12,8 +12,7 @@ source "$(dirname -- "$0")/texts.sh"
 generator=$(realpath "$1") checker=$(realpath "$2") layout=$(realpath "$3") refresh=$(realpath "$4")
 work=$(mktemp -d)
 trap 'chmod -R u+w "$work"; rm -rf "$work"' EXIT
-chmod 755 "$work"
-cd "$work"
+chmod 755 "$work" && cd "$work"
 Body=shop/shop/src/shop.adb Store=shop/store/src/lib/store.ads Cart=shop/store-cart/src/lib/store-cart.ads
 # The header lines a file shows when its date and copyright year are masked.
 masked() { head -n 19 "$1" | sed -e '18s/^-- Date := ".*"$/-- Date := "D"/' \
@@ -23,8 +22,7 @@ masked() { head -n 19 "$1" | sed -e '18s/^-- Date := ".*"$/-- Date := "D"/' \
 made() {
     mkdir -p "$1" && cd "$1" && texts 'A shop' 0.1.0
     printf '%s\n' shop shop store store-cart >shop.lst
-    "$layout" shop.lst >/dev/null && "$generator" shop.lst </dev/null >/dev/null ||
-        fail "the first run failed"
+    "$layout" shop.lst >/dev/null && "$generator" shop.lst </dev/null >/dev/null || fail "the first run failed"
     sed -i 's/^   null;$/   -- The user'\''s code.\n   null;/' "$Body"
     sed -i 's/^package Store is$/&\n   Answer : constant := 42;/' "$Store"
     printf -- '-- Notes, with a CR\r\n-- and no final line feed' >>"$Cart"
@@ -32,10 +30,10 @@ made() {
 }
 # The bytes after line 19 of each generated file into DIR/FILE.rest, its date and year
 # into DIR/FILE.made.
-rests() { for f in "$Body" "$Store" "$Cart"; do tail -n +20 "$f" >"$1/${f##*/}.rest"
+rests() { mkdir "$1" && for f in "$Body" "$Store" "$Cart"; do tail -n +20 "$f" >"$1/${f##*/}.rest"
     sed -n -e 18p -e '2s/.*(C) \([0-9]*\) .*/\1/p' "$f" >"$1/${f##*/}.made"; done; }
 
-made tree && cd tree && rests "$work"
+made tree && cd tree && rests "$work/before"
 # A mode of the user's, and (as root) an owner of another's: the new files keep them.
 chmod 640 "$Store" && { ((EUID != 0)) || chown 65534:65534 "$Cart"; }
 Owners=$(stat -c '%a %u %g' "$Body" "$Store" "$Cart")
@@ -64,12 +62,11 @@ done)
 # Each header is a fresh run's, but for the date and the year; the code below is kept.
 made "$work/fresh" && cp tree/{Versions.lst,Copyright,Abstract.txt,gpl.txt,shop.lst} fresh/ &&
     (cd fresh && rm "$Body" "$Store" "$Cart" && "$generator" shop.lst </dev/null >/dev/null)
-cd tree && mkdir "$work/after" && rests "$work/after"
+cd tree && rests "$work/after"
 for f in "$Body" "$Store" "$Cart"; do
     cmp -s <(masked "$f") <(masked "$work/fresh/$f") || fail "$f: not a fresh run's header"
-    cmp -s "$work/${f##*/}.rest" "$work/after/${f##*/}.rest" || fail "$f: the code below changed"
-    cmp -s "$work/${f##*/}.made" "$work/after/${f##*/}.made" || fail "$f: its date or year changed"
 done
+diff -r "$work/before" "$work/after" >&2 || fail "the code below a header, or its date or year, changed"
 [[ -z $("$refresh" shop.lst) ]] || fail "a second adaskel-refresh had something to do"
 # The derived project follows the renamed main; the crate is the user's, who writes the
 # lines the check asks for.
@@ -101,14 +98,14 @@ for row in "${Rows[@]}"; do
     rm -rf "$work/row" && made "$work/row" && cd "$work/row" && echo 0.2.0 >>Versions.lst
     eval "$change" && chmod -R a+rX . && chmod a+w . shop/*/src/lib shop/shop/src shop/store-cart/src/lib
     [[ $name == readonly ]] && chmod a-w shop/store/src/lib
-    Before=$(cat "$Store" | cksum)
+    Before=$(cksum <"$Store")
     Report=$(as_user "$checker" shop.lst) || fail "$name: the check failed"
     Line=$(grep "^$Store[:0-9]*: warning: not refreshed" <<<"$Report") &&
         [[ $Line == *": warning: not refreshed by adaskel-refresh: $reason" ]] ||
         fail "$name: the check said:"$'\n'"$Report"
     Said=$(as_user "$refresh" shop.lst 2>err) && fail "$name: adaskel-refresh exited 0"
     [[ $(<err) == "adaskel-refresh: $Store: not refreshed: $reason" ]] || fail "$name: refresh said $(<err)"
-    [[ $(cat "$Store" | cksum) == "$Before" ]] || fail "$name: $Store changed"
+    [[ $(cksum <"$Store") == "$Before" ]] || fail "$name: $Store changed"
     grep -qx "refreshed $Cart: version 0.1.0 -> 0.2.0" <<<"$Said" || fail "$name: the rest not refreshed: $Said"
     [[ -z $(find shop -name '.ask*') ]] || fail "$name: a hidden file left"
     cd "$work"
@@ -124,23 +121,20 @@ for run in 2 3; do
     Want=$({ echo many/many/src/many.adb && seq 150 | sed 's|.*|many/u&/src/lib/u&.ads|'; } |
         sed "s|.*|refreshed &: version $((run - 1)).0 -> $run.0|")
     Limit=() && ((run == 2)) || Limit=(prlimit --nofile=12 --)
-    Said=$("${Limit[@]}" "$refresh" many.lst) ||
-        fail "many, run $run: adaskel-refresh failed"
+    Said=$("${Limit[@]}" "$refresh" many.lst) || fail "many, run $run: adaskel-refresh failed"
     [[ $Said == "$Want" ]] || fail "many, run $run: adaskel-refresh said $(head -3 <<<"$Said")"
 done
-cd "$work"
 # The companions' statuses: 0 for --help and --version, 2 for a refused command line with
 # the usage line, 1 for a failure (here a missing reference text) with one report.
-cd "$work/tree"
-[[ $("$refresh" --help) == "usage: adaskel-refresh PROJECT_FILE [MAX_LINES]"$'\n'* ]] || fail "--help"
-[[ $("$refresh" --version) == "adaskel-refresh "[0-9]* ]] || fail "--version"
-"$refresh" 2>err && fail "no argument: status 0"
-[[ $? == 2 && $(<err) == "adaskel-refresh: no project file given"$'\n'"usage: adaskel-refresh PROJECT_FILE [MAX_LINES]" ]] ||
-    fail "no argument: $(<err)"
-"$refresh" shop.lst 0 2>err && fail "max lines 0: status 0"
-[[ $? == 2 ]] || fail "max lines 0: $(<err)"
-mv Copyright Copyright.away && { "$refresh" shop.lst >out 2>err; Status=$?; } && mv Copyright.away Copyright
+# refreshed ARGS...: adaskel-refresh ARGS, its output into out and err, its status $Status.
+refreshed() { Status=0 && "$refresh" "$@" >out 2>err || Status=$?; }
+cd "$work/tree" && Usage="usage: adaskel-refresh PROJECT_FILE [MAX_LINES]"
+refreshed --help; [[ $Status == 0 && $(<out) == "$Usage"$'\n'* ]] || fail "--help: status $Status"
+refreshed --version; [[ $Status == 0 && $(<out) == "adaskel-refresh "[0-9]* ]] || fail "--version: status $Status"
+refreshed; [[ $Status == 2 && $(<err) == "adaskel-refresh: no project file given"$'\n'"$Usage" ]] ||
+    fail "no argument: status $Status, $(<err)"
+refreshed shop.lst 0; [[ $Status == 2 ]] || fail "max lines 0: status $Status, $(<err)"
+mv Copyright Copyright.away && refreshed shop.lst && mv Copyright.away Copyright
 [[ $Status == 1 && $(wc -l <err) == 1 && $(<err) == "adaskel-refresh: "* && ! -s out ]] ||
     fail "a missing Copyright: status $Status, $(<err)"
-cd "$work"
 echo "refresh: drift reported and mended, ${#Rows[@]} files left as they must be"

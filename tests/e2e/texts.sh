@@ -1,5 +1,5 @@
-# What the end-to-end scripts share, sourced: the reference texts of a run and the failure
-# that ends a script with its name.
+# What the test scripts share, sourced: the reference texts of a run, the failure that
+# ends a script with its name, and the skip where a tool is missing.
 # texts ABSTRACT VERSION...: the texts in the current directory; the holder is The Authors
 # and gpl.txt has 320 lines.
 texts() {
@@ -9,4 +9,8 @@ texts() {
 fail() {
     printf '%s: %s\n' "${0##*/}" "$*" >&2
     exit 1
+}
+# needs TOOL...: ends the script as skipped (status 77) where a TOOL is not installed.
+needs() {
+    local tool && for tool; do command -v "$tool" >/dev/null || { echo "skipped: $tool not installed"; exit 77; }; done
 }

@@ -13,11 +13,10 @@
 #   Usage: week.sh ADASKEL ADASKEL_CHECK ADASKEL_LAYOUT
 set -euo pipefail
 source "$(dirname -- "$0")/texts.sh"
-command -v gprbuild >/dev/null || { echo "skipped: gprbuild not installed"; exit 77; }
+needs gprbuild
 generator=$(realpath "$1") checker=$(realpath "$2") layout=$(realpath "$3")
 work=$(mktemp -d)
 trap '[[ -z ${shop_week-} ]] || kill "$shop_week" 2>/dev/null || true; rm -rf "$work"' EXIT
-
 Alr= && ! command -v alr >/dev/null || Alr=alr
 
 # week DIR: a directory of its own for a week, with the reference texts and, with alr, a
@@ -29,68 +28,46 @@ week() {
         alr -n config --global --set index.auto_community false >/dev/null; }
 }
 
-# one_project TITLE ROOT: ROOT/ holds one GPR file, and the editor's settings name it.
-one_project() {
-    local title=$1 root=$2 projects
+# steps TITLE ROOT [WARNING]: the four steps on the list in the current directory, where
+# adaskel-check warns of nothing (or of WARNING alone, on ROOT.gpr); the program runs.
+steps() {
+    local title=$1 root=$2 warning=${3:+$2/$2.gpr: warning: $3} report warned
+    "$layout" list >/dev/null || fail "$title: adaskel-layout failed"
+    report=$("$checker" list) || fail "$title: adaskel-check found a problem:"$'\n'"$report"
+    warned=$(grep ': warning: ' <<<"$report" || true)
+    [[ $warned != *$'\n'* && (-z $warning && -z $warned || -n $warning && $warned == *"$warning"*) ]] ||
+        fail "$title: adaskel-check warned:"$'\n'"$report"
+    "$generator" list >/dev/null || fail "$title: adaskel failed"
+    gprbuild -q -P "$root/$root.gpr" >build.out 2>&1 || fail "$title: gprbuild: $(<build.out)"
+    "$root/bin/$root" || fail "$title: the program failed"
+}
+
+# day TITLE ROOT LINES...: the list becomes LINES, then the four steps in the tree and in
+# old/ (where the check warns once, of how to move the derived project), then the checks
+# above; with Alr_Day set, alr's profiles (with Alr_Day=development, that one first).
+day() {
+    local title=$1 root=$2 projects && shift 2
+    printf '%s\n' "$root" "$@" >list && printf '== %s\n' "$title" && steps "$title" "$root"
+    grep -qx -- '--  hand edit' "$root/$root.gpr" || fail "$title: the hand edit of $root.gpr is lost"
     projects=$(cd "$root" && echo *.gpr)
     [[ $projects == "$root.gpr" ]] || fail "$title: $root/ holds the project files $projects"
     python3 -c 'import json, sys; assert json.load(open(sys.argv[1]))["projectFile"] == sys.argv[2]' \
         "$root/.als.json" "$root.gpr" || fail "$title: $root/.als.json does not name $root.gpr"
+    cp list old/list && (cd old && steps "$title (old/)" "$root" 'withs the derived project at its old place')
+    [[ -n $Alr && -n ${Alr_Day-} ]] || return 0
+    (cd "$root" && { [[ $Alr_Day != development ]] || alr -n build -- -j2; } && alr -n build --release -- -j2 &&
+        grep -qx 'A -O3' "obj/$root.ali" && alr -n build --validation -- -j2) >alr.out 2>&1 ||
+        fail "$title: alr build: $(tail -5 alr.out)"
 }
 
-# old_tree TITLE ROOT: the day's list on the tree in old/, laid out as before the derived
-# project moved; the check says, in one warning, how to move it, and nothing else.
-old_tree() {
-    local title=$1 root=$2 report
-    cp list old/list
-    (
-        cd old
-        "$layout" list >/dev/null || fail "$title (old/): adaskel-layout failed"
-        report=$("$checker" list) || fail "$title (old/): adaskel-check found a problem:"$'\n'"$report"
-        [[ $(grep -c ': warning: ' <<<"$report") == 1 &&
-            $report == *"$root/$root.gpr: warning: withs the derived project at its old place"* ]] ||
-            fail "$title (old/): adaskel-check:"$'\n'"$report"
-        "$generator" list >/dev/null || fail "$title (old/): adaskel failed"
-        gprbuild -q -P "$root/$root.gpr" >build.out 2>&1 || fail "$title (old/): gprbuild: $(<build.out)"
-        "$root/bin/$root" || fail "$title (old/): the program failed"
-    )
-}
-
-# alr_builds TITLE ROOT [development]: the release profile's -O3 reaches the main's
-# compilation, and the validation profile passes.
-alr_builds() {
-    local title=$1 root=$2 profile=${3:-}
-    (
-        cd "$root"
-        if [[ -n $profile ]]; then alr -n build -- -j2; fi
-        alr -n build --release -- -j2 && grep -qx 'A -O3' "obj/$root.ali" &&
-            alr -n build --validation -- -j2
-    ) >alr.out 2>&1 || fail "$title: alr build: $(tail -5 alr.out)"
-}
-
-# day TITLE ROOT LINES...: the list becomes LINES, then the four steps; the program runs.
-day() {
-    local title=$1 root=$2 report && shift 2
-    printf '%s\n' "$root" "$@" >list
-    printf '== %s\n' "$title"
-    "$layout" list >/dev/null || fail "$title: adaskel-layout failed"
-    report=$("$checker" list) || fail "$title: adaskel-check found a problem:"$'\n'"$report"
-    [[ $report != *': warning: '* ]] || fail "$title: adaskel-check warned:"$'\n'"$report"
-    "$generator" list >/dev/null || fail "$title: adaskel failed"
-    gprbuild -q -P "$root/$root.gpr" >build.out 2>&1 || fail "$title: gprbuild: $(<build.out)"
-    "$root/bin/$root" || fail "$title: the program failed"
-    grep -qx -- '--  hand edit' "$root/$root.gpr" || fail "$title: the hand edit of $root.gpr is lost"
-    one_project "$title" "$root"
-    old_tree "$title" "$root"
-    if [[ -n $Alr && -n ${Alr_Day:-} ]]; then alr_builds "$title" "$root" "${Development:-}"; fi
-    Development='' Alr_Day=''
-}
-
-# old_layout ROOT: in old/, the GPR files of ROOT as adaskel-layout wrote them before the
-# derived project moved into ROOT/.adaskel.
-old_layout() {
-    local root=$1 name=${1^}
-    rm -rf old && mkdir -p "old/$root" && cp Versions.lst Abstract.txt Copyright gpl.txt old/
+# first_day TITLE ROOT LINES...: a fresh tree laid out, its GPR file then edited by hand,
+# once; in old/, the GPR files of ROOT as adaskel-layout wrote them before the derived
+# project moved into ROOT/.adaskel.
+first_day() {
+    local root=$2 name=${2^}
+    printf '%s\n' "$root" "${@:3}" >list && "$layout" list >/dev/null
+    sed -i "s/^project .* is\$/&\n--  hand edit/" "$root/$root.gpr"
+    mkdir -p "old/$root" && cp Versions.lst Abstract.txt Copyright gpl.txt old/
     printf '%s\n' "--  The tree adaskel writes. Build it with: gprbuild -P $root/$root.gpr" \
         "--  Yours to edit: adaskel-layout writes it once. Its sources and naming come from" \
         "--  ${root}_tree.gpr, which adaskel-layout derives from the list on every run." \
@@ -100,36 +77,22 @@ old_layout() {
         "   for Object_Dir use \"obj\";" "   for Exec_Dir use \"bin\";" "end $name;" \
         >"old/$root/$root.gpr"
     printf 'abstract project %s_Tree is\nend %s_Tree;\n' "$name" "$name" >"old/$root/${root}_tree.gpr"
-}
-
-# The first day lays out a fresh tree; its GPR file is then edited by hand, once.
-first_day() {
-    local root=$2
-    printf '%s\n' "$root" "${@:3}" >list
-    "$layout" list >/dev/null
-    sed -i "s/^project .* is\$/&\n--  hand edit/" "$root/$root.gpr"
-    old_layout "$root"
-    Development=${Development-yes} Alr_Day=yes day "$@"
+    Alr_Day=${Alr_Day-yes} day "$@"
 }
 
 # Adds a with clause of unit $2 to the main body $1, as its author would: below the header,
 # which stays the file's first 19 lines (adaskel-check warns of a header moved down, which
 # adaskel-refresh would not rewrite); the same in the tree laid out the old way.
-add_with() {
-    sed -i "19a with $2;" "$1"
-    if [[ -f old/$1 ]]; then sed -i "19a with $2;" "old/$1"; fi
-}
+add_with() { sed -i "19a with $2;" "$1" "old/$1"; }
 
 # The shop's week, beside the rest.
 (
 week shop
-first_day "first build" shop shop store store-cart report
+Alr_Day=development first_day "first build" shop shop store store-cart report
 add_with shop/shop/src/shop.adb Store.Cart
-
 # A unit added is compiled once a source withs it: the main body is written once.
 add_with shop/shop/src/shop.adb Net.Http
 day "units added, a child before its parent" shop shop store store-cart report net-http net
-
 day "a parent's line removed, its spec left" shop shop store-cart report net-http net
 
 printf '%s\n' shop shop store-cart reports net-http net >list
@@ -143,7 +106,7 @@ Alr_Day=yes day "a unit renamed" shop shop store-cart reports net-http net
 shop_week=$!
 
 week demo
-Development='' first_day "names with capitals" Demo Demo ABC ABC-def Util-io util
+first_day "names with capitals" Demo Demo ABC ABC-def Util-io util
 add_with Demo/Demo/src/Demo.adb XML
 Alr_Day=yes day "a capitalised unit added" Demo Demo ABC ABC-def Util-io util XML
 
