@@ -22,7 +22,7 @@ struct Gpr_File_Use {
 
 // Judges the tree's GPR file, whose with clauses are Withs. The derived project is judged
 // only when adaskel-layout would rewrite it (not Layout_Refuses): otherwise the errors,
-// or the warning of its refusal, say why it would not.
+// or the finding of its refusal, say why it would not.
 Gpr_File_Use Judge_Gpr_File(const Run_Record& Inputs, const Gpr_Withs& Withs, bool Layout_Refuses);
 
 // The finding at the derived project's path, where adaskel-layout refuses to rewrite it
