@@ -6,7 +6,7 @@
 # generated, a marker constant put in every spec and checked by the main, and built (compile,
 # bind, link) by gprbuild through a GPR file like adaskel-layout's: the directories of the
 # list and of a parent spec in the tree, and a naming exception for each file GNAT's default
-# naming would not find. A clean check means gprbuild builds the main; an error, that it
+# naming would not find (a tree adaskel-layout laid out, through its own). A clean check means gprbuild builds the main; an error, that it
 # refuses (a unit GNAT takes in place of the project's fails on the marker); a warning that
 # says gnatmake refuses or takes GNAT's unit, that gnatmake (second column) fails so; a
 # warning that the check does not judge, either outcome.
@@ -47,6 +47,10 @@ if [[ ${1-} == --worker ]]; then
             checks = checks "   if " name ".Adaskel_Marker /= 42 then raise Program_Error;"
             checks = checks " end if;\n"
         } { print } /^begin$/ { printf "%s", checks }' "$body" >body && mv body "$body" || true
+        if [[ -f treegpr ]]; then # built through the tree's own GPR file, named for the batch
+            sed "s/^project App is$/project P$id is/; s/^end App;$/end P$id;/" app/app.gpr >app/p$id.gpr
+            continue
+        fi
         mapfile -t lowers < <(tr 'A-Z\300-\326\330-\336' 'a-z\340-\366\370-\376' <list)
         literal "$root/src" && dirs=$quoted naming=
         if ! default "$root.adb" "${lowers[1]}"; then
@@ -301,6 +305,20 @@ project "unit added, never compiled" app app util db && touch closure
 planted_body $'with Util ;\n'"$main"
 project "unit withed by a withed spec" app app util db db-x && touch closure
 planted_body $'with Util ;\n'"$main" app/util/src/lib/util.ads $'with Db.X;\npackage Util is\nend Util;\n'
+
+# A tree adaskel-layout laid out whose derived project's path then holds what the layout
+# will not replace, built through the tree's own GPR file ("treegpr"): gprbuild cannot
+# build where no file is there to read.
+for planted in directory "dangling link" "link to the file"; do
+    project "derived project: $planted" app app util && touch treegpr
+    "$(dirname -- "$checker")/adaskel-layout" list >/dev/null
+    derived=app/.adaskel/app_tree.gpr && mv "$derived" kept.gpr
+    case $planted in
+    directory) mkdir "$derived" ;;
+    dangling*) ln -s nowhere.gpr "$derived" ;;
+    *) ln -s ../../kept.gpr "$derived" ;;
+    esac
+done
 
 # A parent spec in the tree needs its own parent; a capitalised parent's line removed, its
 # spec left in the tree; packages of the body file's name, which line 1 gives it.
