@@ -7,9 +7,10 @@
 # bind, link) by gprbuild through a GPR file like adaskel-layout's: the directories of the
 # list and of a parent spec in the tree, and a naming exception for each file GNAT's default
 # naming would not find (a tree adaskel-layout laid out, through its own). A clean check
-# means gprbuild builds the main; an error, that it refuses (a unit GNAT takes in place of the project's fails on the marker); a warning that
-# says gnatmake refuses or takes GNAT's unit, that gnatmake (second column) fails so; a
-# warning that the check does not judge, either outcome.
+# means gprbuild builds the main; an error, that it refuses (a unit GNAT takes in place of
+# the project's fails on the marker); a warning that says gnatmake refuses or takes GNAT's
+# unit, that gnatmake (second column) fails so; a warning that the check does not judge,
+# either outcome.
 # Usage: gnat_agreement.sh ADASKEL ADASKEL_CHECK
 set -euo pipefail
 shopt -s nullglob dotglob && export LC_ALL=C
